@@ -1,0 +1,138 @@
+#include "ui/Dialogs.h"
+
+#include <QAbstractButton>
+#include <QDialogButtonBox>
+#include <QFileDialog>
+#include <QInputDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+#include <deque>
+
+namespace {
+    struct Seams {
+        bool testMode = false;
+        std::deque<QString> answers;
+        std::deque<QString> fileNames;
+        std::deque<std::optional<QString>> texts;
+        QList<Dialogs::Asked> asked;
+    };
+
+    Seams &seams()
+    {
+        static Seams s;
+        return s;
+    }
+
+    template <typename T> std::optional<T> takeFront(std::deque<T> &queue)
+    {
+        if (queue.empty())
+            return std::nullopt;
+        T value = std::move(queue.front());
+        queue.pop_front();
+        return value;
+    }
+
+    void record(const QString &title, const QString &text, const QList<Dialogs::Choice> &choices)
+    {
+        if (!seams().testMode)
+            return;
+        QStringList buttons;
+        for (const auto &choice : choices)
+            buttons << choice.text;
+        seams().asked.append({title, text, buttons});
+    }
+} // namespace
+
+namespace Dialogs {
+    int ask(QWidget *parent, const QString &title, const QString &text, const QList<Choice> &choices,
+            QMessageBox::Icon icon)
+    {
+        record(title, text, choices);
+        if (auto answer = takeFront(seams().answers)) {
+            for (qsizetype i = 0; i < choices.size(); ++i) {
+                if (choices.at(i).text == *answer)
+                    return int(i);
+            }
+            return -1;
+        }
+        if (seams().testMode)
+            return -1;
+
+        QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+        box.setWindowModality(Qt::WindowModal);
+        QList<QAbstractButton *> buttons;
+        for (const auto &choice : choices)
+            buttons << box.addButton(choice.text, choice.role);
+        box.exec();
+        return int(buttons.indexOf(box.clickedButton()));
+    }
+
+    void showError(QWidget *parent, const QString &message, std::function<void()> onDismissed)
+    {
+        auto *box = new QMessageBox(QMessageBox::Critical, QObject::tr("Error"), message, QMessageBox::NoButton,
+                                    parent);
+        box->setObjectName(QStringLiteral("errorAlert"));
+        box->addButton(QObject::tr("OK"), QMessageBox::AcceptRole);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::WindowModal);
+        QObject::connect(box, &QMessageBox::finished, box, [onDismissed = std::move(onDismissed)] {
+            if (onDismissed)
+                onDismissed();
+        });
+        box->open();
+    }
+
+    std::optional<QString> chooseFile(QFileDialog *dialog)
+    {
+        if (auto queued = takeFront(seams().fileNames))
+            return queued->isEmpty() ? std::nullopt : std::optional<QString>(*queued);
+        if (seams().testMode)
+            return std::nullopt;
+        if (dialog->exec() != QDialog::Accepted || dialog->selectedFiles().isEmpty())
+            return std::nullopt;
+        return dialog->selectedFiles().constFirst();
+    }
+
+    std::optional<QString> getText(QWidget *parent, const QString &title, const QString &message,
+                                    const QString &placeholder, const QList<Choice> &choices)
+    {
+        record(title, message, choices);
+        if (!seams().texts.empty())
+            return *takeFront(seams().texts);
+        if (seams().testMode)
+            return std::nullopt;
+
+        QDialog dialog(parent);
+        dialog.setWindowTitle(title);
+        dialog.setWindowModality(Qt::WindowModal);
+        auto *layout = new QVBoxLayout(&dialog);
+        auto *label = new QLabel(message, &dialog);
+        label->setWordWrap(true);
+        auto *field = new QLineEdit(&dialog);
+        field->setPlaceholderText(placeholder);
+        field->setMinimumWidth(240);
+        auto *buttons = new QDialogButtonBox(&dialog);
+        for (const auto &choice : choices) {
+            QPushButton *button = buttons->addButton(choice.text, QDialogButtonBox::ButtonRole(choice.role));
+            if (choice.role == QMessageBox::AcceptRole)
+                button->setDefault(true);
+        }
+        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+        layout->addWidget(label);
+        layout->addWidget(field);
+        layout->addWidget(buttons);
+        if (dialog.exec() != QDialog::Accepted)
+            return std::nullopt;
+        return field->text();
+    }
+
+    void setNextAnswer(const QString &buttonText) { seams().answers.push_back(buttonText); }
+    void setNextFileName(const QString &path) { seams().fileNames.push_back(path); }
+    void setNextText(const std::optional<QString> &text) { seams().texts.push_back(text); }
+    void setTestMode(bool on) { seams().testMode = on; }
+    QList<Asked> &asked() { return seams().asked; }
+} // namespace Dialogs

@@ -1,0 +1,32 @@
+#include "ui/Locations.h"
+
+#include <QDir>
+
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+QString Locations::userHomeDirectory()
+{
+    if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_dir && *pw->pw_dir)
+        return QDir::cleanPath(QString::fromLocal8Bit(pw->pw_dir));
+    return QDir::rootPath();
+}
+
+Locations Locations::system()
+{
+    return forHome(userHomeDirectory(), u"/usr/local/bin"_s);
+}
+
+Locations Locations::forHome(const QString &homeDir, const QString &scriptsDir, const QString &keygenPath)
+{
+    Locations l;
+    l.homeDir = QDir::cleanPath(homeDir);
+    l.sshDir = l.homeDir + u"/.ssh"_s;
+    l.configFile = l.sshDir + u"/config"_s;
+    l.knownHostsFile = l.sshDir + u"/known_hosts"_s;
+    l.scriptsDir = QDir::cleanPath(scriptsDir);
+    l.keygenPath = keygenPath;
+    return l;
+}

@@ -1,0 +1,153 @@
+#include "ui/SymbolIcon.h"
+
+#include <QGuiApplication>
+#include <QHash>
+#include <QIconEngine>
+#include <QPainter>
+#include <QPalette>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    // clang-format off
+    const QHash<QString, QString> &symbolMap()
+    {
+        static const QHash<QString, QString> map {
+            {u"plus"_s,                          u"list-add-symbolic"_s},
+            {u"minus"_s,                         u"list-remove-symbolic"_s},
+            {u"plus.circle"_s,                   u"list-add-symbolic"_s},
+            {u"minus.circle"_s,                  u"list-remove-symbolic"_s},
+            {u"plus.square.on.square"_s,         u"edit-copy-symbolic"_s},
+            {u"arrow.clockwise"_s,               u"view-refresh-symbolic"_s},
+            {u"square.and.arrow.down"_s,         u"document-save-symbolic"_s},
+            {u"magnifyingglass"_s,               u"edit-find-symbolic"_s},
+            {u"xmark.circle.fill"_s,             u"edit-clear-symbolic"_s},
+            {u"globe"_s,                         u"web-browser-symbolic"_s},
+            {u"network"_s,                       u"network-workgroup-symbolic"_s},
+            {u"server.rack"_s,                   u"network-server-symbolic"_s},
+            {u"shield.checkerboard"_s,           u"security-high-symbolic"_s},
+            {u"checkmark.shield"_s,              u"security-high-symbolic"_s},
+            {u"key"_s,                           u"dialog-password-symbolic"_s},
+            {u"key.fill"_s,                      u"dialog-password-symbolic"_s},
+            {u"key.radiowaves.forward"_s,        u"channel-secure-symbolic"_s},
+            {u"lock.fill"_s,                     u"changes-prevent-symbolic"_s},
+            {u"scroll"_s,                        u"x-office-document-symbolic"_s},
+            {u"terminal"_s,                      u"utilities-terminal-symbolic"_s},
+            {u"info.circle"_s,                   u"dialog-information-symbolic"_s},
+            {u"info.circle.fill"_s,              u"dialog-information-symbolic"_s},
+            {u"folder"_s,                        u"folder-symbolic"_s},
+            {u"chevron.down.circle"_s,           u"pan-down-symbolic"_s},
+            {u"chevron.up.circle"_s,             u"pan-up-symbolic"_s},
+            {u"trash"_s,                         u"user-trash-symbolic"_s},
+            {u"doc.on.clipboard"_s,              u"edit-paste-symbolic"_s},
+            {u"checkmark.circle.fill"_s,         u"emblem-ok-symbolic"_s},
+            {u"eye"_s,                           u"view-reveal-symbolic"_s},
+            {u"exclamationmark.triangle.fill"_s, u"dialog-warning-symbolic"_s},
+            {u"doc.text"_s,                      u"text-x-generic-symbolic"_s},
+            {u"doc.badge.gearshape"_s,           u"application-x-executable-symbolic"_s},
+            {u"pencil"_s,                        u"document-edit-symbolic"_s},
+        };
+        return map;
+    }
+    // clang-format on
+
+    // Repaints the theme's symbolic artwork in one colour, at whatever size and scale is asked for.
+    class TintedIconEngine final : public QIconEngine
+    {
+    public:
+        TintedIconEngine(QIcon base, QColor tint) : m_base(std::move(base)), m_tint(std::move(tint)) {}
+
+        void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+        {
+            const qreal dpr = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+            painter->drawPixmap(rect, render(rect.size(), dpr, mode, state));
+        }
+
+        QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+        {
+            return render(size, 1.0, mode, state);
+        }
+
+        QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
+        {
+            QPixmap pm = render(size, scale, mode, state);
+            return pm;
+        }
+
+        QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
+        {
+            return m_base.actualSize(size, mode, state);
+        }
+
+        QIconEngine *clone() const override { return new TintedIconEngine(m_base, m_tint); }
+        QString key() const override { return u"KorvelTinted"_s; }
+        QString iconName() override { return m_base.name(); }
+
+    private:
+        QPixmap render(const QSize &size, qreal scale, QIcon::Mode mode, QIcon::State state) const
+        {
+            if (size.isEmpty())
+                return {};
+            const QSize device = (QSizeF(size) * scale).toSize();
+            QPixmap source = m_base.pixmap(device, QIcon::Normal, state);
+            QImage image = source.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
+            QColor color = m_tint.isValid() ? m_tint : QGuiApplication::palette().color(QPalette::WindowText);
+            if (mode == QIcon::Selected)
+                color = QGuiApplication::palette().color(QPalette::HighlightedText);
+            if (mode == QIcon::Disabled)
+                color.setAlphaF(color.alphaF() * 0.35f);
+            {
+                QPainter p(&image);
+                p.setCompositionMode(QPainter::CompositionMode_SourceIn);
+                p.fillRect(image.rect(), color);
+            }
+            QPixmap result = QPixmap::fromImage(image);
+            result.setDevicePixelRatio(scale);
+            return result;
+        }
+
+        QIcon m_base;
+        QColor m_tint;
+    };
+} // namespace
+
+namespace SymbolIcon {
+    void ensureIconTheme()
+    {
+        static bool done = false;
+        if (done)
+            return;
+        done = true;
+        QStringList paths = QIcon::themeSearchPaths();
+        for (const QString &dir : {u"/usr/share/icons"_s, u"/usr/local/share/icons"_s}) {
+            if (!paths.contains(dir))
+                paths.append(dir);
+        }
+        QIcon::setThemeSearchPaths(paths);
+        QIcon::setFallbackThemeName(u"Adwaita"_s);
+        // Offscreen and bare X sessions name no theme (or one without symbolic icons).
+        if (QIcon::themeName().isEmpty() || !QIcon::hasThemeIcon(u"list-add-symbolic"_s))
+            QIcon::setThemeName(u"Adwaita"_s);
+    }
+
+    QString themeName(const QString &symbolName) { return symbolMap().value(symbolName); }
+
+    QStringList knownSymbols()
+    {
+        QStringList names = symbolMap().keys();
+        names.sort();
+        return names;
+    }
+
+    QIcon icon(const QString &symbolName, const QColor &tint)
+    {
+        ensureIconTheme();
+        const QString name = themeName(symbolName);
+        if (name.isEmpty())
+            return {};
+        QIcon base = QIcon::fromTheme(name);
+        if (base.isNull())
+            return {};
+        return QIcon(new TintedIconEngine(base, tint));
+    }
+} // namespace SymbolIcon
