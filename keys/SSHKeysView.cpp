@@ -1,0 +1,3 @@
+#include "keys/SSHKeysView.h"
+
+SSHKeysView::SSHKeysView(const Locations &, QWidget *parent) : QWidget(parent) {}

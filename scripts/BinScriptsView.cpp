@@ -1,0 +1,3 @@
+#include "scripts/BinScriptsView.h"
+
+BinScriptsView::BinScriptsView(const Locations &, QWidget *parent) : QWidget(parent) {}
