@@ -26,7 +26,8 @@ namespace {
         return s;
     }
 
-    template <typename T> std::optional<T> takeFront(std::deque<T> &queue)
+    template <typename T>
+    std::optional<T> takeFront(std::deque<T> &queue)
     {
         if (queue.empty())
             return std::nullopt;
@@ -47,7 +48,10 @@ namespace {
 } // namespace
 
 namespace Dialogs {
-    int ask(QWidget *parent, const QString &title, const QString &text, const QList<Choice> &choices,
+    int ask(QWidget *parent,
+            const QString &title,
+            const QString &text,
+            const QList<Choice> &choices,
             QMessageBox::Icon icon)
     {
         record(title, text, choices);
@@ -72,8 +76,8 @@ namespace Dialogs {
 
     void showError(QWidget *parent, const QString &message, std::function<void()> onDismissed)
     {
-        auto *box = new QMessageBox(QMessageBox::Critical, QObject::tr("Error"), message, QMessageBox::NoButton,
-                                    parent);
+        auto *box =
+            new QMessageBox(QMessageBox::Critical, QObject::tr("Error"), message, QMessageBox::NoButton, parent);
         box->setObjectName(QStringLiteral("errorAlert"));
         box->addButton(QObject::tr("OK"), QMessageBox::AcceptRole);
         box->setAttribute(Qt::WA_DeleteOnClose);
@@ -96,8 +100,11 @@ namespace Dialogs {
         return dialog->selectedFiles().constFirst();
     }
 
-    std::optional<QString> getText(QWidget *parent, const QString &title, const QString &message,
-                                    const QString &placeholder, const QList<Choice> &choices)
+    std::optional<QString> getText(QWidget *parent,
+                                   const QString &title,
+                                   const QString &message,
+                                   const QString &placeholder,
+                                   const QList<Choice> &choices)
     {
         record(title, message, choices);
         if (!seams().texts.empty())
@@ -130,9 +137,24 @@ namespace Dialogs {
         return field->text();
     }
 
-    void setNextAnswer(const QString &buttonText) { seams().answers.push_back(buttonText); }
-    void setNextFileName(const QString &path) { seams().fileNames.push_back(path); }
-    void setNextText(const std::optional<QString> &text) { seams().texts.push_back(text); }
-    void setTestMode(bool on) { seams().testMode = on; }
-    QList<Asked> &asked() { return seams().asked; }
+    void setNextAnswer(const QString &buttonText)
+    {
+        seams().answers.push_back(buttonText);
+    }
+    void setNextFileName(const QString &path)
+    {
+        seams().fileNames.push_back(path);
+    }
+    void setNextText(const std::optional<QString> &text)
+    {
+        seams().texts.push_back(text);
+    }
+    void setTestMode(bool on)
+    {
+        seams().testMode = on;
+    }
+    QList<Asked> &asked()
+    {
+        return seams().asked;
+    }
 } // namespace Dialogs

@@ -21,7 +21,10 @@ namespace Dialogs {
 
     // Shows a modal question. Returns the index of the chosen button, or -1 when the box was
     // dismissed without one (Escape goes to the button with the reject role, as usual).
-    int ask(QWidget *parent, const QString &title, const QString &text, const QList<Choice> &choices,
+    int ask(QWidget *parent,
+            const QString &title,
+            const QString &text,
+            const QList<Choice> &choices,
             QMessageBox::Icon icon = QMessageBox::Warning);
 
     // Shows the "Error" alert window-modally and returns at once; onDismissed runs however it closes.
@@ -31,12 +34,15 @@ namespace Dialogs {
     std::optional<QString> chooseFile(QFileDialog *dialog);
 
     // Asks for one line of text; nullopt when cancelled.
-    std::optional<QString> getText(QWidget *parent, const QString &title, const QString &message,
-                                   const QString &placeholder, const QList<Choice> &choices);
+    std::optional<QString> getText(QWidget *parent,
+                                   const QString &title,
+                                   const QString &message,
+                                   const QString &placeholder,
+                                   const QList<Choice> &choices);
 
     // Test seams. A queued answer is used by the next call of its kind instead of showing anything.
     void setNextAnswer(const QString &buttonText); // an empty text dismisses
-    void setNextFileName(const QString &path);     // an empty path cancels
+    void setNextFileName(const QString &path); // an empty path cancels
     void setNextText(const std::optional<QString> &text);
     // With test mode on, a question nobody queued an answer for is dismissed rather than shown.
     void setTestMode(bool on);

@@ -21,7 +21,8 @@ namespace {
     class Popover final : public QFrame
     {
     public:
-        explicit Popover(QWidget *parent) : QFrame(parent, Qt::Popup)
+        explicit Popover(QWidget *parent)
+            : QFrame(parent, Qt::Popup)
         {
             setFrameShape(QFrame::StyledPanel);
             setAttribute(Qt::WA_DeleteOnClose);
@@ -41,7 +42,9 @@ namespace {
     };
 } // namespace
 
-InfoButton::InfoButton(const QString &text, QWidget *parent) : QToolButton(parent), m_text(text)
+InfoButton::InfoButton(const QString &text, QWidget *parent)
+    : QToolButton(parent)
+    , m_text(text)
 {
     setObjectName(u"infoButton"_s);
     setAutoRaise(true);
@@ -52,6 +55,14 @@ InfoButton::InfoButton(const QString &text, QWidget *parent) : QToolButton(paren
     setAccessibleName(tr("Help"));
     setAccessibleDescription(text);
     connect(this, &QToolButton::clicked, this, &InfoButton::toggle);
+}
+
+InfoButton::~InfoButton()
+{
+    // Popovers are our children (a closed one lingers until its deferred delete); they must not
+    // signal into us once we are half destroyed.
+    for (QFrame *popover : findChildren<QFrame *>(u"infoPopover"_s, Qt::FindDirectChildrenOnly))
+        popover->disconnect(this);
 }
 
 void InfoButton::setText(const QString &text)
@@ -84,8 +95,8 @@ void InfoButton::toggle()
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setContentsMargins(inset, inset, inset, inset);
     label->setAlignment(Qt::AlignLeading | Qt::AlignTop);
-    const int textWidth = std::min(maxTextWidth + 2 * inset,
-                               label->fontMetrics().horizontalAdvance(m_text) + 2 * inset + 8);
+    const int textWidth =
+        std::min(maxTextWidth + 2 * inset, label->fontMetrics().horizontalAdvance(m_text) + 2 * inset + 8);
     label->setFixedWidth(textWidth);
     label->setMinimumHeight(label->heightForWidth(textWidth));
 
@@ -98,7 +109,8 @@ void InfoButton::toggle()
     // Show the whole text unless the screen is too small for it.
     const QRect available = screen() ? screen()->availableGeometry() : QRect(0, 0, 1024, 768);
     const int height = std::min(label->heightForWidth(textWidth), available.height() / 2);
-    scroll->setFixedSize(textWidth + scroll->verticalScrollBar()->sizeHint().width() * (height < label->minimumHeight()),
+    scroll->setFixedSize(textWidth
+                             + scroll->verticalScrollBar()->sizeHint().width() * (height < label->minimumHeight()),
                          height);
     popover->adjustSize();
 
@@ -108,7 +120,9 @@ void InfoButton::toggle()
     pos.setY(std::clamp(pos.y(), available.top(), std::max(available.top(), available.bottom() - popover->height())));
     popover->move(pos);
 
-    connect(popover, &QObject::destroyed, this, [this] { emit shownChanged(false); });
+    connect(popover, &QObject::destroyed, this, [this] {
+        emit shownChanged(false);
+    });
     m_popover = popover;
     popover->show();
     popover->setFocus();

@@ -13,12 +13,19 @@ class InfoButton final : public QToolButton
     Q_DISABLE_COPY_MOVE(InfoButton)
 public:
     explicit InfoButton(const QString &text, QWidget *parent = nullptr);
+    ~InfoButton() override;
 
-    QString text() const { return m_text; }
+    QString text() const
+    {
+        return m_text;
+    }
     void setText(const QString &text);
     bool isShown() const;
     // The open popover, or null.
-    QFrame *popover() const { return m_popover; }
+    QFrame *popover() const
+    {
+        return m_popover;
+    }
 
 signals:
     void shownChanged(bool shown);

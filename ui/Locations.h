@@ -15,7 +15,8 @@ struct Locations {
     // The current user's real locations; the home directory comes from the user record, not $HOME.
     static Locations system();
     // The same layout below another home directory and scripts directory.
-    static Locations forHome(const QString &homeDir, const QString &scriptsDir,
+    static Locations forHome(const QString &homeDir,
+                             const QString &scriptsDir,
                              const QString &keygenPath = QStringLiteral("/usr/bin/ssh-keygen"));
     static QString userHomeDirectory();
 

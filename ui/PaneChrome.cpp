@@ -8,7 +8,9 @@
 #include <QToolButton>
 
 PaneHeader::PaneHeader(const QString &title, QWidget *parent)
-    : QWidget(parent), m_title(new QLabel(title, this)), m_layout(new QHBoxLayout(this))
+    : QWidget(parent)
+    , m_title(new QLabel(title, this))
+    , m_layout(new QHBoxLayout(this))
 {
     setFixedHeight(Style::headerHeight);
     m_layout->setContentsMargins(Style::sideMargin + 4, 0, Style::sideMargin, 0);
@@ -19,8 +21,8 @@ PaneHeader::PaneHeader(const QString &title, QWidget *parent)
     m_layout->addStretch(1);
 }
 
-QToolButton *PaneHeader::addButton(const QString &symbol, const QString &toolTip, const QString &objectName,
-                                   const QColor &tint)
+QToolButton *
+PaneHeader::addButton(const QString &symbol, const QString &toolTip, const QString &objectName, const QColor &tint)
 {
     auto *button = new QToolButton(this);
     button->setObjectName(objectName);
@@ -33,7 +35,8 @@ QToolButton *PaneHeader::addButton(const QString &symbol, const QString &toolTip
     return button;
 }
 
-StatusLine::StatusLine(QWidget *parent) : QLabel(parent)
+StatusLine::StatusLine(QWidget *parent)
+    : QLabel(parent)
 {
     setObjectName(QStringLiteral("statusLine"));
     setFont(Style::captionFont());

@@ -15,9 +15,12 @@ public:
     explicit PaneHeader(const QString &title, QWidget *parent = nullptr);
 
     // Adds a borderless icon button at the right end. toolTip doubles as its accessible name.
-    QToolButton *addButton(const QString &symbol, const QString &toolTip, const QString &objectName,
-                           const QColor &tint = {});
-    QLabel *titleLabel() const { return m_title; }
+    QToolButton *
+    addButton(const QString &symbol, const QString &toolTip, const QString &objectName, const QColor &tint = {});
+    QLabel *titleLabel() const
+    {
+        return m_title;
+    }
 
 private:
     QLabel *m_title;
@@ -34,7 +37,10 @@ public:
     explicit StatusLine(QWidget *parent = nullptr);
 
     void setFullText(const QString &text);
-    QString fullText() const { return m_fullText; }
+    QString fullText() const
+    {
+        return m_fullText;
+    }
     QSize minimumSizeHint() const override;
 
 protected:

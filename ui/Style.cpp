@@ -6,13 +6,31 @@
 #include <QWidget>
 
 namespace Style {
-    QColor orange() { return QColor(0xff, 0x95, 0x00); }
-    QColor blue() { return QColor(0x0a, 0x84, 0xff); }
-    QColor green() { return QColor(0x34, 0xc7, 0x59); }
-    QColor red() { return QColor(0xff, 0x3b, 0x30); }
-    QColor brand() { return QColor(208, 30, 30); }
+    QColor orange()
+    {
+        return QColor(0xff, 0x95, 0x00);
+    }
+    QColor blue()
+    {
+        return QColor(0x0a, 0x84, 0xff);
+    }
+    QColor green()
+    {
+        return QColor(0x34, 0xc7, 0x59);
+    }
+    QColor red()
+    {
+        return QColor(0xff, 0x3b, 0x30);
+    }
+    QColor brand()
+    {
+        return QColor(208, 30, 30);
+    }
 
-    QColor label() { return QGuiApplication::palette().color(QPalette::WindowText); }
+    QColor label()
+    {
+        return QGuiApplication::palette().color(QPalette::WindowText);
+    }
 
     QColor secondary()
     {
@@ -28,7 +46,10 @@ namespace Style {
         return c;
     }
 
-    QFont bodyFont() { return QApplication::font(); }
+    QFont bodyFont()
+    {
+        return QApplication::font();
+    }
 
     QFont scaled(QFont font, qreal factor, QFont::Weight weight)
     {
@@ -40,11 +61,26 @@ namespace Style {
         return font;
     }
 
-    QFont captionFont() { return scaled(bodyFont(), 0.85); }
-    QFont calloutFont() { return scaled(bodyFont(), 0.95); }
-    QFont subheadlineFont() { return scaled(bodyFont(), 0.92, QFont::Medium); }
-    QFont headlineFont() { return scaled(bodyFont(), 1.0, QFont::DemiBold); }
-    QFont title2Font() { return scaled(bodyFont(), 1.55, QFont::Bold); }
+    QFont captionFont()
+    {
+        return scaled(bodyFont(), 0.85);
+    }
+    QFont calloutFont()
+    {
+        return scaled(bodyFont(), 0.95);
+    }
+    QFont subheadlineFont()
+    {
+        return scaled(bodyFont(), 0.92, QFont::Medium);
+    }
+    QFont headlineFont()
+    {
+        return scaled(bodyFont(), 1.0, QFont::DemiBold);
+    }
+    QFont title2Font()
+    {
+        return scaled(bodyFont(), 1.55, QFont::Bold);
+    }
 
     QFont monospaceFont()
     {

@@ -55,7 +55,10 @@ namespace {
     class TintedIconEngine final : public QIconEngine
     {
     public:
-        TintedIconEngine(QIcon base, QColor tint) : m_base(std::move(base)), m_tint(std::move(tint)) {}
+        TintedIconEngine(QIcon base, QColor tint)
+            : m_base(std::move(base))
+            , m_tint(std::move(tint))
+        {}
 
         void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
         {
@@ -79,9 +82,18 @@ namespace {
             return m_base.actualSize(size, mode, state);
         }
 
-        QIconEngine *clone() const override { return new TintedIconEngine(m_base, m_tint); }
-        QString key() const override { return u"KorvelTinted"_s; }
-        QString iconName() override { return m_base.name(); }
+        QIconEngine *clone() const override
+        {
+            return new TintedIconEngine(m_base, m_tint);
+        }
+        QString key() const override
+        {
+            return u"KorvelTinted"_s;
+        }
+        QString iconName() override
+        {
+            return m_base.name();
+        }
 
     private:
         QPixmap render(const QSize &size, qreal scale, QIcon::Mode mode, QIcon::State state) const
@@ -130,7 +142,10 @@ namespace SymbolIcon {
             QIcon::setThemeName(u"Adwaita"_s);
     }
 
-    QString themeName(const QString &symbolName) { return symbolMap().value(symbolName); }
+    QString themeName(const QString &symbolName)
+    {
+        return symbolMap().value(symbolName);
+    }
 
     QStringList knownSymbols()
     {

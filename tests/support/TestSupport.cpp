@@ -28,9 +28,13 @@ namespace TestSupport {
     void writeScript(const QString &path, const QByteArray &body)
     {
         writeFile(path, "#!/bin/sh\n" + body);
-        QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup |
-                                        QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(path,
+                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
+                                  | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
     }
 
-    bool isRoot() { return geteuid() == 0; }
+    bool isRoot()
+    {
+        return geteuid() == 0;
+    }
 } // namespace TestSupport

@@ -73,7 +73,8 @@ void TestUi::queuedAnswersPickButtonsByText()
 {
     Dialogs::setTestMode(true);
     Dialogs::asked().clear();
-    const QList<Dialogs::Choice> choices{{u"Save & Reload"_s}, {u"Discard & Reload"_s, QMessageBox::DestructiveRole},
+    const QList<Dialogs::Choice> choices{{u"Save & Reload"_s},
+                                         {u"Discard & Reload"_s, QMessageBox::DestructiveRole},
                                          {u"Cancel"_s, QMessageBox::RejectRole}};
     Dialogs::setNextAnswer(u"Discard & Reload"_s);
     QCOMPARE(Dialogs::ask(nullptr, u"Unsaved Changes"_s, u"msg"_s, choices), 1);
