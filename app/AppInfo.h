@@ -1,0 +1,16 @@
+#pragma once
+
+#include <QString>
+
+class QApplication;
+
+// The application's identity (name, version, icon) and the files installed beside it.
+namespace AppInfo {
+    // Names the application, its version and desktop entry, and sets the window icon and icon theme.
+    void configure(QApplication &app);
+    // The short version string, "1.1" when the application carries none.
+    QString appVersion();
+    QString buildNumber();
+    // The README installed with Korvel, else the one in the source tree; empty when neither exists.
+    QString readmePath();
+} // namespace AppInfo
