@@ -7,6 +7,7 @@
 #include <QString>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
 
 // The host blocks of one client configuration file, with a dirty flag, status and error texts.
@@ -17,6 +18,7 @@ class SSHConfigModel final : public QObject
 public:
     explicit SSHConfigModel(QObject *parent = nullptr); // ~/.ssh/config
     explicit SSHConfigModel(const QString &configPath, QObject *parent = nullptr);
+    ~SSHConfigModel() override;
 
     const QList<HostBlock> &blocks() const;
     bool isDirty() const;
@@ -30,7 +32,7 @@ public:
     void removeBlock(const QUuid &id);
     std::optional<QUuid> duplicateBlock(const QUuid &id);
     // the host editor's in-place edits and the alert's reset:
-    void setPattern(const QUuid &id, const QString &pattern);                  // stored untrimmed, sets isDirty
+    void setPattern(const QUuid &id, const QString &pattern); // stored untrimmed, sets isDirty
     void setOption(const QUuid &id, const QString &key, const QString &value); // the editor's write rule
     void setErrorMessage(std::optional<QString> message);
 
@@ -42,4 +44,12 @@ signals:
     void isDirtyChanged();
     void statusMessageChanged();
     void errorMessageChanged();
+
+private:
+    void setDirty(bool dirty);
+    void setStatusMessage(const QString &message);
+    qsizetype indexOf(const QUuid &id) const;
+
+    struct Private;
+    std::unique_ptr<Private> d;
 };

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "engine/HostBlock.h"
+
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+#include <QUuid>
+
+#include <optional>
+
+// Lines a host block has no place for, carried verbatim from load to save: everything before the
+// first Host header (Include lines, global options) and Match sections, kept after the block they
+// follow. Comment and blank lines inside a block are still dropped.
+struct CarriedLines {
+    QStringList leading;
+    QHash<QUuid, QStringList> after;
+
+    bool isEmpty() const
+    {
+        return leading.isEmpty() && after.isEmpty();
+    }
+    friend bool operator==(const CarriedLines &, const CarriedLines &) = default;
+};
+
+struct ParsedConfig {
+    QList<HostBlock> blocks;
+    CarriedLines carried;
+};
+
+namespace SSHParser {
+    // The full reading: host blocks plus the carried lines; parse() returns the blocks of this.
+    ParsedConfig parseDocument(QStringView text);
+    // The file's text as UTF-8; assumes validate() found nothing.
+    QByteArray render(const QList<HostBlock> &blocks, const CarriedLines &carried = {});
+    // A line break in a pattern, name or value would inject lines into the file.
+    std::optional<QString> validate(const QList<HostBlock> &blocks);
+    std::optional<QString> write(const QList<HostBlock> &blocks, const CarriedLines &carried, const QString &path);
+
+    // A random version-4 identifier without a system call per block.
+    QUuid newBlockId();
+
+    // How a value is written after its name: bare, or in double quotes when bare would read back
+    // differently for this parser or would split into several arguments for a single-path option.
+    QString writtenValue(const QString &name, const QString &value);
+    // Lines that end with a line break of any kind; a CR LF pair ends one line.
+    QList<QStringView> splitLines(QStringView text);
+    bool isBlank(QChar c);
+    bool isLineBreak(QChar c);
+    QStringView trimmed(QStringView text);
+} // namespace SSHParser

@@ -1,0 +1,628 @@
+#include "engine/SSHParser.h"
+
+#include "engine/ConfigDocument.h"
+
+#include <QCoreApplication>
+#include <QDateTime>
+#include <QFile>
+#include <QFileInfo>
+#include <QRandomGenerator64>
+#include <QTemporaryFile>
+#include <QVarLengthArray>
+
+#include <algorithm>
+#include <cerrno>
+#include <climits>
+#include <cstring>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    QString tr(const char *text)
+    {
+        return QCoreApplication::translate("SSHParser", text);
+    }
+
+    // ssh compares keywords with strcasecmp, so only ASCII letters fold.
+    bool equalsAsciiCaseInsensitive(QStringView text, QLatin1StringView word)
+    {
+        if (text.size() != word.size())
+            return false;
+        for (qsizetype i = 0; i < text.size(); ++i) {
+            char16_t c = text[i].unicode();
+            if (c >= u'A' && c <= u'Z')
+                c += 32;
+            if (c != char16_t(word[i].unicode()))
+                return false;
+        }
+        return true;
+    }
+
+    struct KeywordSplit {
+        QStringView keyword;
+        QStringView rest; // after the separator: blanks with at most one "=" among them
+    };
+
+    KeywordSplit splitKeyword(QStringView line)
+    {
+        const qsizetype n = line.size();
+        qsizetype i = 0;
+        while (i < n) {
+            const char16_t c = line[i].unicode();
+            if (c == u' ' || c == u'\t' || c == u'=')
+                break;
+            ++i;
+        }
+        const QStringView keyword = line.first(i);
+        bool seenEquals = false;
+        while (i < n) {
+            const QChar c = line[i];
+            if (SSHParser::isBlank(c)) {
+                ++i;
+            } else if (c == u'=' && !seenEquals) {
+                seenEquals = true;
+                ++i;
+            } else {
+                break;
+            }
+        }
+        return {keyword, SSHParser::trimmed(line.sliced(i))};
+    }
+
+    QStringView trimmingQuotes(QStringView text)
+    {
+        if (text.size() >= 2) {
+            const QChar first = text.front();
+            if ((first == u'"' || first == u'\'') && text.back() == first)
+                return text.sliced(1, text.size() - 2);
+        }
+        return text;
+    }
+
+    // Option names repeat on every block; sharing one string per known name saves an
+    // allocation per option line.
+    class NameTable
+    {
+    public:
+        NameTable()
+        {
+            static const char *const names[] = {
+                "HostName",
+                "User",
+                "Port",
+                "ConnectTimeout",
+                "AddressFamily",
+                "IdentityFile",
+                "IdentityAgent",
+                "AddKeysToAgent",
+                "UseKeychain",
+                "IdentitiesOnly",
+                "PubkeyAuthentication",
+                "PasswordAuthentication",
+                "PreferredAuthentications",
+                "KbdInteractiveAuthentication",
+                "ForwardAgent",
+                "ForwardX11",
+                "ForwardX11Trusted",
+                "ProxyJump",
+                "ProxyCommand",
+                "LocalForward",
+                "RemoteForward",
+                "DynamicForward",
+                "ServerAliveInterval",
+                "ServerAliveCountMax",
+                "TCPKeepAlive",
+                "StrictHostKeyChecking",
+                "UserKnownHostsFile",
+                "Compression",
+                "Ciphers",
+                "MACs",
+                "HostKeyAlgorithms",
+                "KexAlgorithms",
+                "PubkeyAcceptedAlgorithms",
+                "ControlMaster",
+                "ControlPath",
+                "ControlPersist",
+                "LogLevel",
+                "BatchMode",
+                "RequestTTY",
+                "VisualHostKey",
+                "PermitLocalCommand",
+                "LocalCommand",
+                "NumberOfPasswordPrompts",
+                "SetEnv",
+                "SendEnv",
+                "EscapeChar",
+                "CertificateFile",
+                "IgnoreUnknown",
+            };
+            for (const char *name : names) {
+                const QString s = QString::fromLatin1(name);
+                m_byLength[s.size()].append(s);
+            }
+        }
+
+        QString intern(QStringView name) const
+        {
+            if (name.size() < qsizetype(std::size(m_byLength))) {
+                for (const QString &known : m_byLength[name.size()]) {
+                    if (known == name)
+                        return known;
+                }
+            }
+            return name.toString();
+        }
+
+    private:
+        QList<QString> m_byLength[32];
+    };
+
+    // clang-format off
+    const char *const writeOrder[] = {
+        "HostName", "User", "Port", "ConnectTimeout", "AddressFamily", "IdentityFile", "IdentityAgent",
+        "AddKeysToAgent", "UseKeychain", "IdentitiesOnly", "PubkeyAuthentication", "PasswordAuthentication",
+        "PreferredAuthentications", "KbdInteractiveAuthentication", "ForwardAgent", "ForwardX11",
+        "ForwardX11Trusted", "ProxyJump", "ProxyCommand", "LocalForward", "RemoteForward", "DynamicForward",
+        "ServerAliveInterval", "ServerAliveCountMax", "TCPKeepAlive", "StrictHostKeyChecking",
+        "UserKnownHostsFile", "Compression", "Ciphers", "MACs", "HostKeyAlgorithms", "KexAlgorithms",
+        "PubkeyAcceptedAlgorithms", "ControlMaster", "ControlPath", "ControlPersist", "LogLevel", "BatchMode",
+        "RequestTTY", "VisualHostKey", "PermitLocalCommand", "LocalCommand", "NumberOfPasswordPrompts",
+        "SetEnv", "SendEnv", "EscapeChar",
+    };
+    // clang-format on
+
+    const QHash<QString, int> &writeRanks()
+    {
+        static const QHash<QString, int> ranks = [] {
+            QHash<QString, int> r;
+            int rank = 0;
+            for (const char *name : writeOrder)
+                r.insert(QString::fromLatin1(name), rank++);
+            return r;
+        }();
+        return ranks;
+    }
+
+    int writeRank(const QString &name)
+    {
+        // IgnoreUnknown only covers the options after it, so it leads its block.
+        if (equalsAsciiCaseInsensitive(name, "ignoreunknown"_L1))
+            return -1;
+        return writeRanks().value(name, INT_MAX);
+    }
+
+    // UTF-16 code units compare surrogates below U+E000..U+FFFF; shift them so the order is by code point.
+    char16_t codePointKey(char16_t c)
+    {
+        if (c >= 0xE000)
+            return c - 0x800;
+        if (c >= 0xD800)
+            return c + 0x2000;
+        return c;
+    }
+
+    bool codePointLess(QStringView a, QStringView b)
+    {
+        const qsizetype n = std::min(a.size(), b.size());
+        for (qsizetype i = 0; i < n; ++i) {
+            if (a[i] != b[i])
+                return codePointKey(a[i].unicode()) < codePointKey(b[i].unicode());
+        }
+        return a.size() < b.size();
+    }
+
+    bool isSinglePathOption(QStringView name)
+    {
+        return equalsAsciiCaseInsensitive(name, "identityfile"_L1)
+               || equalsAsciiCaseInsensitive(name, "certificatefile"_L1)
+               || equalsAsciiCaseInsensitive(name, "identityagent"_L1)
+               || equalsAsciiCaseInsensitive(name, "controlpath"_L1);
+    }
+
+    // How many arguments ssh's argv_split() makes of a bare value: words split at spaces and tabs
+    // outside quotes, "\ " joins, a word starting with "#" begins a trailing comment.
+    int opensshArgumentCount(QStringView s)
+    {
+        int count = 0;
+        qsizetype i = 0;
+        const qsizetype n = s.size();
+        while (i < n) {
+            if (s[i] == u' ' || s[i] == u'\t') {
+                ++i;
+                continue;
+            }
+            if (s[i] == u'#')
+                break;
+            ++count;
+            char16_t quote = 0;
+            for (; i < n; ++i) {
+                const char16_t c = s[i].unicode();
+                if (c == u'\\' && i + 1 < n) {
+                    const char16_t next = s[i + 1].unicode();
+                    if (next == u'\'' || next == u'"' || next == u'\\' || (quote == 0 && next == u' '))
+                        ++i;
+                } else if (quote == 0 && (c == u' ' || c == u'\t')) {
+                    break;
+                } else if (quote == 0 && (c == u'"' || c == u'\'')) {
+                    quote = c;
+                } else if (quote != 0 && c == quote) {
+                    quote = 0;
+                }
+            }
+        }
+        return count;
+    }
+
+    bool readsBackBare(QStringView value)
+    {
+        if (value.isEmpty())
+            return true;
+        const QChar first = value.front();
+        const QChar last = value.back();
+        if (first == u'=' || SSHParser::isBlank(first) || SSHParser::isBlank(last))
+            return false;
+        return !(value.size() >= 2 && first == last && (first == u'"' || first == u'\''));
+    }
+
+    QString visible(const QString &text)
+    {
+        QString shown = text;
+        for (QChar &c : shown) {
+            if (SSHParser::isLineBreak(c))
+                c = QChar(0x21B5);
+        }
+        return shown;
+    }
+
+    bool holdsLineBreak(QStringView text)
+    {
+        return std::any_of(text.begin(), text.end(), [](QChar c) {
+            return SSHParser::isLineBreak(c);
+        });
+    }
+
+    QString systemError(int error)
+    {
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+
+    bool existsOrIsLink(const QString &path)
+    {
+        struct stat st;
+        return ::lstat(QFile::encodeName(path).constData(), &st) == 0;
+    }
+
+    std::optional<QString> makeDirectory(const QString &dir)
+    {
+        // Create the missing components from the top down, each with bits 0700 whatever the umask.
+        QStringList missing;
+        QString current = dir;
+        while (!existsOrIsLink(current)) {
+            missing.prepend(current);
+            const QString parent = QFileInfo(current).absolutePath();
+            if (parent == current)
+                break;
+            current = parent;
+        }
+        for (const QString &path : std::as_const(missing)) {
+            const QByteArray native = QFile::encodeName(path);
+            if (::mkdir(native.constData(), 0700) != 0 || ::chmod(native.constData(), 0700) != 0) {
+                return QCoreApplication::translate("SSHParser", "Cannot create the folder %1: %2")
+                    .arg(path, systemError(errno));
+            }
+        }
+        return std::nullopt;
+    }
+
+    // A symbolic link (a dotfiles set-up) is written through to its target, so the link stays.
+    QString resolvedTarget(const QString &path)
+    {
+        QString current = QFileInfo(path).absoluteFilePath();
+        for (int hops = 0; hops < 40; ++hops) {
+            const QFileInfo info(current);
+            if (!info.isSymLink())
+                return current;
+            current = info.symLinkTarget();
+        }
+        return current;
+    }
+
+    std::optional<QString> makeBackup(const QString &path, const QString &dir)
+    {
+        const QString base = dir + u"/config.bak."_s + QDateTime::currentDateTime().toString(u"yyyyMMdd_HHmmss"_s);
+        // A second save within the same second takes the next free suffix: an existing backup is
+        // never overwritten, and the save still goes ahead.
+        QString candidate = base;
+        for (int n = 2;; ++n) {
+            if (!existsOrIsLink(candidate)) {
+                QFile source(path);
+                if (source.copy(candidate))
+                    return std::nullopt;
+                if (!existsOrIsLink(candidate)) {
+                    return QCoreApplication::translate("SSHParser", "Cannot back up the file to %1: %2")
+                        .arg(candidate, source.errorString());
+                }
+            }
+            candidate = base + u'-' + QString::number(n);
+        }
+    }
+
+    std::optional<QString> writeAtomically(const QString &target, const QByteArray &bytes)
+    {
+        const QFileInfo info(target);
+        QTemporaryFile temp(info.absolutePath() + u'/' + info.fileName() + u".korvel-XXXXXX"_s);
+        if (!temp.open())
+            return temp.errorString();
+        if (temp.write(bytes) != bytes.size() || !temp.flush())
+            return temp.errorString();
+        if (::fsync(temp.handle()) != 0)
+            return systemError(errno);
+        if (::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
+            return systemError(errno);
+        temp.setAutoRemove(false);
+        return std::nullopt;
+    }
+
+    template <typename Function>
+    void forEachLine(QStringView text, Function &&function)
+    {
+        const QChar *data = text.data();
+        const qsizetype n = text.size();
+        qsizetype start = 0;
+        qsizetype i = 0;
+        while (i < n) {
+            const char16_t c = data[i].unicode();
+            // Fast path: everything between CR and NEL is ordinary text.
+            if ((c > 0x0D && c < 0x85) || !SSHParser::isLineBreak(QChar(c))) {
+                ++i;
+                continue;
+            }
+            function(QStringView(data + start, i - start));
+            i += (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ? 2 : 1;
+            start = i;
+        }
+        if (start < n)
+            function(QStringView(data + start, n - start));
+    }
+
+    void dropTrailingBlankLines(QStringList &lines)
+    {
+        while (!lines.isEmpty() && SSHParser::trimmed(lines.back()).isEmpty())
+            lines.removeLast();
+    }
+} // namespace
+
+namespace SSHParser {
+    bool isBlank(QChar c)
+    {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            return u == u' ' || u == u'\t';
+        return c.category() == QChar::Separator_Space;
+    }
+
+    bool isLineBreak(QChar c)
+    {
+        const char16_t u = c.unicode();
+        return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
+    }
+
+    QStringView trimmed(QStringView text)
+    {
+        qsizetype begin = 0;
+        qsizetype end = text.size();
+        while (begin < end && isBlank(text[begin]))
+            ++begin;
+        while (end > begin && isBlank(text[end - 1]))
+            --end;
+        return text.sliced(begin, end - begin);
+    }
+
+    QList<QStringView> splitLines(QStringView text)
+    {
+        QList<QStringView> lines;
+        forEachLine(text, [&lines](QStringView line) {
+            lines.append(line);
+        });
+        return lines;
+    }
+
+    QUuid newBlockId()
+    {
+        thread_local QRandomGenerator64 generator(QRandomGenerator::system()->generate());
+        const quint64 high = (generator.generate() & ~quint64(0xF000)) | 0x4000; // version 4
+        const quint64 low = (generator.generate() & ~(quint64(0xC0) << 56)) | (quint64(0x80) << 56); // variant 1
+        return QUuid(uint(high >> 32),
+                     ushort(high >> 16),
+                     ushort(high),
+                     uchar(low >> 56),
+                     uchar(low >> 48),
+                     uchar(low >> 40),
+                     uchar(low >> 32),
+                     uchar(low >> 24),
+                     uchar(low >> 16),
+                     uchar(low >> 8),
+                     uchar(low));
+    }
+
+    ParsedConfig parseDocument(QStringView text)
+    {
+        static const NameTable names;
+        ParsedConfig result;
+        enum class Place {
+            Leading,
+            Block,
+            Carried
+        } place = Place::Leading;
+        HostBlock block{QUuid(), {}, {}};
+        QStringList carried;
+
+        auto finishBlock = [&] {
+            if (place == Place::Leading)
+                return;
+            dropTrailingBlankLines(carried);
+            if (!carried.isEmpty())
+                result.carried.after.insert(block.id, std::exchange(carried, {}));
+            result.blocks.append(std::move(block));
+        };
+
+        forEachLine(text, [&](QStringView raw) {
+            const QStringView line = trimmed(raw);
+            const bool comment = line.isEmpty() || line.front() == u'#';
+            const KeywordSplit split = comment ? KeywordSplit{} : splitKeyword(line);
+            if (!comment && !split.rest.isEmpty() && equalsAsciiCaseInsensitive(split.keyword, "host"_L1)) {
+                finishBlock();
+                block = HostBlock{newBlockId(), split.rest.toString(), {}};
+                place = Place::Block;
+                return;
+            }
+            switch (place) {
+            case Place::Leading:
+                result.carried.leading.append(raw.toString());
+                return;
+            case Place::Carried:
+                carried.append(raw.toString());
+                return;
+            case Place::Block:
+                break;
+            }
+            if (comment)
+                return;
+            // A Match section runs to the next Host header and is carried as written.
+            if (equalsAsciiCaseInsensitive(split.keyword, "match"_L1)) {
+                place = Place::Carried;
+                carried.append(raw.toString());
+                return;
+            }
+            const QStringView value = trimmingQuotes(split.rest);
+            if (split.keyword.isEmpty() || value.isEmpty())
+                return;
+            const QString name = names.intern(split.keyword);
+            if (!block.options.contains(name))
+                block.options.insert(name, value.toString());
+        });
+        finishBlock();
+        return result;
+    }
+
+    QList<HostBlock> parse(const QString &text)
+    {
+        return parseDocument(text).blocks;
+    }
+
+    QString writtenValue(const QString &name, const QString &value)
+    {
+        if (!readsBackBare(value) || (isSinglePathOption(name) && opensshArgumentCount(value) > 1))
+            return u'"' + value + u'"';
+        return value;
+    }
+
+    QByteArray render(const QList<HostBlock> &blocks, const CarriedLines &carried)
+    {
+        QString text;
+        qsizetype estimate = 0;
+        for (const HostBlock &block : blocks)
+            estimate += 8 + block.pattern.size() + block.options.size() * 40;
+        text.reserve(estimate);
+
+        for (const QString &line : carried.leading) {
+            text += line;
+            text += u'\n';
+        }
+        struct Item {
+            int rank;
+            const QString *name;
+            const QString *value;
+        };
+        QVarLengthArray<Item, 64> items;
+        bool first = true;
+        for (const HostBlock &block : blocks) {
+            if (!first)
+                text += u'\n';
+            first = false;
+            text += u"Host "_s;
+            text += block.pattern;
+            text += u'\n';
+
+            items.clear();
+            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it)
+                items.append({writeRank(it.key()), &it.key(), &it.value()});
+            std::sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
+                if (a.rank != b.rank)
+                    return a.rank < b.rank;
+                return codePointLess(*a.name, *b.name);
+            });
+            for (const Item &item : std::as_const(items)) {
+                text += u"    "_s;
+                text += *item.name;
+                text += u' ';
+                if (readsBackBare(*item.value) && !isSinglePathOption(*item.name))
+                    text += *item.value;
+                else
+                    text += writtenValue(*item.name, *item.value);
+                text += u'\n';
+            }
+
+            // Carried lines stand after a blank line, which the next read drops again.
+            const auto after = carried.after.constFind(block.id);
+            if (after != carried.after.cend() && !after->isEmpty()) {
+                text += u'\n';
+                for (const QString &line : *after) {
+                    text += line;
+                    text += u'\n';
+                }
+            }
+        }
+        return text.toUtf8();
+    }
+
+    std::optional<QString> validate(const QList<HostBlock> &blocks)
+    {
+        for (const HostBlock &block : blocks) {
+            if (holdsLineBreak(block.pattern))
+                return tr("The pattern of host “%1” holds a line break").arg(visible(block.pattern));
+            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
+                if (holdsLineBreak(it.key())) {
+                    return tr("The option name “%1” of host “%2” holds a line break")
+                        .arg(visible(it.key()), block.pattern);
+                }
+                if (holdsLineBreak(it.value())) {
+                    return tr("The value of %1 for host “%2” holds a line break").arg(it.key(), visible(block.pattern));
+                }
+            }
+        }
+        return std::nullopt;
+    }
+
+    std::optional<QString> write(const QList<HostBlock> &blocks, const CarriedLines &carried, const QString &path)
+    {
+        // Refuse before touching anything: no folder, no backup, no change to the file.
+        if (auto invalid = validate(blocks))
+            return invalid;
+
+        const QFileInfo info(path);
+        const QString dir = info.absolutePath();
+        if (!existsOrIsLink(dir)) {
+            if (auto failure = makeDirectory(dir))
+                return failure;
+        }
+        if (QFileInfo::exists(path)) {
+            if (auto failure = makeBackup(path, dir))
+                return failure;
+        }
+
+        const QString target = resolvedTarget(path);
+        if (auto failure = writeAtomically(target, render(blocks, carried)))
+            return failure;
+        if (::chmod(QFile::encodeName(target).constData(), 0600) != 0)
+            return systemError(errno);
+        return std::nullopt;
+    }
+
+    std::optional<QString> write(const QList<HostBlock> &blocks, const QString &path)
+    {
+        return write(blocks, CarriedLines{}, path);
+    }
+} // namespace SSHParser
