@@ -1,3 +1,259 @@
 #include "keys/SSHKeysView.h"
 
-SSHKeysView::SSHKeysView(const Locations &, QWidget *parent) : QWidget(parent) {}
+#include "keys/CopiedMark.h"
+#include "keys/GenerateKeySheet.h"
+#include "keys/KeyDetailView.h"
+#include "keys/KeyRowView.h"
+#include "keys/PublicKeySheet.h"
+#include "keys/SSHKeysModel.h"
+#include "ui/Dialogs.h"
+#include "ui/PaneChrome.h"
+#include "ui/Style.h"
+#include "ui/SymbolIcon.h"
+
+#include <QLabel>
+#include <QListWidget>
+#include <QPushButton>
+#include <QShowEvent>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QTimer>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    std::chrono::milliseconds g_copiedInterval{2000};
+    constexpr int idRole = Qt::UserRole;
+} // namespace
+
+namespace CopiedMark {
+    std::chrono::milliseconds interval()
+    {
+        return g_copiedInterval;
+    }
+    void setInterval(std::chrono::milliseconds interval)
+    {
+        g_copiedInterval = interval;
+    }
+} // namespace CopiedMark
+
+SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
+    : QWidget(parent)
+    , m_locations(locations)
+    , m_model(new SSHKeysModel(locations.sshDir, locations.keygenPath, this))
+    , m_list(new QListWidget(this))
+    , m_status(new StatusLine(this))
+    , m_detailStack(new QStackedWidget(this))
+    , m_emptyState(new QWidget(this))
+    , m_detail(new KeyDetailView(locations.homeDir, this))
+    , m_copyReset(new QTimer(this))
+{
+    auto *outer = new QVBoxLayout(this);
+    outer->setContentsMargins(0, 0, 0, 0);
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    outer->addWidget(splitter);
+
+    auto *left = new QWidget(splitter);
+    left->setMinimumWidth(240);
+    left->setMaximumWidth(340);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    auto *header = new PaneHeader(tr("SSH Keys"), left);
+    QToolButton *refresh = header->addButton(u"arrow.clockwise"_s, tr("Refresh"), u"refreshButton"_s);
+    QToolButton *generate = header->addButton(u"plus"_s, tr("Generate new key pair"), u"generateButton"_s);
+    leftLayout->addWidget(header);
+    leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
+    m_list->setObjectName(u"keyList"_s);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setAccessibleName(tr("Key pairs"));
+    leftLayout->addWidget(m_list, 1);
+    leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
+    leftLayout->addWidget(m_status);
+
+    m_emptyState->setObjectName(u"emptyState"_s);
+    auto *emptyLayout = new QVBoxLayout(m_emptyState);
+    emptyLayout->setSpacing(16);
+    emptyLayout->addStretch(1);
+    auto *emptyIcon = new QLabel(m_emptyState);
+    emptyIcon->setPixmap(SymbolIcon::icon(u"key.fill"_s, Style::secondary()).pixmap(52, 52));
+    emptyIcon->setAlignment(Qt::AlignCenter);
+    auto *emptyText = new QLabel(tr("Select a key pair to view details"), m_emptyState);
+    emptyText->setAlignment(Qt::AlignCenter);
+    Style::setTextColor(emptyText, Style::secondary());
+    auto *emptyGenerate = new QPushButton(tr("Generate New Key Pair"), m_emptyState);
+    emptyGenerate->setObjectName(u"emptyGenerateButton"_s);
+    emptyGenerate->setDefault(true);
+    emptyLayout->addWidget(emptyIcon);
+    emptyLayout->addWidget(emptyText);
+    emptyLayout->addWidget(emptyGenerate, 0, Qt::AlignHCenter);
+    emptyLayout->addStretch(1);
+
+    m_detail->setObjectName(u"keyDetail"_s);
+    m_detailStack->setObjectName(u"detailStack"_s);
+    m_detailStack->setMinimumWidth(400);
+    m_detailStack->addWidget(m_emptyState);
+    m_detailStack->addWidget(m_detail);
+
+    splitter->addWidget(left);
+    splitter->addWidget(m_detailStack);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({280, 600});
+
+    m_copyReset->setSingleShot(true);
+
+    connect(refresh, &QToolButton::clicked, m_model, &SSHKeysModel::load);
+    connect(generate, &QToolButton::clicked, this, &SSHKeysView::openGenerateSheet);
+    connect(emptyGenerate, &QPushButton::clicked, this, &SSHKeysView::openGenerateSheet);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, &SSHKeysView::selectionChanged);
+    connect(m_detail, &KeyDetailView::copyClicked, this, &SSHKeysView::copySelected);
+    connect(m_detail, &KeyDetailView::viewPublicKeyClicked, this, &SSHKeysView::viewPublicKey);
+    connect(m_detail, &KeyDetailView::deleteClicked, this, &SSHKeysView::confirmDelete);
+    connect(m_model, &SSHKeysModel::keyPairsChanged, this, &SSHKeysView::rebuildList);
+    connect(m_model, &SSHKeysModel::statusMessageChanged, this, [this] {
+        m_status->setFullText(m_model->statusMessage());
+    });
+    connect(m_model, &SSHKeysModel::errorMessageChanged, this, &SSHKeysView::showError);
+    showSelection();
+}
+
+void SSHKeysView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!event->spontaneous())
+        m_model->load();
+}
+
+void SSHKeysView::rebuildList()
+{
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+        for (const SSHKeyPair &pair : m_model->keyPairs()) {
+            auto *item = new QListWidgetItem(m_list);
+            item->setData(idRole, pair.id);
+            item->setData(Qt::AccessibleTextRole, pair.name);
+            auto *row = new KeyRowView(pair, m_list);
+            row->setCopied(m_copiedID == pair.id);
+            item->setSizeHint(row->sizeHint());
+            m_list->setItemWidget(item, row);
+        }
+    }
+    // Every scan makes new identifiers, so the old selection matches nothing now.
+    m_selectedID.reset();
+    showSelection();
+}
+
+void SSHKeysView::selectionChanged()
+{
+    const QList<QListWidgetItem *> items = m_list->selectedItems();
+    if (items.isEmpty())
+        m_selectedID.reset();
+    else
+        m_selectedID = items.first()->data(idRole).toUuid();
+    showSelection();
+}
+
+void SSHKeysView::showSelection()
+{
+    for (const SSHKeyPair &pair : m_model->keyPairs()) {
+        if (pair.id == m_selectedID) {
+            m_detail->setPair(pair);
+            m_detail->setCopied(m_copiedID == pair.id);
+            m_detailStack->setCurrentWidget(m_detail);
+            return;
+        }
+    }
+    m_detailStack->setCurrentWidget(m_emptyState);
+}
+
+void SSHKeysView::setCopiedID(std::optional<QUuid> id)
+{
+    m_copiedID = id;
+    for (int i = 0; i < m_list->count(); ++i) {
+        if (auto *row = qobject_cast<KeyRowView *>(m_list->itemWidget(m_list->item(i))))
+            row->setCopied(m_copiedID == row->pair().id);
+    }
+    m_detail->setCopied(m_copiedID && m_copiedID == m_detail->pair().id);
+}
+
+void SSHKeysView::copySelected()
+{
+    const SSHKeyPair pair = m_detail->pair();
+    m_model->copyPublicKey(pair);
+    setCopiedID(pair.id);
+    // Replace any pending reset, so the mark lasts the full interval after the last click.
+    m_copyReset->disconnect();
+    connect(m_copyReset, &QTimer::timeout, this, [this, id = pair.id] {
+        if (m_copiedID == id)
+            setCopiedID(std::nullopt);
+    });
+    m_copyReset->start(CopiedMark::interval());
+}
+
+void SSHKeysView::viewPublicKey()
+{
+    auto *sheet = new PublicKeySheet(m_detail->pair(), this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &PublicKeySheet::copyRequested, this, [this, pair = m_detail->pair()] {
+        m_model->copyPublicKey(pair);
+    });
+    sheet->open();
+}
+
+void SSHKeysView::openGenerateSheet()
+{
+    auto *sheet = new GenerateKeySheet(m_model->sshDir(), KeyGenOptions{}, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sheet, &GenerateKeySheet::generateRequested, this, [this](const KeyGenOptions &options) {
+        // Start once the sheet has closed; the model reports back when the key tool is done.
+        QMetaObject::invokeMethod(
+            this,
+            [this, options] {
+                m_model->generateKey(options);
+            },
+            Qt::QueuedConnection);
+    });
+    sheet->open();
+}
+
+void SSHKeysView::confirmDelete()
+{
+    std::optional<SSHKeyPair> selected;
+    for (const SSHKeyPair &pair : m_model->keyPairs()) {
+        if (pair.id == m_selectedID)
+            selected = pair;
+    }
+    const QString text =
+        selected ? tr("Permanently delete %1 and %1.pub? This cannot be undone.").arg(selected->name) : QString();
+    const int answer =
+        Dialogs::ask(this,
+                     tr("Delete Key Pair?"),
+                     text,
+                     {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+    if (answer != 0 || !selected)
+        return;
+    m_model->deleteKeyPair(*selected);
+    m_selectedID.reset();
+    m_list->clearSelection();
+    showSelection();
+}
+
+void SSHKeysView::showError()
+{
+    if (m_errorShown || !m_model->errorMessage())
+        return;
+    m_errorShown = true;
+    const QString message = *m_model->errorMessage();
+    Dialogs::showError(this, message, [this, message] {
+        m_errorShown = false;
+        if (m_model->errorMessage() == message)
+            m_model->setErrorMessage(std::nullopt);
+        else
+            showError(); // a newer failure arrived while this one was open
+    });
+}

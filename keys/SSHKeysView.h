@@ -2,15 +2,64 @@
 
 #include "ui/Locations.h"
 
+#include <QUuid>
 #include <QWidget>
 
-// Placeholder until the pane lands; the main window shows its empty state instead.
+#include <optional>
+
+class KeyDetailView;
+class QListWidget;
+class QStackedWidget;
+class QTimer;
+class SSHKeysModel;
+class StatusLine;
+
+// The keys pane: the key pairs of the key directory on the left, the selected pair on the right.
+// It owns its model and rescans every time it is shown.
 class SSHKeysView final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SSHKeysView)
 public:
     explicit SSHKeysView(const Locations &locations, QWidget *parent = nullptr);
-    // False while this pane is only a placeholder.
-    static constexpr bool isAvailable = false;
+
+    SSHKeysModel *model() const
+    {
+        return m_model;
+    }
+    std::optional<QUuid> selectedID() const
+    {
+        return m_selectedID;
+    }
+    std::optional<QUuid> copiedID() const
+    {
+        return m_copiedID;
+    }
+
+    void openGenerateSheet();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    void rebuildList();
+    void selectionChanged();
+    void showSelection();
+    void copySelected();
+    void setCopiedID(std::optional<QUuid> id);
+    void viewPublicKey();
+    void confirmDelete();
+    void showError();
+
+    Locations m_locations;
+    SSHKeysModel *m_model;
+    std::optional<QUuid> m_selectedID;
+    std::optional<QUuid> m_copiedID;
+    QListWidget *m_list;
+    StatusLine *m_status;
+    QStackedWidget *m_detailStack;
+    QWidget *m_emptyState;
+    KeyDetailView *m_detail;
+    QTimer *m_copyReset;
+    bool m_errorShown = false;
 };
