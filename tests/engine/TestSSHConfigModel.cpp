@@ -1,0 +1,288 @@
+#include "engine/SSHConfigModel.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+static QStringList patterns(const SSHConfigModel &model)
+{
+    QStringList result;
+    for (const HostBlock &block : model.blocks())
+        result.append(block.pattern);
+    return result;
+}
+
+static int modeOf(const QString &path)
+{
+    struct stat st;
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
+}
+
+class TestSSHConfigModel : public QObject
+{
+    Q_OBJECT
+private slots:
+    void firstStartWithoutFile();
+    void loadCountsHosts();
+    void addRemoveDuplicate();
+    void addGoesBeforeTrailingGlobalBlocks();
+    void editorWrites();
+    void unreadableFileIsNeverOverwritten();
+    void saveFailureKeepsState();
+    void carriedLinesFollowTheirBlock();
+    void fixtures_data();
+    void fixtures();
+};
+
+void TestSSHConfigModel::firstStartWithoutFile()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"home/.ssh/config"_s);
+    SSHConfigModel model(path);
+    QCOMPARE(model.configURL(), path);
+    QVERIFY(model.blocks().isEmpty());
+    QCOMPARE(model.statusMessage(), u"Loaded 0 hosts"_s);
+    QVERIFY(!model.isDirty());
+    QVERIFY(!model.errorMessage());
+
+    QVERIFY(model.addBlock(u"web"_s));
+    QVERIFY(model.isDirty());
+    model.save();
+    QVERIFY(!model.errorMessage());
+    QVERIFY(!model.isDirty());
+    QCOMPARE(model.statusMessage(), u"Saved — backup created in ~/.ssh/"_s);
+    QCOMPARE(modeOf(dir.filePath(u"home/.ssh"_s)), 0700);
+    QCOMPARE(modeOf(path), 0600);
+    QCOMPARE(readFile(path), "Host web\n");
+    QCOMPARE(QDir(dir.filePath(u"home/.ssh"_s)).entryList(QDir::Files), QStringList{u"config"_s});
+}
+
+void TestSSHConfigModel::loadCountsHosts()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "Host one\nMatch all\nUser x\n");
+    SSHConfigModel model(path);
+    QCOMPARE(model.statusMessage(), u"Loaded 1 host"_s);
+
+    writeFile(path, "Include x\nHost a\nHost b\n");
+    model.addBlock(u"c"_s);
+    QSignalSpy blocks(&model, &SSHConfigModel::blocksChanged);
+    QSignalSpy dirty(&model, &SSHConfigModel::isDirtyChanged);
+    model.load();
+    QCOMPARE(patterns(model), QStringList({u"a"_s, u"b"_s}));
+    QCOMPARE(model.statusMessage(), u"Loaded 2 hosts"_s);
+    QVERIFY(!model.isDirty());
+    QCOMPARE(blocks.size(), 1);
+    QCOMPARE(dirty.size(), 1);
+}
+
+void TestSSHConfigModel::addRemoveDuplicate()
+{
+    QTemporaryDir dir;
+    SSHConfigModel model(dir.filePath(u"config"_s));
+    const auto web = model.addBlock(u"  web\u00A0 "_s);
+    QVERIFY(web);
+    QCOMPARE(model.statusMessage(), u"Added: web"_s);
+    QCOMPARE(model.addBlock(u"web"_s), std::nullopt);
+    QCOMPARE(model.addBlock(u" \t\u3000"_s), std::nullopt);
+    QCOMPARE(model.addBlock(QString()), std::nullopt);
+    QCOMPARE(model.statusMessage(), u"Added: web"_s);
+    QVERIFY(model.addBlock(u"Web"_s));
+
+    for (const char *expected : {"web-copy", "web-copy2", "web-copy3"}) {
+        const auto copy = model.duplicateBlock(*web);
+        QVERIFY(copy);
+        QCOMPARE(model.blocks().at(1).id, *copy);
+        QCOMPARE(model.blocks().at(1).pattern, QString::fromLatin1(expected));
+        QCOMPARE(model.statusMessage(), u"Duplicated: web"_s);
+    }
+    QCOMPARE(patterns(model), QStringList({u"web"_s, u"web-copy3"_s, u"web-copy2"_s, u"web-copy"_s, u"Web"_s}));
+    model.duplicateBlock(model.blocks().at(3).id);
+    QCOMPARE(model.blocks().at(4).pattern, u"web-copy-copy"_s);
+
+    model.setOption(*web, u"User"_s, u"deploy"_s);
+    const auto copy = model.duplicateBlock(*web);
+    QCOMPARE(model.blocks().at(1).options, model.blocks().at(0).options);
+    QVERIFY(*copy != *web);
+
+    const auto star = model.addBlock(u"*"_s);
+    QCOMPARE(model.statusMessage(), u"Added: *"_s);
+    QCOMPARE(model.blocks().constLast().id, *star);
+    model.duplicateBlock(*star);
+    QCOMPARE(model.statusMessage(), u"Duplicated: * (Global Defaults)"_s);
+    model.removeBlock(*star);
+    QCOMPARE(model.statusMessage(), u"Removed: * (Global Defaults)"_s);
+
+    const QList<HostBlock> before = model.blocks();
+    model.save();
+    QSignalSpy spy(&model, &SSHConfigModel::blocksChanged);
+    model.removeBlock(QUuid::createUuid());
+    QCOMPARE(model.duplicateBlock(QUuid::createUuid()), std::nullopt);
+    QCOMPARE(model.blocks(), before);
+    QVERIFY(!model.isDirty());
+    QCOMPARE(spy.size(), 0);
+}
+
+void TestSSHConfigModel::addGoesBeforeTrailingGlobalBlocks()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "Host *\nUser a\nHost b\nHost *\nPort 1\nHost *\nMatch all\n");
+    SSHConfigModel model(path);
+    model.addBlock(u"new"_s);
+    QCOMPARE(patterns(model), QStringList({u"*"_s, u"b"_s, u"new"_s, u"*"_s, u"*"_s}));
+    model.removeBlock(model.blocks().at(0).id);
+    model.removeBlock(model.blocks().at(0).id);
+    model.removeBlock(model.blocks().at(0).id);
+    model.addBlock(u"first"_s);
+    QCOMPARE(patterns(model), QStringList({u"first"_s, u"*"_s, u"*"_s}));
+    model.save();
+    // The Match section stays with the last "*" block, where ssh reads it last.
+    QCOMPARE(readFile(path), "Host first\n\nHost *\n    Port 1\n\nHost *\n\nMatch all\n");
+}
+
+void TestSSHConfigModel::editorWrites()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "Host a\nUser x\n");
+    SSHConfigModel model(path);
+    const QUuid id = model.blocks().at(0).id;
+    QSignalSpy changed(&model, &SSHConfigModel::blockChanged);
+    QSignalSpy list(&model, &SSHConfigModel::blocksChanged);
+
+    model.setOption(id, u"User"_s, u" \tx\u00A0"_s); // trims to the current value: no edit
+    QVERIFY(!model.isDirty());
+    QCOMPARE(changed.size(), 0);
+    model.setOption(id, u"Port"_s, u"  "_s); // empty and absent: no edit
+    QVERIFY(!model.isDirty());
+
+    model.setOption(id, u"User"_s, u" root "_s);
+    QCOMPARE(model.blocks().at(0).options.value(u"User"_s), u"root"_s);
+    QVERIFY(model.isDirty());
+    QCOMPARE(changed.size(), 1);
+    QCOMPARE(changed.at(0).at(0).value<QUuid>(), id);
+    model.setOption(id, u"User"_s, QString());
+    QVERIFY(!model.blocks().at(0).options.contains(u"User"_s));
+
+    model.setPattern(id, u" b "_s);
+    QCOMPARE(model.blocks().at(0).pattern, u" b "_s);
+    QCOMPARE(list.size(), 0);
+    QCOMPARE(model.statusMessage(), u"Loaded 1 host"_s);
+
+    // A line break typed into a value reaches the writer, which refuses it.
+    model.setOption(id, u"ProxyCommand"_s, u"nc %h\nHost evil"_s);
+    model.save();
+    QVERIFY(model.errorMessage());
+    QVERIFY(model.errorMessage()->startsWith(u"Failed to save "_s + path + u": "_s));
+    QVERIFY(model.errorMessage()->contains(u"ProxyCommand"_s));
+    QCOMPARE(readFile(path), "Host a\nUser x\n");
+    QVERIFY(model.isDirty());
+}
+
+void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    const QByteArray invalid = "Host a\nUser \xff\xfe\n";
+    writeFile(path, invalid);
+    SSHConfigModel model(path);
+    QVERIFY(model.blocks().isEmpty());
+    QCOMPARE(model.statusMessage(), u"Loaded 0 hosts"_s);
+    QVERIFY(model.errorMessage());
+    QVERIFY(model.errorMessage()->startsWith(u"Cannot read "_s + path + u": "_s));
+
+    model.setErrorMessage(std::nullopt);
+    model.addBlock(u"b"_s);
+    model.save();
+    QVERIFY(model.errorMessage());
+    QVERIFY(model.errorMessage()->startsWith(u"Failed to save "_s + path + u": "_s));
+    QVERIFY(model.isDirty());
+    QCOMPARE(readFile(path), invalid);
+    QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"config"_s});
+
+    // A good load lifts the refusal; a load does not clear an earlier error.
+    writeFile(path, "Host a\n");
+    model.load();
+    QVERIFY(model.errorMessage());
+    model.setErrorMessage(std::nullopt);
+    model.addBlock(u"b"_s);
+    model.save();
+    QVERIFY(!model.errorMessage());
+    QCOMPARE(readFile(path), "Host a\n\nHost b\n");
+}
+
+void TestSSHConfigModel::saveFailureKeepsState()
+{
+    QTemporaryDir dir;
+    writeFile(dir.filePath(u"file"_s), "x");
+    const QString path = dir.filePath(u"file/.ssh/config"_s);
+    SSHConfigModel model(path);
+    model.addBlock(u"a"_s);
+    QSignalSpy status(&model, &SSHConfigModel::statusMessageChanged);
+    model.save();
+    QVERIFY(model.errorMessage());
+    QVERIFY(model.errorMessage()->startsWith(u"Failed to save "_s + path + u": "_s));
+    QVERIFY(model.isDirty());
+    QCOMPARE(model.statusMessage(), u"Added: a"_s);
+    QCOMPARE(status.size(), 0);
+    QCOMPARE(model.blocks().size(), 1);
+}
+
+void TestSSHConfigModel::carriedLinesFollowTheirBlock()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "Include a\nHost one\nMatch user x\n  Port 1\nHost two\nMatch user y\n  Port 2\nHost three\n");
+    SSHConfigModel model(path);
+    const QUuid one = model.blocks().at(0).id;
+    const QUuid two = model.blocks().at(1).id;
+    model.duplicateBlock(one);
+    model.removeBlock(two); // its Match section moves to the end of "one-copy"
+    model.save();
+    QCOMPARE(readFile(path),
+             "Include a\nHost one\n\nMatch user x\n  Port 1\n\nHost one-copy\n\nMatch user y\n  Port 2\n"
+             "\nHost three\n");
+    model.removeBlock(model.blocks().at(1).id);
+    model.removeBlock(one); // the first block's lines go to the top
+    model.save();
+    QCOMPARE(readFile(path), "Include a\nMatch user x\n  Port 1\nMatch user y\n  Port 2\nHost three\n");
+    model.load();
+    QCOMPARE(patterns(model), QStringList{u"three"_s});
+}
+
+void TestSSHConfigModel::fixtures_data()
+{
+    QTest::addColumn<QString>("name");
+    const QStringList inputs = QDir(QStringLiteral(KORVEL_ENGINE_DATA)).entryList({u"*.in"_s}, QDir::Files);
+    QVERIFY(!inputs.isEmpty());
+    for (const QString &input : inputs)
+        QTest::newRow(qPrintable(input)) << input.chopped(3);
+}
+
+void TestSSHConfigModel::fixtures()
+{
+    // Load and save gives the expected text; loading and saving that again changes no byte.
+    QFETCH(QString, name);
+    const QString data = QStringLiteral(KORVEL_ENGINE_DATA) + u'/' + name;
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, readFile(data + u".in"_s));
+    const QByteArray expected = readFile(data + u".out"_s);
+    for (int round = 0; round < 2; ++round) {
+        SSHConfigModel model(path);
+        QVERIFY(!model.errorMessage());
+        model.save();
+        QVERIFY(!model.errorMessage());
+        QCOMPARE(QString::fromUtf8(readFile(path)), QString::fromUtf8(expected));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSSHConfigModel)
+#include "TestSSHConfigModel.moc"

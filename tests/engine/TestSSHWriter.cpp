@@ -1,0 +1,249 @@
+#include "engine/ConfigDocument.h"
+#include "engine/SSHParser.h"
+#include "support/TestSupport.h"
+
+#include <QtTest>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+static HostBlock block(const QString &pattern, std::initializer_list<std::pair<QString, QString>> options = {})
+{
+    HostBlock b;
+    b.pattern = pattern;
+    for (const auto &[key, value] : options)
+        b.options.insert(key, value);
+    return b;
+}
+
+static int modeOf(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return -1;
+    return int(st.st_mode & 07777);
+}
+
+static QStringList backupsIn(const QString &dir)
+{
+    return QDir(dir).entryList({u"config.bak.*"_s}, QDir::Files, QDir::Name);
+}
+
+class TestSSHWriter : public QObject
+{
+    Q_OBJECT
+private slots:
+    void render();
+    void quoting_data();
+    void quoting();
+    void writeCreatesFolderAndFile();
+    void writeKeepsBackups();
+    void refusesLineBreaksBeforeTouchingAnything();
+    void writesThroughSymbolicLink();
+    void reportsFailures();
+};
+
+void TestSSHWriter::render()
+{
+    {
+        // Table order first, then the rest by code point: upper-case initials before lower-case,
+        // and a character beyond U+FFFF after U+FFxx although its UTF-16 code units are smaller.
+        const QList<HostBlock> blocks = {
+            block(u"web"_s,
+                  {{u"b"_s, u"1"_s},
+                   {u"Zoption"_s, u"1"_s},
+                   {u"User"_s, u"deploy"_s},
+                   {u"A"_s, u"1"_s},
+                   {u"user"_s, u"x"_s},
+                   {u"HostName"_s, u"db1"_s},
+                   {u"Port"_s, u"22"_s},
+                   {u"x\U0001F600"_s, u"1"_s},
+                   {u"x\uFF21"_s, u"1"_s}}),
+            block(u"*"_s, {{u"ServerAliveInterval"_s, u"60"_s}}),
+            block(u"bare"_s),
+        };
+        QCOMPARE(QString::fromUtf8(SSHParser::render(blocks)),
+                 u"Host web\n    HostName db1\n    User deploy\n    Port 22\n    A 1\n    Zoption 1\n    b 1\n"
+                 "    user x\n    x\uFF21 1\n    x\U0001F600 1\n\nHost *\n    ServerAliveInterval 60\n\nHost bare\n"_s);
+    }
+    QCOMPARE(SSHParser::render({}), QByteArray());
+    QCOMPARE(SSHParser::render({block(u"a"_s, {{u"Empty"_s, QString()}})}), "Host a\n    Empty \n");
+    {
+        // IgnoreUnknown only covers the options after it, whatever its letter case.
+        const QByteArray text = SSHParser::render(
+            {block(u"mac"_s,
+                   {{u"UseKeychain"_s, u"yes"_s}, {u"HostName"_s, u"m"_s}, {u"ignoreUnknown"_s, u"UseKeychain"_s}})});
+        QCOMPARE(text, "Host mac\n    ignoreUnknown UseKeychain\n    HostName m\n    UseKeychain yes\n");
+    }
+    {
+        // Carried lines: verbatim at the top, and after their block behind one blank line.
+        QList<HostBlock> blocks = {block(u"a"_s, {{u"User"_s, u"x"_s}}), block(u"b"_s)};
+        CarriedLines carried;
+        carried.leading = {u"Include more"_s, QString()};
+        carried.after.insert(blocks[0].id, {u"Match user bob"_s, u"  Port 7"_s});
+        QCOMPARE(SSHParser::render(blocks, carried),
+                 "Include more\n\nHost a\n    User x\n\nMatch user bob\n  Port 7\n\nHost b\n");
+    }
+}
+
+void TestSSHWriter::quoting_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("written");
+
+    QTest::newRow("path with a space") << u"IdentityFile"_s << u"~/my key"_s << u"\"~/my key\""_s;
+    QTest::newRow("path in any case") << u"identityfile"_s << u"~/a\tb"_s << u"\"~/a\tb\""_s;
+    QTest::newRow("control path") << u"ControlPath"_s << u"/tmp/c %r@%h"_s << u"\"/tmp/c %r@%h\""_s;
+    QTest::newRow("certificate file") << u"CertificateFile"_s << u"a b"_s << u"\"a b\""_s;
+    QTest::newRow("agent path") << u"IdentityAgent"_s << u"x y"_s << u"\"x y\""_s;
+    QTest::newRow("trailing comment") << u"IdentityFile"_s << u"~/.ssh/id_work # laptop key"_s
+                                      << u"~/.ssh/id_work # laptop key"_s;
+    QTest::newRow("escaped space") << u"IdentityFile"_s << u"~/my\\ key"_s << u"~/my\\ key"_s;
+    QTest::newRow("quoted part") << u"IdentityFile"_s << u"~/\"my key\""_s << u"~/\"my key\""_s;
+    QTest::newRow("no-break space joins") << u"IdentityFile"_s << u"~/my\u00A0key"_s << u"~/my\u00A0key"_s;
+    QTest::newRow("command stays bare") << u"ProxyCommand"_s << u"ssh -W %h:%p gw"_s << u"ssh -W %h:%p gw"_s;
+    QTest::newRow("forward stays bare") << u"LocalForward"_s << u"5432 localhost:5432"_s << u"5432 localhost:5432"_s;
+    QTest::newRow("leading =") << u"User"_s << u"=x"_s << u"\"=x\""_s;
+    QTest::newRow("enclosed in double quotes") << u"User"_s << u"\"x\""_s << u"\"\"x\"\""_s;
+    QTest::newRow("enclosed in single quotes") << u"SendEnv"_s << u"'a b'"_s << u"\"'a b'\""_s;
+    QTest::newRow("mixed quotes stay bare") << u"User"_s << u"\"x'"_s << u"\"x'"_s;
+    QTest::newRow("blank at an end") << u"User"_s << u"\u00A0x"_s << u"\"\u00A0x\""_s;
+}
+
+void TestSSHWriter::quoting()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, written);
+    const QByteArray text = SSHParser::render({block(u"h"_s, {{name, value}})});
+    QCOMPARE(QString::fromUtf8(text), u"Host h\n    "_s + name + u' ' + written + u'\n');
+    const QList<HostBlock> back = SSHParser::parse(QString::fromUtf8(text));
+    QCOMPARE(back.size(), 1);
+    QCOMPARE(back[0].options.value(name), value);
+}
+
+void TestSSHWriter::writeCreatesFolderAndFile()
+{
+    QTemporaryDir dir;
+    const QString sshDir = dir.filePath(u"home/.ssh"_s);
+    const QString path = sshDir + u"/config"_s;
+    QCOMPARE(SSHParser::write({block(u"web"_s, {{u"Port"_s, u"2"_s}})}, path), std::nullopt);
+    QCOMPARE(modeOf(sshDir), 0700);
+    QCOMPARE(modeOf(dir.filePath(u"home"_s)), 0700);
+    QCOMPARE(modeOf(path), 0600);
+    QCOMPARE(readFile(path), "Host web\n    Port 2\n");
+    QVERIFY(backupsIn(sshDir).isEmpty());
+    QCOMPARE(QDir(sshDir).entryList(QDir::AllEntries | QDir::Hidden | QDir::NoDotAndDotDot), QStringList{u"config"_s});
+
+    // An empty list writes a zero-byte file, after a backup.
+    QCOMPARE(SSHParser::write({}, path), std::nullopt);
+    QCOMPARE(readFile(path), QByteArray());
+    QCOMPARE(backupsIn(sshDir).size(), 1);
+}
+
+void TestSSHWriter::writeKeepsBackups()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "old text\n");
+    QFile::setPermissions(path, QFile::ReadOwner | QFile::WriteOwner | QFile::ReadOther);
+
+    // Backups already taken for this second and the next two: a save must clobber none of them.
+    const QDateTime now = QDateTime::currentDateTime();
+    QStringList taken;
+    for (int s = 0; s < 3; ++s) {
+        const QString name = u"config.bak."_s + now.addSecs(s).toString(u"yyyyMMdd_HHmmss"_s);
+        writeFile(dir.filePath(name), "earlier backup " + QByteArray::number(s));
+        taken.append(name);
+    }
+    QCOMPARE(SSHParser::write({block(u"a"_s)}, path), std::nullopt);
+    QCOMPARE(SSHParser::write({block(u"b"_s)}, path), std::nullopt);
+    QCOMPARE(readFile(path), "Host b\n");
+    QCOMPARE(modeOf(path), 0600);
+    for (int s = 0; s < 3; ++s)
+        QCOMPARE(readFile(dir.filePath(taken[s])), "earlier backup " + QByteArray::number(s));
+
+    QStringList fresh = backupsIn(dir.path());
+    for (const QString &name : std::as_const(taken))
+        fresh.removeOne(name);
+    QCOMPARE(fresh.size(), 2);
+    QSet<QByteArray> contents;
+    for (const QString &name : std::as_const(fresh)) {
+        QVERIFY2(name.contains(u'-'), qPrintable(name));
+        contents.insert(readFile(dir.filePath(name)));
+    }
+    QCOMPARE(contents, QSet<QByteArray>({"old text\n", "Host a\n"}));
+}
+
+void TestSSHWriter::refusesLineBreaksBeforeTouchingAnything()
+{
+    struct Case {
+        HostBlock block;
+        QStringList mentions;
+    };
+    const QList<Case> cases = {
+        {block(u"web"_s, {{u"User"_s, u"x\nHost evil"_s}}), {u"web"_s, u"User"_s}},
+        {block(u"web"_s, {{u"Local\u2028Command"_s, u"x"_s}}), {u"web"_s, u"Local"_s}},
+        {block(u"web\r\nProxyCommand evil"_s), {u"web"_s}},
+        {block(u"web"_s, {{u"ProxyCommand"_s, u"a\u0085b"_s}}), {u"web"_s, u"ProxyCommand"_s}},
+    };
+    for (const Case &c : cases) {
+        QTemporaryDir dir;
+        const QString missing = dir.filePath(u"missing/config"_s);
+        const auto error = SSHParser::write({block(u"ok"_s), c.block}, missing);
+        QVERIFY(error);
+        for (const QString &word : c.mentions)
+            QVERIFY2(error->contains(word), qPrintable(*error));
+        QVERIFY(!QFileInfo::exists(dir.filePath(u"missing"_s)));
+
+        const QString existing = dir.filePath(u"config"_s);
+        writeFile(existing, "Host keep\n");
+        QVERIFY(SSHParser::write({c.block}, existing));
+        QCOMPARE(readFile(existing), "Host keep\n");
+        QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{u"config"_s});
+    }
+}
+
+void TestSSHWriter::writesThroughSymbolicLink()
+{
+    QTemporaryDir dir;
+    const QString target = dir.filePath(u"dotfiles/ssh_config"_s);
+    writeFile(target, "Host old\n");
+    QDir().mkpath(dir.filePath(u".ssh"_s));
+    const QString link = dir.filePath(u".ssh/config"_s);
+    QVERIFY(QFile::link(u"../dotfiles/ssh_config"_s, link));
+
+    QCOMPARE(SSHParser::write({block(u"new"_s)}, link), std::nullopt);
+    QVERIFY(QFileInfo(link).isSymLink());
+    QCOMPARE(readFile(target), "Host new\n");
+    QCOMPARE(modeOf(target), 0600);
+    const QStringList backups = backupsIn(dir.filePath(u".ssh"_s));
+    QCOMPARE(backups.size(), 1);
+    QCOMPARE(readFile(dir.filePath(u".ssh/"_s + backups[0])), "Host old\n");
+    QCOMPARE(QDir(dir.filePath(u"dotfiles"_s)).entryList(QDir::Files | QDir::Hidden), QStringList{u"ssh_config"_s});
+}
+
+void TestSSHWriter::reportsFailures()
+{
+    QTemporaryDir dir;
+    {
+        // The folder cannot be made: a regular file stands where a parent folder should be.
+        writeFile(dir.filePath(u"file"_s), "x");
+        const auto error = SSHParser::write({block(u"a"_s)}, dir.filePath(u"file/.ssh/config"_s));
+        QVERIFY(error);
+        QVERIFY2(error->contains(dir.filePath(u"file/.ssh"_s)), qPrintable(*error));
+    }
+    {
+        // The path is a folder: the backup copy fails and nothing is replaced.
+        QDir().mkpath(dir.filePath(u"ssh/config"_s));
+        QVERIFY(SSHParser::write({block(u"a"_s)}, dir.filePath(u"ssh/config"_s)));
+        QVERIFY(QFileInfo(dir.filePath(u"ssh/config"_s)).isDir());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSSHWriter)
+#include "TestSSHWriter.moc"
