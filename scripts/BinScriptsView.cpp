@@ -1,3 +1,514 @@
 #include "scripts/BinScriptsView.h"
 
-BinScriptsView::BinScriptsView(const Locations &, QWidget *parent) : QWidget(parent) {}
+#include "scripts/ScriptEditorWindowController.h"
+#include "ui/Dialogs.h"
+#include "ui/PaneChrome.h"
+#include "ui/Style.h"
+#include "ui/SymbolIcon.h"
+
+#include <QFile>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QListWidget>
+#include <QLocale>
+#include <QPlainTextEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QScrollArea>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    constexpr int idRole = Qt::UserRole;
+
+    QIcon rowIcon(const ScriptFile &script)
+    {
+        return script.isEditable ? SymbolIcon::icon(u"scroll"_s, Style::green())
+                                 : SymbolIcon::icon(u"doc.badge.gearshape"_s, Style::secondary());
+    }
+
+    bool isLineBreak(QChar c)
+    {
+        switch (c.unicode()) {
+        case 0x0A:
+        case 0x0B:
+        case 0x0C:
+        case 0x0D:
+        case 0x85:
+        case 0x2028:
+        case 0x2029:
+            return true;
+        default:
+            return false;
+        }
+    }
+
+    // Blanks at both ends go; line breaks are not blanks.
+    QString trimBlanks(const QString &text)
+    {
+        auto isBlank = [](QChar c) {
+            return c == u'\t' || c.category() == QChar::Separator_Space;
+        };
+        qsizetype begin = 0;
+        qsizetype end = text.size();
+        while (begin < end && isBlank(text.at(begin)))
+            ++begin;
+        while (end > begin && isBlank(text.at(end - 1)))
+            --end;
+        return text.mid(begin, end - begin);
+    }
+
+    QLabel *makeLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
+    {
+        auto *label = new QLabel(text, parent);
+        label->setTextFormat(Qt::PlainText);
+        label->setFont(font);
+        Style::setTextColor(label, color);
+        return label;
+    }
+} // namespace
+
+BinScriptsView::BinScriptsView(const Locations &locations, QWidget *parent)
+    : BinScriptsView(locations, std::make_shared<SystemPrivilegedRunner>(), parent)
+{}
+
+BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<PrivilegedRunner> runner, QWidget *parent)
+    : QWidget(parent)
+    , m_model(std::make_shared<BinScriptsModel>(locations.scriptsDir, std::move(runner)))
+    , m_list(new QListWidget(this))
+    , m_statusLine(new StatusLine(this))
+    , m_detailStack(new QStackedWidget(this))
+{
+    setObjectName(u"binScriptsView"_s);
+
+    auto *left = new QWidget(this);
+    left->setMinimumWidth(200);
+    left->setMaximumWidth(320);
+    auto *leftLayout = new QVBoxLayout(left);
+    leftLayout->setContentsMargins(0, 0, 0, 0);
+    leftLayout->setSpacing(0);
+    auto *header = new PaneHeader(tr("Local Scripts"), left);
+    QToolButton *refresh = header->addButton(u"arrow.clockwise"_s, tr("Refresh"), u"refreshButton"_s);
+    QToolButton *add = header->addButton(u"plus"_s, tr("New script"), u"newScriptButton"_s);
+    leftLayout->addWidget(header);
+    leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
+    m_list->setObjectName(u"scriptList"_s);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setIconSize(QSize(16, 16));
+    m_list->setAccessibleName(tr("Scripts"));
+    m_list->setBackgroundRole(QPalette::Window);
+    leftLayout->addWidget(m_list, 1);
+    leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
+    leftLayout->addWidget(m_statusLine);
+
+    m_detailStack->setMinimumWidth(420);
+    m_detailStack->addWidget(noSelectionPlaceholder());
+
+    auto *splitter = new QSplitter(Qt::Horizontal, this);
+    splitter->setChildrenCollapsible(false);
+    splitter->addWidget(left);
+    splitter->addWidget(m_detailStack);
+    splitter->setStretchFactor(1, 1);
+    splitter->setSizes({240, 600});
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(splitter);
+
+    connect(refresh, &QToolButton::clicked, this, [this] {
+        m_model->load();
+    });
+    connect(add, &QToolButton::clicked, this, &BinScriptsView::createNewScript);
+    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
+        const QList<QListWidgetItem *> items = m_list->selectedItems();
+        setSelectedID(items.isEmpty() ? std::nullopt : std::optional<QUuid>(items.first()->data(idRole).toUuid()));
+    });
+    connect(m_model.get(), &BinScriptsModel::scriptsChanged, this, &BinScriptsView::rebuildList);
+    connect(m_model.get(), &BinScriptsModel::statusMessageChanged, this, [this] {
+        m_statusLine->setFullText(m_model->statusMessage());
+    });
+    connect(m_model.get(), &BinScriptsModel::errorMessageChanged, this, &BinScriptsView::showErrorAlert);
+}
+
+BinScriptsView::~BinScriptsView() = default;
+
+void BinScriptsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        m_model->load();
+    }
+}
+
+int BinScriptsView::lineCount(const QString &text)
+{
+    return int(std::count_if(text.cbegin(), text.cend(), isLineBreak)) + 1;
+}
+
+std::optional<ScriptFile> BinScriptsView::selectedScript() const
+{
+    if (!m_selectedID)
+        return std::nullopt;
+    for (const ScriptFile &script : m_model->scripts()) {
+        if (script.id == *m_selectedID)
+            return script;
+    }
+    return std::nullopt;
+}
+
+void BinScriptsView::setSelectedID(const std::optional<QUuid> &id)
+{
+    if (id != m_selectedID) {
+        m_selectedID = id;
+        loadPreview(id);
+    }
+    // Keep the list's highlight in step when the selection is set from code.
+    for (int row = 0; row < m_list->count(); ++row) {
+        QListWidgetItem *item = m_list->item(row);
+        const bool selected = id && item->data(idRole).toUuid() == *id;
+        if (item->isSelected() != selected) {
+            const QSignalBlocker blocker(m_list);
+            item->setSelected(selected);
+            if (selected)
+                m_list->setCurrentItem(item);
+        }
+    }
+    showDetail();
+}
+
+void BinScriptsView::rebuildList()
+{
+    {
+        const QSignalBlocker blocker(m_list);
+        m_list->clear();
+        QFont nameFont = m_list->font();
+        nameFont.setWeight(QFont::Medium);
+        for (const ScriptFile &script : m_model->scripts()) {
+            auto *item = new QListWidgetItem(rowIcon(script), script.name, m_list);
+            item->setData(idRole, script.id);
+            item->setFont(nameFont);
+            item->setSizeHint(QSize(0, 24));
+            item->setToolTip(script.url);
+        }
+    }
+    // New identifiers: whatever was selected is gone.
+    setSelectedID(std::nullopt);
+}
+
+void BinScriptsView::loadPreview(const std::optional<QUuid> &id)
+{
+    m_previewContent.clear();
+    m_previewLines = 0;
+    const auto found =
+        std::find_if(m_model->scripts().cbegin(), m_model->scripts().cend(), [&id](const ScriptFile &script) {
+            return id && script.id == *id;
+        });
+    if (found == m_model->scripts().cend() || !found->isEditable)
+        return;
+    m_previewContent = BinScriptsModel::readText(found->url).value_or(QString());
+    m_previewLines = lineCount(m_previewContent);
+}
+
+void BinScriptsView::showDetail()
+{
+    if (m_detail) {
+        // Later, because the click that got here may have come from a button inside it; unparented at
+        // once so nothing finds the old pane in the meantime.
+        m_detailStack->removeWidget(m_detail);
+        m_detail->hide();
+        m_detail->setParent(nullptr);
+        m_detail->deleteLater();
+        m_detail = nullptr;
+    }
+    if (const auto script = selectedScript()) {
+        m_detail = scriptDetailPane(*script);
+        m_detailStack->addWidget(m_detail);
+        m_detailStack->setCurrentWidget(m_detail);
+    } else {
+        m_detailStack->setCurrentIndex(0);
+    }
+}
+
+QWidget *BinScriptsView::noSelectionPlaceholder()
+{
+    auto *placeholder = new QWidget(this);
+    placeholder->setObjectName(u"noSelectionPlaceholder"_s);
+    auto *layout = new QVBoxLayout(placeholder);
+    layout->setSpacing(16);
+    layout->addStretch(1);
+    auto *icon = new QLabel(placeholder);
+    icon->setPixmap(SymbolIcon::icon(u"scroll"_s, Style::secondary()).pixmap(52, 52));
+    layout->addWidget(icon, 0, Qt::AlignHCenter);
+    layout->addWidget(
+        makeLabel(tr("Select a script to view or edit"), Style::bodyFont(), Style::secondary(), placeholder),
+        0,
+        Qt::AlignHCenter);
+    auto *button = new QPushButton(tr("New Script"), placeholder);
+    button->setObjectName(u"placeholderNewButton"_s);
+    button->setDefault(true);
+    connect(button, &QPushButton::clicked, this, &BinScriptsView::createNewScript);
+    layout->addWidget(button, 0, Qt::AlignHCenter);
+    layout->addStretch(1);
+    return placeholder;
+}
+
+QWidget *BinScriptsView::infoRow(const QString &label, const QString &value, const QString &objectName)
+{
+    auto *row = new QWidget;
+    auto *layout = new QHBoxLayout(row);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(8);
+    QLabel *name = makeLabel(label, Style::subheadlineFont(), Style::secondary(), row);
+    name->setFixedWidth(90);
+    name->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    QFont mono = Style::monospaceFont();
+    mono.setPointSizeF(Style::subheadlineFont().pointSizeF() > 0 ? Style::subheadlineFont().pointSizeF()
+                                                                 : mono.pointSizeF());
+    QLabel *text = makeLabel(value, mono, Style::label(), row);
+    text->setObjectName(objectName);
+    text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+    text->setWordWrap(true);
+    name->setBuddy(text);
+    layout->addWidget(name, 0, Qt::AlignTop);
+    layout->addWidget(text, 1, Qt::AlignTop);
+    return row;
+}
+
+QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
+{
+    auto *pane = new QWidget;
+    pane->setObjectName(u"scriptDetailPane"_s);
+    auto *layout = new QVBoxLayout(pane);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new QWidget(pane);
+    header->setFixedHeight(Style::headerHeight);
+    auto *headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
+    headerLayout->setSpacing(8);
+    auto *icon = new QLabel(header);
+    icon->setPixmap(rowIcon(script).pixmap(16, 16));
+    icon->setFixedWidth(20);
+    icon->setAlignment(Qt::AlignCenter);
+    headerLayout->addWidget(icon);
+    QLabel *title = makeLabel(script.name, Style::headlineFont(), Style::label(), header);
+    title->setObjectName(u"detailTitleLabel"_s);
+    title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    headerLayout->addWidget(title, 1);
+    auto *deleteButton = new QPushButton(SymbolIcon::icon(u"trash"_s, Style::red()), tr("Delete"), header);
+    deleteButton->setObjectName(u"deleteButton"_s);
+    Style::setTextColor(deleteButton, Style::red());
+    connect(deleteButton, &QPushButton::clicked, this, &BinScriptsView::confirmDelete);
+    headerLayout->addWidget(deleteButton);
+    layout->addWidget(header);
+    layout->addWidget(makeDivider(Qt::Horizontal, pane));
+
+    auto *scroll = new QScrollArea(pane);
+    scroll->setFrameShape(QFrame::NoFrame);
+    scroll->setWidgetResizable(true);
+    scroll->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    auto *content = new QWidget(scroll);
+    auto *contentLayout = new QVBoxLayout(content);
+    contentLayout->setContentsMargins(20, 20, 20, 20);
+    contentLayout->setSpacing(16);
+
+    auto *card = new QFrame(content);
+    card->setObjectName(u"infoCard"_s);
+    card->setStyleSheet(u"QFrame#infoCard { background: palette(base); border-radius: 10px; }"_s);
+    auto *cardLayout = new QVBoxLayout(card);
+    cardLayout->setContentsMargins(14, 14, 14, 14);
+    cardLayout->setSpacing(10);
+    cardLayout->addWidget(infoRow(tr("Path"), script.url, u"pathValue"_s));
+    cardLayout->addWidget(
+        infoRow(tr("Type"), script.isEditable ? tr("Text / Shell Script") : tr("Binary Executable"), u"typeValue"_s));
+    // Size and permissions are left out when the attributes cannot be read.
+    if (struct stat info{}; ::stat(QFile::encodeName(script.url).constData(), &info) == 0) {
+        cardLayout->addWidget(infoRow(tr("Size"), QLocale().formattedDataSize(info.st_size), u"sizeValue"_s));
+        cardLayout->addWidget(
+            infoRow(tr("Permissions"), QString::number(info.st_mode & 07777, 8), u"permissionsValue"_s));
+    }
+    contentLayout->addWidget(card);
+
+    auto *preview = new QWidget(content);
+    auto *previewLayout = new QVBoxLayout(preview);
+    previewLayout->setContentsMargins(0, 0, 0, 0);
+    previewLayout->setSpacing(8);
+    auto *titleRow = new QHBoxLayout;
+    titleRow->setSpacing(4);
+    QFont previewTitleFont = Style::subheadlineFont();
+    previewTitleFont.setWeight(QFont::Medium);
+    auto *previewIcon = new QLabel(preview);
+    previewIcon->setPixmap(SymbolIcon::icon(u"doc.text"_s, Style::secondary()).pixmap(14, 14));
+    titleRow->addWidget(previewIcon);
+    titleRow->addWidget(makeLabel(tr("Preview"), previewTitleFont, Style::secondary(), preview));
+    titleRow->addStretch(1);
+    if (m_previewLines >= 1) {
+        QLabel *lines =
+            makeLabel(m_previewLines == 1 ? tr("%1 line").arg(m_previewLines) : tr("%1 lines").arg(m_previewLines),
+                      Style::captionFont(),
+                      Style::tertiary(),
+                      preview);
+        lines->setObjectName(u"lineCountLabel"_s);
+        titleRow->addWidget(lines);
+    }
+    previewLayout->addLayout(titleRow);
+
+    if (script.isEditable) {
+        auto *text = new QPlainTextEdit(preview);
+        text->setObjectName(u"previewText"_s);
+        text->setReadOnly(true);
+        text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+        text->setLineWrapMode(QPlainTextEdit::NoWrap);
+        QFont mono = Style::monospaceFont();
+        if (Style::captionFont().pointSizeF() > 0)
+            mono.setPointSizeF(Style::captionFont().pointSizeF());
+        text->setFont(mono);
+        text->document()->setDocumentMargin(10);
+        text->setMinimumHeight(160);
+        text->setMaximumHeight(320);
+        text->setStyleSheet(
+            u"QPlainTextEdit#previewText { background: palette(base); border: 1px solid palette(mid); border-radius: 6px; }"_s);
+        text->setPlainText(m_previewContent.isEmpty() ? tr("(empty file)") : m_previewContent);
+        text->setAccessibleName(tr("Preview"));
+        previewLayout->addWidget(text);
+    } else {
+        QLabel *notice =
+            makeLabel(tr("Binary files cannot be previewed."), Style::captionFont(), Style::secondary(), preview);
+        notice->setObjectName(u"binaryNotice"_s);
+        notice->setContentsMargins(10, 10, 10, 10);
+        notice->setAutoFillBackground(false);
+        notice->setStyleSheet(u"QLabel#binaryNotice { background: palette(base); border-radius: 6px; }"_s);
+        previewLayout->addWidget(notice);
+    }
+    contentLayout->addWidget(preview);
+
+    if (script.isEditable) {
+        auto *editRow = new QHBoxLayout;
+        editRow->setContentsMargins(0, 4, 0, 0);
+        editRow->addStretch(1);
+        auto *edit = new QPushButton(SymbolIcon::icon(u"pencil"_s), tr("Edit Script"), content);
+        edit->setObjectName(u"editButton"_s);
+        edit->setDefault(true);
+        edit->setMinimumSize(140, 32);
+        connect(edit, &QPushButton::clicked, this, [this, script] {
+            openEditor(script);
+        });
+        editRow->addWidget(edit);
+        editRow->addStretch(1);
+        contentLayout->addLayout(editRow);
+        QLabel *hint =
+            makeLabel(tr("Opens a dedicated editor window · saves with %1 · admin password requested if needed.")
+                          .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)),
+                      Style::captionFont(),
+                      Style::secondary(),
+                      content);
+        hint->setAlignment(Qt::AlignHCenter);
+        hint->setWordWrap(true);
+        contentLayout->addWidget(hint);
+    }
+    contentLayout->addStretch(1);
+    scroll->setWidget(content);
+    layout->addWidget(scroll, 1);
+    return pane;
+}
+
+void BinScriptsView::createNewScript()
+{
+    const auto answer = Dialogs::getText(
+        this,
+        tr("New Script"),
+        tr("Enter the script name. It will be created in /usr/local/bin/ and made executable. An admin password "
+           "may be required."),
+        tr("e.g. deploy, backup-db, health-check"),
+        {{tr("Create"), QMessageBox::AcceptRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+    if (!answer)
+        return;
+    const QString name = trimBlanks(*answer);
+    if (name.isEmpty())
+        return;
+    if (name.contains(u'/') || name.contains(u' ')) {
+        m_model->setErrorMessage(tr("Script name cannot contain slashes or spaces."));
+        return;
+    }
+    if (const auto created = m_model->create(name)) {
+        setSelectedID(created->id);
+        openEditor(*created);
+    }
+}
+
+void BinScriptsView::openEditor(const ScriptFile &script)
+{
+    auto &editors = ScriptEditorWindowController::openScriptEditors();
+    const QString key = script.url;
+    if (ScriptEditorWindowController *existing = editors.value(key)) {
+        existing->showWindow();
+        return;
+    }
+    // A file that is unreadable or not UTF-8 opens empty, as the preview shows it.
+    auto *editor = new ScriptEditorWindowController(script, BinScriptsModel::readText(key).value_or(QString()));
+    editor->onSave = [model = m_model, pane = QPointer<BinScriptsView>(this), script](const QString &text) {
+        model->save(script, text);
+        if (!pane) {
+            // The pane that would show a failure is gone; show it here rather than lose it.
+            if (const auto error = model->errorMessage())
+                Dialogs::showError(nullptr, *error, [model] {
+                    model->setErrorMessage(std::nullopt);
+                });
+            return;
+        }
+        // Only the preview of this same file takes the saved text.
+        const auto selected = pane->selectedScript();
+        if (selected && selected->url == script.url) {
+            pane->m_previewContent = text;
+            pane->m_previewLines = lineCount(text);
+            pane->showDetail();
+        }
+    };
+    editor->onClose = [key, editor] {
+        auto &open = ScriptEditorWindowController::openScriptEditors();
+        if (open.value(key) == editor)
+            open.remove(key);
+    };
+    editors.insert(key, editor);
+    editor->showWindow();
+}
+
+void BinScriptsView::confirmDelete()
+{
+    const auto script = selectedScript();
+    if (!script)
+        return;
+    const int choice =
+        Dialogs::ask(this,
+                     tr("Delete Script?"),
+                     tr("Permanently delete \"%1\"? This cannot be undone.").arg(script->name),
+                     {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+    if (choice != 0)
+        return;
+    if (const auto current = selectedScript()) {
+        m_model->deleteScript(*current);
+        m_previewContent.clear();
+        m_previewLines = 0;
+        setSelectedID(std::nullopt);
+    }
+}
+
+void BinScriptsView::showErrorAlert()
+{
+    const auto message = m_model->errorMessage();
+    if (!message)
+        return;
+    std::weak_ptr<BinScriptsModel> model = m_model;
+    Dialogs::showError(this, *message, [model] {
+        if (const auto alive = model.lock())
+            alive->setErrorMessage(std::nullopt);
+    });
+}
