@@ -1,3 +1,402 @@
 #include "knownhosts/KnownHostsView.h"
 
-KnownHostsView::KnownHostsView(const Locations &, QWidget *parent) : QWidget(parent) {}
+#include "knownhosts/KnownHostsModel.h"
+#include "knownhosts/KnownHostsTableModel.h"
+#include "ui/Dialogs.h"
+#include "ui/PaneChrome.h"
+#include "ui/Style.h"
+#include "ui/SymbolIcon.h"
+
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QItemSelectionModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPainter>
+#include <QPointer>
+#include <QStackedWidget>
+#include <QStyledItemDelegate>
+#include <QTableView>
+#include <QToolButton>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    constexpr int hostMinimumWidth = 160;
+
+    // Tells the pane when a selection command starts afresh (a plain click, arrow keys), so the
+    // entries the filter hides are dropped from the selection too, as a new click means.
+    class ClearAwareSelectionModel final : public QItemSelectionModel
+    {
+    public:
+        using QItemSelectionModel::QItemSelectionModel;
+        std::function<void()> onClear;
+
+        void select(const QItemSelection &selection, SelectionFlags command) override
+        {
+            if ((command & Clear) && !signalsBlocked() && onClear)
+                onClear();
+            QItemSelectionModel::select(selection, command);
+        }
+        using QItemSelectionModel::select;
+    };
+
+    // The key preview is cut in the middle, keeping both ends of the key visible.
+    class MiddleElideDelegate final : public QStyledItemDelegate
+    {
+    public:
+        using QStyledItemDelegate::QStyledItemDelegate;
+
+    protected:
+        void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
+        {
+            QStyledItemDelegate::initStyleOption(option, index);
+            option->textElideMode = Qt::ElideMiddle;
+        }
+    };
+
+    // The filter field's rounded backdrop in the control background colour.
+    class RoundedField final : public QWidget
+    {
+    public:
+        using QWidget::QWidget;
+
+    protected:
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            painter.setPen(Qt::NoPen);
+            painter.setBrush(palette().color(QPalette::Base));
+            painter.drawRoundedRect(rect(), 8, 8);
+        }
+    };
+
+    QString entryCountTitle(qsizetype n)
+    {
+        return n == 1 ? KnownHostsView::tr("Remove Entry") : KnownHostsView::tr("Remove %1 Entries").arg(n);
+    }
+} // namespace
+
+KnownHostsView::KnownHostsView(const Locations &locations, QWidget *parent)
+    : QWidget(parent)
+    , m_model(new KnownHostsModel(locations.knownHostsFile, this))
+    , m_tableModel(new KnownHostsTableModel(m_model, this))
+{
+    setObjectName(u"knownHostsView"_s);
+    auto *layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new PaneHeader(tr("Known Hosts"), this);
+    m_reloadButton = header->addButton(u"arrow.clockwise"_s, tr("Reload from disk"), u"reloadButton"_s);
+    m_removeButton = header->addButton(u"minus.circle"_s, tr("Remove selected entries"), u"removeButton"_s);
+    layout->addWidget(header);
+    layout->addWidget(makeDivider(Qt::Horizontal, this));
+    layout->addWidget(makeExplanationBand());
+    layout->addWidget(makeFilterField());
+
+    m_content = new QStackedWidget(this);
+    m_content->addWidget(makeEmptyState());
+    makeTable();
+    m_content->addWidget(m_table);
+    layout->addWidget(m_content, 1);
+    layout->addWidget(makeDivider(Qt::Horizontal, this));
+
+    auto *statusRow = new QWidget(this);
+    auto *statusLayout = new QHBoxLayout(statusRow);
+    statusLayout->setContentsMargins(16, 6, 16, 6);
+    statusLayout->setSpacing(6);
+    m_statusLine = new StatusLine(statusRow);
+    m_statusLine->setContentsMargins(0, 0, 0, 0);
+    m_statusLine->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
+    m_selectionLabel = new QLabel(statusRow);
+    m_selectionLabel->setObjectName(u"selectionLabel"_s);
+    m_selectionLabel->setFont(Style::captionFont());
+    Style::setTextColor(m_selectionLabel, Style::secondary());
+    statusLayout->addWidget(m_statusLine, 0);
+    statusLayout->addWidget(m_selectionLabel, 0);
+    statusLayout->addStretch(1);
+    layout->addWidget(statusRow);
+
+    connect(m_reloadButton, &QToolButton::clicked, m_model, &KnownHostsModel::load);
+    connect(m_removeButton, &QToolButton::clicked, this, &KnownHostsView::confirmRemoval);
+    connect(m_model, &KnownHostsModel::entriesChanged, this, [this] {
+        // Every load makes new identifiers, so nothing selected before can still match.
+        m_selectedIDs.clear();
+        updateState();
+    });
+    connect(m_model, &KnownHostsModel::statusMessageChanged, this, &KnownHostsView::updateState);
+    connect(m_model, &KnownHostsModel::errorMessageChanged, this, &KnownHostsView::showErrorIfAny);
+    connect(m_tableModel, &QAbstractItemModel::modelReset, this, &KnownHostsView::syncViewSelection);
+    updateState();
+}
+
+QWidget *KnownHostsView::makeExplanationBand()
+{
+    auto *band = new QWidget(this);
+    band->setObjectName(u"explanationBand"_s);
+    band->setAutoFillBackground(true);
+    QPalette p = band->palette();
+    QColor tint = Style::blue();
+    tint.setAlphaF(0.06f);
+    const QColor base = p.color(QPalette::Window);
+    // Blend by hand: a translucent fill over whatever the parent left is not guaranteed.
+    p.setColor(QPalette::Window,
+               QColor::fromRgbF(base.redF() * 0.94f + tint.redF() * 0.06f,
+                                base.greenF() * 0.94f + tint.greenF() * 0.06f,
+                                base.blueF() * 0.94f + tint.blueF() * 0.06f));
+    band->setPalette(p);
+
+    auto *row = new QHBoxLayout(band);
+    row->setContentsMargins(16, 8, 16, 8);
+    row->setSpacing(8);
+    auto *icon = new QLabel(band);
+    icon->setPixmap(SymbolIcon::icon(u"info.circle.fill"_s, Style::blue()).pixmap(16, 16));
+    icon->setAlignment(Qt::AlignTop);
+    auto *text = new QLabel(tr("SSH stores a fingerprint of each server you connect to. If a host key changes "
+                               "unexpectedly, SSH will warn you of a possible man-in-the-middle attack."),
+                            band);
+    text->setObjectName(u"explanationLabel"_s);
+    text->setWordWrap(true);
+    text->setFont(Style::captionFont());
+    Style::setTextColor(text, Style::secondary());
+    row->addWidget(icon, 0, Qt::AlignVCenter);
+    row->addWidget(text, 1);
+    return band;
+}
+
+QWidget *KnownHostsView::makeFilterField()
+{
+    auto *outer = new QWidget(this);
+    auto *outerLayout = new QHBoxLayout(outer);
+    outerLayout->setContentsMargins(16, 8, 16, 8);
+    auto *field = new RoundedField(outer);
+    auto *row = new QHBoxLayout(field);
+    row->setContentsMargins(8, 8, 8, 8);
+    row->setSpacing(6);
+    auto *icon = new QLabel(field);
+    icon->setPixmap(SymbolIcon::icon(u"magnifyingglass"_s, Style::secondary()).pixmap(14, 14));
+    m_filterEdit = new QLineEdit(field);
+    m_filterEdit->setObjectName(u"filterEdit"_s);
+    m_filterEdit->setFrame(false);
+    m_filterEdit->setPlaceholderText(tr("Filter by hostname or algorithm"));
+    m_filterEdit->setAccessibleName(tr("Filter by hostname or algorithm"));
+    QPalette p = m_filterEdit->palette();
+    p.setColor(QPalette::Base, Qt::transparent);
+    m_filterEdit->setPalette(p);
+    m_clearFilterButton = new QToolButton(field);
+    m_clearFilterButton->setObjectName(u"clearFilterButton"_s);
+    m_clearFilterButton->setAutoRaise(true);
+    m_clearFilterButton->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::secondary()));
+    m_clearFilterButton->setIconSize(QSize(14, 14));
+    m_clearFilterButton->setToolTip(tr("Clear filter"));
+    m_clearFilterButton->setAccessibleName(tr("Clear filter"));
+    m_clearFilterButton->setVisible(false);
+    row->addWidget(icon);
+    row->addWidget(m_filterEdit, 1);
+    row->addWidget(m_clearFilterButton);
+    outerLayout->addWidget(field);
+
+    connect(m_filterEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_clearFilterButton->setVisible(!text.isEmpty());
+        m_tableModel->setFilterText(text);
+    });
+    connect(m_clearFilterButton, &QToolButton::clicked, m_filterEdit, &QLineEdit::clear);
+    return outer;
+}
+
+QWidget *KnownHostsView::makeEmptyState()
+{
+    auto *page = new QWidget(this);
+    page->setObjectName(u"emptyState"_s);
+    auto *outer = new QVBoxLayout(page);
+    auto *stack = new QWidget(page);
+    stack->setMaximumWidth(300);
+    auto *column = new QVBoxLayout(stack);
+    column->setSpacing(12);
+    auto *icon = new QLabel(stack);
+    icon->setPixmap(SymbolIcon::icon(u"checkmark.shield"_s, Style::secondary()).pixmap(48, 48));
+    icon->setAlignment(Qt::AlignCenter);
+    auto *title = new QLabel(tr("No known hosts found"), stack);
+    title->setFont(Style::headlineFont());
+    title->setAlignment(Qt::AlignCenter);
+    auto *detail = new QLabel(tr("Entries are added automatically when you first connect to a new host."), stack);
+    detail->setFont(Style::captionFont());
+    Style::setTextColor(detail, Style::tertiary());
+    detail->setAlignment(Qt::AlignCenter);
+    detail->setWordWrap(true);
+    column->addWidget(icon);
+    column->addWidget(title);
+    column->addWidget(detail);
+    outer->addStretch(1);
+    outer->addWidget(stack, 0, Qt::AlignHCenter);
+    outer->addStretch(1);
+    return page;
+}
+
+void KnownHostsView::makeTable()
+{
+    m_table = new QTableView(this);
+    m_table->setObjectName(u"entryTable"_s);
+    m_table->setModel(m_tableModel);
+    auto *selection = new ClearAwareSelectionModel(m_tableModel, m_table);
+    selection->onClear = [this] {
+        if (!m_syncingSelection)
+            m_selectedIDs.clear();
+    };
+    m_table->setSelectionModel(selection);
+    m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
+    m_table->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    m_table->setFrameShape(QFrame::NoFrame);
+    m_table->setShowGrid(false);
+    m_table->setAlternatingRowColors(true);
+    m_table->setWordWrap(false);
+    m_table->setCornerButtonEnabled(false);
+    m_table->setTextElideMode(Qt::ElideRight);
+    m_table->setItemDelegateForColumn(KnownHostsTableModel::KeyPreviewColumn, new MiddleElideDelegate(m_table));
+    m_table->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_table->setIconSize(QSize(12, 12));
+
+    // Fixed row heights keep a million rows cheap: nothing is measured per row.
+    QHeaderView *rows = m_table->verticalHeader();
+    rows->hide();
+    rows->setSectionResizeMode(QHeaderView::Fixed);
+    rows->setDefaultSectionSize(m_table->fontMetrics().height() + 8);
+
+    QHeaderView *columns = m_table->horizontalHeader();
+    columns->setHighlightSections(false);
+    columns->setSectionsClickable(false);
+    columns->setDefaultAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    columns->setMinimumSectionSize(80);
+    columns->setStretchLastSection(true);
+    columns->resizeSection(KnownHostsTableModel::HostColumn, 220);
+    columns->resizeSection(KnownHostsTableModel::AlgorithmColumn, 140);
+    connect(columns, &QHeaderView::sectionResized, this, [columns](int section, int, int size) {
+        if (section == KnownHostsTableModel::HostColumn && size < hostMinimumWidth)
+            columns->resizeSection(section, hostMinimumWidth);
+    });
+
+    connect(selection,
+            &QItemSelectionModel::selectionChanged,
+            this,
+            [this](const QItemSelection &selected, const QItemSelection &deselected) {
+                if (m_syncingSelection)
+                    return;
+                for (const QItemSelectionRange &range : deselected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        m_selectedIDs.remove(m_tableModel->entryAt(row).id);
+                }
+                for (const QItemSelectionRange &range : selected) {
+                    for (int row = range.top(); row <= range.bottom(); ++row)
+                        m_selectedIDs.insert(m_tableModel->entryAt(row).id);
+                }
+                updateState();
+            });
+    connect(m_table, &QWidget::customContextMenuRequested, this, &KnownHostsView::showContextMenu);
+}
+
+void KnownHostsView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    if (!m_loaded) {
+        m_loaded = true;
+        m_model->load();
+    }
+}
+
+void KnownHostsView::setSelectedIDs(const QSet<QUuid> &ids)
+{
+    m_selectedIDs = ids;
+    syncViewSelection();
+    updateState();
+}
+
+// Shows m_selectedIDs in the table; runs after every reset of its rows and every change made in code.
+void KnownHostsView::syncViewSelection()
+{
+    QItemSelection selection;
+    const QList<int> rows = m_tableModel->rowsOf(m_selectedIDs);
+    const int lastColumn = KnownHostsTableModel::ColumnCount - 1;
+    for (qsizetype i = 0; i < rows.size();) {
+        qsizetype j = i;
+        while (j + 1 < rows.size() && rows.at(j + 1) == rows.at(j) + 1)
+            ++j;
+        selection.append(
+            QItemSelectionRange(m_tableModel->index(rows.at(i), 0), m_tableModel->index(rows.at(j), lastColumn)));
+        i = j + 1;
+    }
+    m_syncingSelection = true;
+    m_table->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect);
+    m_syncingSelection = false;
+}
+
+void KnownHostsView::showContextMenu(const QPoint &pos)
+{
+    const QModelIndex index = m_table->indexAt(pos);
+    if (!index.isValid())
+        return;
+    // The menu acts on the whole selection when opened on a selected row, otherwise on that row.
+    const QUuid id = m_tableModel->entryAt(index.row()).id;
+    const QSet<QUuid> target = m_selectedIDs.contains(id) ? m_selectedIDs : QSet<QUuid>{id};
+
+    auto *menu = new QMenu(this);
+    menu->setObjectName(u"entryContextMenu"_s);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    QAction *remove = menu->addAction(SymbolIcon::icon(u"trash"_s, Style::red()), entryCountTitle(target.size()));
+    remove->setObjectName(u"removeEntryAction"_s);
+    connect(remove, &QAction::triggered, this, [this, target] {
+        setSelectedIDs(target);
+        confirmRemoval();
+    });
+    menu->popup(m_table->viewport()->mapToGlobal(pos));
+}
+
+void KnownHostsView::confirmRemoval()
+{
+    const qsizetype n = m_selectedIDs.size();
+    if (n == 0)
+        return;
+    const QString title = entryCountTitle(n) + u'?';
+    const QString text = n == 1 ? tr("The host will be removed from known_hosts. SSH will ask you to verify the "
+                                     "fingerprint on next connection.")
+                                : tr("The hosts will be removed from known_hosts. SSH will ask you to verify the "
+                                     "fingerprint on next connection.");
+    const int choice =
+        Dialogs::ask(this,
+                     title,
+                     text,
+                     {{tr("Remove"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+    if (choice != 0)
+        return;
+    const QSet<QUuid> ids = m_selectedIDs;
+    m_model->removeEntries(ids);
+    setSelectedIDs({});
+}
+
+void KnownHostsView::updateState()
+{
+    m_content->setCurrentIndex(m_model->entries().isEmpty() ? 0 : 1);
+    m_statusLine->setFullText(m_model->statusMessage());
+    m_selectionLabel->setVisible(!m_selectedIDs.isEmpty());
+    m_selectionLabel->setText(tr("· %1 selected").arg(m_selectedIDs.size()));
+    m_removeButton->setEnabled(!m_selectedIDs.isEmpty());
+}
+
+void KnownHostsView::showErrorIfAny()
+{
+    const std::optional<QString> message = m_model->errorMessage();
+    if (!message)
+        return;
+    // One alert at a time; a closing one is already on its way out.
+    if (const auto *open = findChild<QMessageBox *>(u"errorAlert"_s, Qt::FindDirectChildrenOnly);
+        open && open->isVisible())
+        return;
+    QPointer<KnownHostsModel> model = m_model;
+    Dialogs::showError(this, *message, [model] {
+        if (model)
+            model->setErrorMessage(std::nullopt);
+    });
+}

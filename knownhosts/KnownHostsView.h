@@ -2,15 +2,66 @@
 
 #include "ui/Locations.h"
 
+#include <QSet>
+#include <QUuid>
 #include <QWidget>
 
-// Placeholder until the pane lands; the main window shows its empty state instead.
+class KnownHostsModel;
+class KnownHostsTableModel;
+class QLabel;
+class QLineEdit;
+class QStackedWidget;
+class QTableView;
+class QToolButton;
+class StatusLine;
+
+// The known-hosts pane: the entries of the known_hosts file in a filterable table, with removal of
+// the selected entries after a confirmation. It owns its model and loads it when first shown.
 class KnownHostsView final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(KnownHostsView)
 public:
     explicit KnownHostsView(const Locations &locations, QWidget *parent = nullptr);
-    // False while this pane is only a placeholder.
-    static constexpr bool isAvailable = false;
+
+    KnownHostsModel *model() const
+    {
+        return m_model;
+    }
+    // Identifiers of the selected entries, including ones the filter hides.
+    const QSet<QUuid> &selectedIDs() const
+    {
+        return m_selectedIDs;
+    }
+    void setSelectedIDs(const QSet<QUuid> &ids);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *makeExplanationBand();
+    QWidget *makeFilterField();
+    QWidget *makeEmptyState();
+    void makeTable();
+
+    void showContextMenu(const QPoint &pos);
+    void confirmRemoval();
+    void syncViewSelection();
+    void updateState();
+    void showErrorIfAny();
+
+    KnownHostsModel *m_model;
+    KnownHostsTableModel *m_tableModel;
+    QSet<QUuid> m_selectedIDs;
+    bool m_loaded = false;
+    bool m_syncingSelection = false;
+
+    QToolButton *m_reloadButton = nullptr;
+    QToolButton *m_removeButton = nullptr;
+    QLineEdit *m_filterEdit = nullptr;
+    QToolButton *m_clearFilterButton = nullptr;
+    QStackedWidget *m_content = nullptr;
+    QTableView *m_table = nullptr;
+    StatusLine *m_statusLine = nullptr;
+    QLabel *m_selectionLabel = nullptr;
 };

@@ -1,0 +1,247 @@
+#include "knownhosts/KnownHostsModel.h"
+#include "knownhosts/KnownHostsView.h"
+#include "support/TestSupport.h"
+#include "ui/Dialogs.h"
+#include "ui/PaneChrome.h"
+
+#include <QAbstractItemModel>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QMessageBox>
+#include <QPushButton>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QToolButton>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+    const QByteArray sample = "alpha.example ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIAlpha\n"
+                              "beta.example ssh-rsa AAAAB3NzaC1yc2EAAAADAQABAAABgQBeta\n"
+                              "|1|c2FsdA==|aGFzaA== ecdsa-sha2-nistp256 AAAAE2VjZHNhHashed\n"
+                              "gamma.example ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIGamma\n"
+                              "\xc3\x84RGER.example ssh-rsa AAAAB3NzaC1yc2EAAAADAQABAAABgQUmlaut\n";
+
+    struct Pane {
+        QTemporaryDir dir;
+        std::unique_ptr<KnownHostsView> view;
+        QTableView *table = nullptr;
+        QLineEdit *filter = nullptr;
+        QToolButton *remove = nullptr;
+
+        explicit Pane(const QByteArray &content = sample)
+        {
+            if (!content.isNull())
+                writeFile(path(), content);
+            view = std::make_unique<KnownHostsView>(Locations::forHome(dir.path(), dir.filePath(u"bin"_s)));
+            view->resize(900, 600);
+            view->show();
+            table = view->findChild<QTableView *>(u"entryTable"_s);
+            filter = view->findChild<QLineEdit *>(u"filterEdit"_s);
+            remove = view->findChild<QToolButton *>(u"removeButton"_s);
+        }
+        QString path() const
+        {
+            return dir.filePath(u".ssh/known_hosts"_s);
+        }
+        QStringList hosts() const
+        {
+            QStringList out;
+            for (int row = 0; row < table->model()->rowCount(); ++row)
+                out << table->model()->index(row, 0).data().toString();
+            return out;
+        }
+        bool showsEmptyState() const
+        {
+            return view->findChild<QStackedWidget *>()->currentWidget()->objectName() == "emptyState"_L1;
+        }
+        QString selectionText() const
+        {
+            const auto *label = view->findChild<QLabel *>(u"selectionLabel"_s);
+            return label->isVisibleTo(view.get()) ? label->text() : QString();
+        }
+        void clickRow(int row, Qt::KeyboardModifiers modifiers = {})
+        {
+            const QRect cell = table->visualRect(table->model()->index(row, 1));
+            QTest::mouseClick(table->viewport(), Qt::LeftButton, modifiers, cell.center());
+        }
+        QMenu *openContextMenu(int row)
+        {
+            const QRect cell = table->visualRect(table->model()->index(row, 1));
+            emit table->customContextMenuRequested(cell.center());
+            return view->findChild<QMenu *>(u"entryContextMenu"_s);
+        }
+    };
+} // namespace
+
+class TestKnownHostsView final : public QObject
+{
+    Q_OBJECT
+private slots:
+    void init();
+    void missingFileShowsEmptyState();
+    void filterMatchesHostAndAlgorithmOnly();
+    void removesTheSelectedRowsAfterConfirmation();
+    void contextMenuActsOnTheRowItWasOpenedOn();
+    void newClickDropsRowsTheFilterHides();
+    void errorAlertClearsTheMessage();
+};
+
+void TestKnownHostsView::init()
+{
+    Dialogs::setTestMode(true);
+    Dialogs::asked().clear();
+}
+
+void TestKnownHostsView::missingFileShowsEmptyState()
+{
+    Pane pane{QByteArray()};
+    QVERIFY(pane.showsEmptyState());
+    QCOMPARE(pane.view->findChild<StatusLine *>(u"statusLine"_s)->fullText(), u"known_hosts not found"_s);
+    QVERIFY(!pane.remove->isEnabled());
+    QCOMPARE(pane.selectionText(), QString());
+
+    // The file appearing later is picked up by Reload.
+    writeFile(pane.path(), sample);
+    pane.view->findChild<QToolButton *>(u"reloadButton"_s)->click();
+    QVERIFY(!pane.showsEmptyState());
+    QCOMPARE(pane.table->model()->rowCount(), 5);
+}
+
+void TestKnownHostsView::filterMatchesHostAndAlgorithmOnly()
+{
+    Pane pane;
+    auto *clear = pane.view->findChild<QToolButton *>(u"clearFilterButton"_s);
+    QCOMPARE(pane.table->model()->rowCount(), 5);
+    QVERIFY(!clear->isVisibleTo(pane.view.get()));
+
+    const QList<std::pair<QString, QStringList>> cases = {
+        {u"ED25519"_s, {u"alpha.example"_s, u"gamma.example"_s}},
+        {u"hashed"_s, {u"(hashed entry)"_s}},
+        {u"BETA"_s, {u"beta.example"_s}},
+        {u"ärger"_s, {u"ÄRGER.example"_s}},
+        {u"AAAAC3"_s, {}}, // key data is not searched
+        {u" ssh"_s, {}}, // used as typed, not trimmed
+        {u"example ssh"_s, {}}, // no match across the two fields
+    };
+    for (const auto &[text, expected] : cases) {
+        pane.filter->setText(text);
+        QCOMPARE(pane.hosts(), expected);
+        QVERIFY(clear->isVisibleTo(pane.view.get()));
+        // Nothing matching shows an empty table, never the empty state.
+        QVERIFY(!pane.showsEmptyState());
+    }
+    clear->click();
+    QCOMPARE(pane.filter->text(), QString());
+    QCOMPARE(pane.table->model()->rowCount(), 5);
+}
+
+void TestKnownHostsView::removesTheSelectedRowsAfterConfirmation()
+{
+    Pane pane;
+    pane.clickRow(0);
+    pane.clickRow(1, Qt::ControlModifier);
+    pane.clickRow(3, Qt::ControlModifier);
+    QCOMPARE(pane.selectionText(), u"· 3 selected"_s);
+    QVERIFY(pane.remove->isEnabled());
+
+    // The selection survives filtering, hidden rows included.
+    pane.filter->setText(u"alpha"_s);
+    QCOMPARE(pane.table->selectionModel()->selectedRows().size(), 1);
+    pane.filter->clear();
+    QCOMPARE(pane.table->selectionModel()->selectedRows().size(), 3);
+
+    Dialogs::setNextAnswer(u"Cancel"_s);
+    pane.remove->click();
+    QCOMPARE(pane.selectionText(), u"· 3 selected"_s);
+    QCOMPARE(readFile(pane.path()), sample);
+
+    Dialogs::setNextAnswer(u"Remove"_s);
+    pane.remove->click();
+    QCOMPARE(Dialogs::asked().size(), 2);
+    const Dialogs::Asked asked = Dialogs::asked().constLast();
+    QCOMPARE(asked.title, u"Remove 3 Entries?"_s);
+    QVERIFY(asked.text.startsWith(u"The hosts will be removed from known_hosts."_s));
+    QCOMPARE(asked.buttons, QStringList({u"Remove"_s, u"Cancel"_s}));
+
+    QCOMPARE(pane.hosts(), QStringList({u"(hashed entry)"_s, u"ÄRGER.example"_s}));
+    QVERIFY(pane.view->selectedIDs().isEmpty());
+    QVERIFY(pane.table->selectionModel()->selectedRows().isEmpty());
+    QCOMPARE(pane.selectionText(), QString());
+    QVERIFY(!pane.remove->isEnabled());
+    QCOMPARE(pane.view->findChild<StatusLine *>(u"statusLine"_s)->fullText(), u"Removed 3 entries"_s);
+    QVERIFY(!readFile(pane.path()).contains("alpha"));
+}
+
+void TestKnownHostsView::contextMenuActsOnTheRowItWasOpenedOn()
+{
+    Pane pane;
+    pane.clickRow(0);
+    pane.clickRow(1, Qt::ControlModifier);
+
+    // On a selected row the menu covers the whole selection.
+    QMenu *menu = pane.openContextMenu(1);
+    QVERIFY(menu);
+    QCOMPARE(menu->actions().at(0)->text(), u"Remove 2 Entries"_s);
+    menu->close();
+    QTRY_VERIFY(!pane.view->findChild<QMenu *>(u"entryContextMenu"_s));
+
+    // On an unselected row it covers that row alone, which becomes the only selection.
+    menu = pane.openContextMenu(3);
+    QCOMPARE(menu->actions().at(0)->text(), u"Remove Entry"_s);
+    Dialogs::setNextAnswer(u"Cancel"_s);
+    menu->actions().at(0)->trigger();
+    QCOMPARE(Dialogs::asked().constLast().title, u"Remove Entry?"_s);
+    QVERIFY(Dialogs::asked().constLast().text.startsWith(u"The host will be removed"_s));
+    QCOMPARE(pane.selectionText(), u"· 1 selected"_s);
+    const QModelIndexList rows = pane.table->selectionModel()->selectedRows();
+    QCOMPARE(rows.size(), 1);
+    QCOMPARE(rows.at(0).row(), 3);
+}
+
+void TestKnownHostsView::newClickDropsRowsTheFilterHides()
+{
+    Pane pane;
+    pane.clickRow(0);
+    pane.filter->setText(u"example"_s);
+    pane.clickRow(1, Qt::ControlModifier);
+    QCOMPARE(pane.selectionText(), u"· 2 selected"_s);
+
+    // alpha is hidden now; a plain click starts a new selection, so it must not stay selected unseen.
+    pane.filter->setText(u"ssh-rsa"_s);
+    QCOMPARE(pane.selectionText(), u"· 2 selected"_s);
+    pane.clickRow(1);
+    QCOMPARE(pane.selectionText(), u"· 1 selected"_s);
+    Dialogs::setNextAnswer(u"Remove"_s);
+    pane.remove->click();
+    QVERIFY(readFile(pane.path()).contains("alpha.example"));
+    QVERIFY(!readFile(pane.path()).contains("RGER.example"));
+}
+
+void TestKnownHostsView::errorAlertClearsTheMessage()
+{
+    Pane pane;
+    pane.clickRow(0);
+    QFile::remove(pane.path());
+    Dialogs::setNextAnswer(u"Remove"_s);
+    pane.remove->click();
+
+    auto *alert = pane.view->findChild<QMessageBox *>(u"errorAlert"_s);
+    QVERIFY(alert);
+    QTRY_VERIFY(alert->isVisible());
+    QCOMPARE(alert->text(), u"Cannot read "_s + pane.path());
+    QCOMPARE(pane.view->model()->errorMessage(), std::optional<QString>(u"Cannot read "_s + pane.path()));
+    QVERIFY(pane.view->selectedIDs().isEmpty());
+
+    alert->buttons().at(0)->click();
+    QCOMPARE(pane.view->model()->errorMessage(), std::nullopt);
+    QCOMPARE(pane.table->model()->rowCount(), 5);
+}
+
+QTEST_MAIN(TestKnownHostsView)
+#include "TestKnownHostsView.moc"
