@@ -69,6 +69,7 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     layout->setSpacing(0);
 
     auto *header = new QHBoxLayout;
+    header->setSpacing(8);
     auto *icon = new QLabel(this);
     const int iconSize = QFontMetrics(Style::title2Font()).height();
     icon->setPixmap(SymbolIcon::icon(u"key.fill"_s, Style::blue()).pixmap(iconSize, iconSize));

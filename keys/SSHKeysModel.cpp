@@ -285,8 +285,20 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
         finishGeneration(watcher->result(), filename);
     });
     // The helper directory lives until the tool has finished, even if the model goes first.
-    watcher->setFuture(QtConcurrent::run([program = m_keygenPath, args, request, helperDir] {
-        return ProcessRunner::run(program, args, request);
+    const bool protect = bool(helperDir);
+    watcher->setFuture(QtConcurrent::run([program = m_keygenPath, args, request, helperDir, protect, keyPath] {
+        ProcessResult result = ProcessRunner::run(program, args, request);
+        // If the passphrase never reached the tool (helper not runnable, an older tool reading an
+        // empty answer), it saves the key unencrypted and still succeeds; do not call that success.
+        if (result.exitCode == 0 && protect
+            && ProcessRunner::run(program, {u"-y"_s, u"-P"_s, QString(), u"-f"_s, keyPath}).exitCode == 0) {
+            result = {1,
+                      QCoreApplication::translate("SSHKeysModel",
+                                                  "The new key %1 was saved without its passphrase: the "
+                                                  "passphrase could not be handed to ssh-keygen.")
+                          .arg(keyPath)};
+        }
+        return result;
     }));
 }
 

@@ -248,7 +248,7 @@ void TestKeysModel::generateBuildsArgumentsPerType()
     // Records its arguments, and what the passphrase helper answers, then succeeds.
     writeScript(
         tool,
-        "[ \"$1\" = -l ] && { echo fp; exit 0; }\n"
+        "[ \"$1\" = -l ] && { echo fp; exit 0; }\n[ \"$1\" = -y ] && exit 1\n"
         "for a in \"$@\"; do printf '[%s]\\n' \"$a\"; done > '"
             + log.toUtf8()
             + "'\n"
@@ -312,6 +312,12 @@ void TestKeysModel::generateReportsFailures()
     model.generateKey({});
     QVERIFY(finished.wait());
     QCOMPARE(model.errorMessage(), u"  Saving key failed: Permission denied  \n"_s);
+
+    // A tool that ignores the passphrase helper and saves an open key is not a success.
+    writeScript(tool, "exit 0\n");
+    model.generateKey({KeyType::ed25519, u"k2"_s, {}, u"secret"_s, true});
+    QVERIFY(finished.wait());
+    QVERIFY(model.errorMessage()->contains(u"without its passphrase"_s));
 
     QFile::remove(tool);
     model.generateKey({});
