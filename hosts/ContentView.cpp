@@ -1,0 +1,502 @@
+#include "hosts/ContentView.h"
+
+#include "engine/HostBlock.h"
+#include "engine/SSHConfigModel.h"
+#include "hosts/AddHostSheet.h"
+#include "hosts/HostDetailView.h"
+#include "hosts/SidebarDelegate.h"
+#include "hosts/SidebarModel.h"
+#include "keys/SSHKeysView.h"
+#include "knownhosts/KnownHostsView.h"
+#include "scripts/BinScriptsView.h"
+#include "ui/Dialogs.h"
+#include "ui/PaneChrome.h"
+#include "ui/Style.h"
+#include "ui/SymbolIcon.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListView>
+#include <QMenu>
+#include <QPushButton>
+#include <QSplitter>
+#include <QStackedWidget>
+#include <QToolButton>
+#include <QVBoxLayout>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    constexpr int sidebarMinWidth = 210;
+    constexpr int sidebarIdealWidth = 240;
+    constexpr int sidebarMaxWidth = 300;
+} // namespace
+
+ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWidget *parent)
+    : QWidget(parent)
+    , m_model(model)
+    , m_locations(locations)
+    , m_sidebarModel(new SidebarModel(model, this))
+{
+    setObjectName(u"contentView"_s);
+    setMinimumSize(820, 540);
+
+    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter->setObjectName(u"mainSplitter"_s);
+    m_splitter->setChildrenCollapsible(false);
+    m_splitter->setHandleWidth(1);
+    m_splitter->addWidget(buildSidebar());
+
+    m_stack = new QStackedWidget(m_splitter);
+    m_stack->setObjectName(u"detailColumn"_s);
+    m_emptyPage = buildEmptyState();
+    m_hostPage = buildHostPage();
+    m_panePage = new QWidget(m_stack);
+    auto *paneLayout = new QVBoxLayout(m_panePage);
+    paneLayout->setContentsMargins(0, 0, 0, 0);
+    m_stack->addWidget(m_emptyPage);
+    m_stack->addWidget(m_hostPage);
+    m_stack->addWidget(m_panePage);
+    m_splitter->addWidget(m_stack);
+    m_splitter->setStretchFactor(0, 0);
+    m_splitter->setStretchFactor(1, 1);
+    m_splitter->setSizes({sidebarIdealWidth, 820 - sidebarIdealWidth});
+
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(m_splitter);
+
+    connect(model, &SSHConfigModel::statusMessageChanged, this, [this] {
+        m_status->setFullText(m_model->statusMessage());
+    });
+    connect(model, &SSHConfigModel::errorMessageChanged, this, &ContentView::showPendingError);
+    connect(model, &SSHConfigModel::blocksChanged, this, [this] {
+        // The sidebar model has just reset; put the highlight back and redraw the detail column.
+        syncListSelection();
+        updateDetail();
+        emit selectionChanged();
+    });
+    connect(model, &SSHConfigModel::blockChanged, this, [this](const QUuid &id) {
+        if (m_selected && m_selected->isHost() && m_selected->hostId == id)
+            updateHostHeader();
+    });
+    connect(m_sidebarModel, &QAbstractItemModel::rowsInserted, this, &ContentView::syncListSelection);
+    updateDetail();
+}
+
+QWidget *ContentView::buildSidebar()
+{
+    auto *sidebar = new QWidget(this);
+    sidebar->setObjectName(u"sidebar"_s);
+    sidebar->setMinimumWidth(sidebarMinWidth);
+    sidebar->setMaximumWidth(sidebarMaxWidth);
+    auto *layout = new QVBoxLayout(sidebar);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *searchBar = new QWidget(sidebar);
+    searchBar->setFixedHeight(Style::headerHeight);
+    searchBar->setAutoFillBackground(true);
+    QPalette barPalette = searchBar->palette();
+    barPalette.setColor(QPalette::Window, barPalette.color(QPalette::Base));
+    searchBar->setPalette(barPalette);
+    auto *searchLayout = new QHBoxLayout(searchBar);
+    searchLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
+    searchLayout->setSpacing(6);
+    auto *glass = new QLabel(searchBar);
+    glass->setPixmap(SymbolIcon::icon(u"magnifyingglass"_s, Style::tertiary()).pixmap(14, 14));
+    m_search = new QLineEdit(searchBar);
+    m_search->setObjectName(u"searchEdit"_s);
+    m_search->setFrame(false);
+    m_search->setPlaceholderText(tr("Search hosts"));
+    m_search->setAccessibleName(tr("Search hosts"));
+    m_searchClear = new QToolButton(searchBar);
+    m_searchClear->setObjectName(u"searchClearButton"_s);
+    m_searchClear->setAutoRaise(true);
+    m_searchClear->setFocusPolicy(Qt::TabFocus);
+    m_searchClear->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::tertiary()));
+    m_searchClear->setIconSize(QSize(14, 14));
+    m_searchClear->setToolTip(tr("Clear search"));
+    m_searchClear->setAccessibleName(tr("Clear search"));
+    m_searchClear->hide();
+    searchLayout->addWidget(glass);
+    searchLayout->addWidget(m_search, 1);
+    searchLayout->addWidget(m_searchClear);
+    layout->addWidget(searchBar);
+    layout->addWidget(makeDivider(Qt::Horizontal, sidebar));
+
+    m_list = new QListView(sidebar);
+    m_list->setObjectName(u"sidebarList"_s);
+    m_list->setAccessibleName(tr("Hosts and tools"));
+    m_list->setModel(m_sidebarModel);
+    m_list->setItemDelegate(new SidebarDelegate(m_list));
+    m_list->setSelectionMode(QAbstractItemView::SingleSelection);
+    m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_list->setFrameShape(QFrame::NoFrame);
+    m_list->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
+    m_list->setContextMenuPolicy(Qt::CustomContextMenu);
+    m_list->setMouseTracking(true);
+    layout->addWidget(m_list, 1);
+    layout->addWidget(makeDivider(Qt::Horizontal, sidebar));
+
+    m_status = new StatusLine(sidebar);
+    m_status->setFullText(m_model->statusMessage());
+    layout->addWidget(m_status);
+
+    connect(m_search, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_searchClear->setVisible(!text.isEmpty());
+        m_sidebarModel->setSearchText(text);
+        syncListSelection();
+    });
+    connect(m_searchClear, &QToolButton::clicked, this, [this] {
+        m_search->clear();
+        m_search->setFocus();
+    });
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        if (m_syncingSelection)
+            return;
+        const QModelIndexList selected = m_list->selectionModel()->selectedIndexes();
+        if (selected.isEmpty())
+            return;
+        if (const auto item = m_sidebarModel->itemAt(selected.constFirst()))
+            setSelectedItem(item);
+    });
+    connect(m_list, &QWidget::customContextMenuRequested, this, &ContentView::showContextMenu);
+    return sidebar;
+}
+
+QWidget *ContentView::buildEmptyState()
+{
+    auto *page = new QWidget(m_stack);
+    page->setObjectName(u"emptyState"_s);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(40, 40, 40, 40);
+    layout->setSpacing(20);
+    layout->addStretch(1);
+
+    auto *icon = new QLabel(page);
+    icon->setPixmap(SymbolIcon::icon(u"terminal"_s, Style::secondary()).pixmap(56, 56));
+    icon->setAlignment(Qt::AlignCenter);
+    layout->addWidget(icon);
+
+    auto *name = new QLabel(tr("Korvel"), page);
+    name->setFont(Style::title2Font());
+    name->setAlignment(Qt::AlignCenter);
+    layout->addWidget(name);
+
+    auto *hint = new QLabel(tr("Select a host to edit, or use the toolbar to add a new one."), page);
+    Style::setTextColor(hint, Style::secondary());
+    hint->setAlignment(Qt::AlignCenter);
+    hint->setWordWrap(true);
+    layout->addWidget(hint);
+
+    auto *buttons = new QHBoxLayout;
+    buttons->setSpacing(12);
+    buttons->addStretch(1);
+    auto *add = new QPushButton(tr("Add Host"), page);
+    add->setObjectName(u"emptyAddHostButton"_s);
+    QPalette prominent = add->palette();
+    prominent.setColor(QPalette::Button, Style::blue());
+    prominent.setColor(QPalette::ButtonText, Qt::white);
+    add->setPalette(prominent);
+    buttons->addWidget(add);
+    connect(add, &QPushButton::clicked, this, &ContentView::addHost);
+    const struct {
+        QString text;
+        QString objectName;
+        SidebarItem item;
+    } tools[] = {{tr("Known Hosts"), u"emptyKnownHostsButton"_s, SidebarItem::knownHosts()},
+                 {tr("SSH Keys"), u"emptySshKeysButton"_s, SidebarItem::sshKeys()},
+                 {tr("Local Scripts"), u"emptyScriptsButton"_s, SidebarItem::scripts()}};
+    for (const auto &tool : tools) {
+        auto *button = new QPushButton(tool.text, page);
+        button->setObjectName(tool.objectName);
+        buttons->addWidget(button);
+        connect(button, &QPushButton::clicked, this, [this, item = tool.item] {
+            setSelectedItem(item);
+        });
+    }
+    buttons->addStretch(1);
+    layout->addLayout(buttons);
+    layout->addStretch(1);
+    return page;
+}
+
+QWidget *ContentView::buildHostPage()
+{
+    auto *page = new QWidget(m_stack);
+    page->setObjectName(u"hostPage"_s);
+    auto *layout = new QVBoxLayout(page);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto *header = new QWidget(page);
+    header->setObjectName(u"hostHeader"_s);
+    header->setFixedHeight(Style::headerHeight);
+    auto *headerLayout = new QHBoxLayout(header);
+    headerLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
+    headerLayout->setSpacing(8);
+    m_hostIcon = new QLabel(header);
+    m_hostIcon->setFixedSize(18, 18);
+    m_hostIcon->setAlignment(Qt::AlignCenter);
+    m_hostName = new QLabel(header);
+    m_hostName->setObjectName(u"hostNameLabel"_s);
+    m_hostName->setFont(Style::headlineFont());
+    m_hostName->setTextFormat(Qt::PlainText);
+    m_hostName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    headerLayout->addWidget(m_hostIcon);
+    headerLayout->addWidget(m_hostName, 1);
+    layout->addWidget(header);
+    layout->addWidget(makeDivider(Qt::Horizontal, page));
+
+    m_detail = new HostDetailView(m_model, m_locations, page);
+    layout->addWidget(m_detail, 1);
+    return page;
+}
+
+std::optional<int> ContentView::selectedHostIndex() const
+{
+    if (!m_selected || !m_selected->isHost())
+        return std::nullopt;
+    const QList<HostBlock> &blocks = m_model->blocks();
+    for (qsizetype i = 0; i < blocks.size(); ++i) {
+        if (blocks.at(i).id == m_selected->hostId)
+            return int(i);
+    }
+    return std::nullopt;
+}
+
+bool ContentView::isOnHostsSection() const
+{
+    return !m_selected || m_selected->isHost();
+}
+
+QString ContentView::searchText() const
+{
+    return m_search->text();
+}
+
+void ContentView::setSearchText(const QString &text)
+{
+    m_search->setText(text);
+}
+
+void ContentView::setSelectedItem(const std::optional<SidebarItem> &item)
+{
+    if (item == m_selected) {
+        syncListSelection();
+        return;
+    }
+    m_selected = item;
+    syncListSelection();
+    updateDetail();
+    emit selectionChanged();
+}
+
+void ContentView::syncListSelection()
+{
+    const QModelIndex index = m_selected ? m_sidebarModel->indexOf(*m_selected) : QModelIndex();
+    QItemSelectionModel *selection = m_list->selectionModel();
+    if (index.isValid() && selection->isSelected(index))
+        return;
+    m_syncingSelection = true;
+    if (index.isValid()) {
+        selection->setCurrentIndex(index, QItemSelectionModel::ClearAndSelect);
+        m_list->scrollTo(index);
+    } else {
+        // A host hidden by the search stays selected; it just has no row to highlight.
+        selection->clearSelection();
+    }
+    m_syncingSelection = false;
+}
+
+void ContentView::updateDetail()
+{
+    const SidebarItem::Kind paneKind = m_selected && !m_selected->isHost() ? m_selected->kind : SidebarItem::Kind::host;
+    if (m_pane && (paneKind == SidebarItem::Kind::host || paneKind != m_paneKind)) {
+        // The pane and its model go with the selection; coming back builds them afresh.
+        m_pane->hide();
+        m_panePage->layout()->removeWidget(m_pane);
+        m_pane->deleteLater();
+        m_pane = nullptr;
+    }
+
+    if (paneKind != SidebarItem::Kind::host) {
+        if (!m_pane) {
+            switch (paneKind) {
+            case SidebarItem::Kind::knownHosts:
+                m_pane = new KnownHostsView(m_locations, m_panePage);
+                break;
+            case SidebarItem::Kind::sshKeys:
+                m_pane = new SSHKeysView(m_locations, m_panePage);
+                break;
+            case SidebarItem::Kind::scripts:
+                m_pane = new BinScriptsView(m_locations, m_panePage);
+                break;
+            case SidebarItem::Kind::host:
+                break;
+            }
+            m_paneKind = paneKind;
+            m_panePage->layout()->addWidget(m_pane);
+        }
+        m_stack->setCurrentWidget(m_panePage);
+        return;
+    }
+
+    if (selectedHostIndex()) {
+        m_detail->setBlockId(m_selected->hostId);
+        updateHostHeader();
+        m_stack->setCurrentWidget(m_hostPage);
+    } else {
+        m_stack->setCurrentWidget(m_emptyPage);
+    }
+}
+
+void ContentView::updateHostHeader()
+{
+    const auto index = selectedHostIndex();
+    if (!index)
+        return;
+    const HostBlock &block = m_model->blocks().at(*index);
+    const QString symbol = SidebarModel::hostIcon(block);
+    if (m_hostIcon->property("symbol").toString() != symbol) {
+        m_hostIcon->setPixmap(SymbolIcon::icon(symbol, Style::blue()).pixmap(16, 16));
+        m_hostIcon->setProperty("symbol", symbol);
+    }
+    m_hostName->setText(block.displayName());
+}
+
+void ContentView::showContextMenu(const QPoint &pos)
+{
+    const auto item = m_sidebarModel->itemAt(m_list->indexAt(pos));
+    if (!item || !item->isHost())
+        return;
+    const QUuid id = item->hostId;
+    auto *menu = new QMenu(this);
+    menu->setObjectName(u"hostContextMenu"_s);
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->addAction(tr("Duplicate"), this, [this, id] {
+        duplicateHost(id);
+    });
+    menu->addSeparator();
+    QAction *remove = menu->addAction(tr("Remove"), this, [this, id] {
+        removeHost(id);
+    });
+    remove->setIcon(SymbolIcon::icon(u"minus"_s, Style::red()));
+    menu->popup(m_list->viewport()->mapToGlobal(pos));
+}
+
+void ContentView::addHost()
+{
+    if (m_addHostSheet) {
+        m_addHostSheet->raise();
+        return;
+    }
+    QStringList patterns;
+    patterns.reserve(m_model->blocks().size());
+    for (const HostBlock &block : m_model->blocks())
+        patterns.append(block.pattern);
+    m_addHostSheet = new AddHostSheet(
+        patterns,
+        u"new-host"_s,
+        [self = QPointer<ContentView>(this)](const QString &alias) {
+            if (!self)
+                return;
+            if (const auto id = self->m_model->addBlock(alias))
+                self->setSelectedItem(SidebarItem::host(*id));
+        },
+        window());
+    m_addHostSheet->open();
+}
+
+void ContentView::removeSelectedHost()
+{
+    if (!m_selected || !m_selected->isHost())
+        return;
+    const auto index = selectedHostIndex();
+    const QString message =
+        index ? tr("Remove \"%1\" from your SSH config?").arg(m_model->blocks().at(*index).displayName()) : QString();
+    const int choice =
+        Dialogs::ask(this,
+                     tr("Remove Host?"),
+                     message,
+                     {{tr("Remove"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+    if (choice != 0 || !m_selected || !m_selected->isHost())
+        return;
+    m_model->removeBlock(m_selected->hostId);
+    setSelectedItem(std::nullopt);
+}
+
+void ContentView::removeHost(const QUuid &id)
+{
+    setSelectedItem(SidebarItem::host(id));
+    removeSelectedHost();
+}
+
+void ContentView::duplicateSelectedHost()
+{
+    if (m_selected && m_selected->isHost())
+        duplicateHost(m_selected->hostId);
+}
+
+void ContentView::duplicateHost(const QUuid &id)
+{
+    if (const auto copy = m_model->duplicateBlock(id))
+        setSelectedItem(SidebarItem::host(*copy));
+}
+
+void ContentView::reloadFromDisk()
+{
+    m_model->load();
+    setSelectedItem(std::nullopt);
+}
+
+void ContentView::reload()
+{
+    if (!m_model->isDirty()) {
+        reloadFromDisk();
+        return;
+    }
+    const int choice = Dialogs::ask(this,
+                                    tr("Unsaved Changes"),
+                                    tr("You have unsaved changes. Save before reloading?"),
+                                    {{tr("Save & Reload"), QMessageBox::AcceptRole},
+                                     {tr("Discard & Reload"), QMessageBox::DestructiveRole},
+                                     {tr("Cancel"), QMessageBox::RejectRole}});
+    if (choice == 0) {
+        m_model->save();
+        // Reloading after a failed save would throw away the edits the user asked to keep.
+        if (m_model->isDirty())
+            return;
+        reloadFromDisk();
+    } else if (choice == 1) {
+        reloadFromDisk();
+    }
+}
+
+void ContentView::save()
+{
+    m_model->save();
+}
+
+void ContentView::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    showPendingError();
+}
+
+void ContentView::showPendingError()
+{
+    // An error from the first load arrives before the window is on screen; show it once it is.
+    if (m_errorShown || !m_model->errorMessage() || !isVisible())
+        return;
+    m_errorShown = true;
+    Dialogs::showError(this, m_model->errorMessage().value_or(QString()), [self = QPointer<ContentView>(this)] {
+        if (!self)
+            return;
+        self->m_errorShown = false;
+        self->m_model->setErrorMessage(std::nullopt);
+    });
+}

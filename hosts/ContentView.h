@@ -1,0 +1,112 @@
+#pragma once
+
+#include "hosts/SidebarItem.h"
+#include "ui/Locations.h"
+
+#include <QPointer>
+#include <QWidget>
+
+#include <optional>
+
+class HostDetailView;
+class QLabel;
+class QLineEdit;
+class QListView;
+class QSplitter;
+class QStackedWidget;
+class QToolButton;
+class SSHConfigModel;
+class SidebarModel;
+class StatusLine;
+class AddHostSheet;
+
+// The main window's content: the sidebar (search, hosts and tool entries, status line) and the
+// detail column showing the host editor, one of the panes, or the empty state. It also runs the
+// add-host sheet, the remove confirmation, the unsaved-changes alert and the error alert.
+class ContentView final : public QWidget
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ContentView)
+public:
+    ContentView(SSHConfigModel *model, const Locations &locations, QWidget *parent = nullptr);
+
+    std::optional<SidebarItem> selectedItem() const
+    {
+        return m_selected;
+    }
+    void setSelectedItem(const std::optional<SidebarItem> &item);
+    // Position in the model's blocks of the selected host, if a host is selected and still exists.
+    std::optional<int> selectedHostIndex() const;
+    bool isOnHostsSection() const;
+
+    QString searchText() const;
+    void setSearchText(const QString &text);
+
+    SidebarModel *sidebarModel() const
+    {
+        return m_sidebarModel;
+    }
+    QListView *sidebarList() const
+    {
+        return m_list;
+    }
+    HostDetailView *hostDetailView() const
+    {
+        return m_detail;
+    }
+    // The pane shown for a tool entry, or null.
+    QWidget *currentPane() const
+    {
+        return m_pane;
+    }
+
+    // The user's commands, as the toolbar and menus run them.
+    void addHost();
+    void removeSelectedHost();
+    void duplicateSelectedHost();
+    void duplicateHost(const QUuid &id);
+    void removeHost(const QUuid &id);
+    void reload();
+    void save();
+
+signals:
+    void selectionChanged();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+
+private:
+    QWidget *buildSidebar();
+    QWidget *buildEmptyState();
+    QWidget *buildHostPage();
+    void syncListSelection();
+    void updateDetail();
+    void updateHostHeader();
+    void showContextMenu(const QPoint &pos);
+    void showPendingError();
+    void reloadFromDisk();
+
+    SSHConfigModel *m_model;
+    Locations m_locations;
+    std::optional<SidebarItem> m_selected;
+    bool m_syncingSelection = false;
+    bool m_errorShown = false;
+
+    SidebarModel *m_sidebarModel;
+    QSplitter *m_splitter = nullptr;
+    QLineEdit *m_search = nullptr;
+    QToolButton *m_searchClear = nullptr;
+    QListView *m_list = nullptr;
+    StatusLine *m_status = nullptr;
+
+    QStackedWidget *m_stack = nullptr;
+    QWidget *m_emptyPage = nullptr;
+    QWidget *m_hostPage = nullptr;
+    QLabel *m_hostIcon = nullptr;
+    QLabel *m_hostName = nullptr;
+    HostDetailView *m_detail = nullptr;
+    QWidget *m_panePage = nullptr;
+    QPointer<QWidget> m_pane;
+    SidebarItem::Kind m_paneKind = SidebarItem::Kind::host;
+    QPointer<AddHostSheet> m_addHostSheet;
+};

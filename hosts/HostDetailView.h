@@ -1,0 +1,105 @@
+#pragma once
+
+#include "ui/Locations.h"
+
+#include <QHash>
+#include <QList>
+#include <QPointer>
+#include <QScrollArea>
+#include <QStringList>
+#include <QUuid>
+
+class InfoButton;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QToolButton;
+class QVBoxLayout;
+class SSHConfigModel;
+struct HostBlock;
+
+// The form that edits one host block: its alias and every option of the catalogue, grouped in
+// sections, with the advanced options behind a toggle and unknown options under "Custom Options".
+// The rows are built once; choosing another block only refills their values. Every edit goes
+// straight into the model.
+class HostDetailView final : public QScrollArea
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(HostDetailView)
+public:
+    HostDetailView(SSHConfigModel *model, const Locations &locations, QWidget *parent = nullptr);
+
+    QUuid blockId() const
+    {
+        return m_blockId;
+    }
+    // Binds the form to another block of the model; a new id hides the advanced options again.
+    void setBlockId(const QUuid &id);
+
+    bool showAdvanced() const
+    {
+        return m_showAdvanced;
+    }
+    void setShowAdvanced(bool show);
+
+    // Opens the add-option sheet for the bound block.
+    void addCustomOption();
+    // The custom option names listed, in their order on screen.
+    QStringList customOptionNames() const
+    {
+        return m_customKeys;
+    }
+
+    // The text stored for a chosen private key file: the home directory becomes "~".
+    static QString tildePath(const QString &path, const QString &homeDir);
+
+private:
+    struct OptionRow {
+        QString key;
+        QWidget *row = nullptr;
+        QLineEdit *edit = nullptr;
+        QComboBox *picker = nullptr;
+        QToolButton *clear = nullptr;
+        QToolButton *browse = nullptr;
+        InfoButton *info = nullptr;
+        bool advanced = false;
+    };
+    struct Section {
+        QWidget *container = nullptr;
+        QList<int> rows; // into m_rows
+        bool hasCommon = false;
+    };
+
+    void buildForm();
+    OptionRow makeRow(const QString &key, QWidget *parent);
+    QWidget *makeSection(const QString &title, QWidget **box, QVBoxLayout **boxLayout);
+    const HostBlock *block() const;
+    void writeOption(const QString &key, const QString &text);
+    void fillRow(OptionRow &row, const QString &value, bool force);
+    void refill(bool force);
+    void syncCustomSection();
+    void chooseKeyFile(const OptionRow &row);
+    void updateTabOrder();
+    void onBlockChanged(const QUuid &id);
+
+    SSHConfigModel *m_model;
+    Locations m_locations;
+    QUuid m_blockId;
+    bool m_showAdvanced = false;
+
+    QWidget *m_content = nullptr;
+    QLineEdit *m_aliasEdit = nullptr;
+    InfoButton *m_aliasInfo = nullptr;
+    QList<OptionRow> m_rows;
+    QHash<QString, int> m_rowIndex;
+    QList<Section> m_sections;
+    QWidget *m_customSection = nullptr;
+    QVBoxLayout *m_customLayout = nullptr;
+    QList<OptionRow> m_customRows;
+    QStringList m_customKeys;
+    // Names added through the sheet that have no value yet; they live only in the form until
+    // a value is typed, so the file never gets an option line without an argument.
+    QStringList m_pendingKeys;
+    QToolButton *m_advancedButton = nullptr;
+    QToolButton *m_addOptionButton = nullptr;
+};

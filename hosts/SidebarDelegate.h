@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QStyledItemDelegate>
+
+// Paints the sidebar rows: section headers (with the unsaved-changes dot beside "HOSTS"),
+// host rows with icon, name and subtitle, and the fixed tool entries.
+class SidebarDelegate final : public QStyledItemDelegate
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(SidebarDelegate)
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    bool helpEvent(QHelpEvent *event,
+                   QAbstractItemView *view,
+                   const QStyleOptionViewItem &option,
+                   const QModelIndex &index) override;
+
+    // Where the unsaved-changes dot sits within a header row.
+    static QRect dotRect(const QRect &rowRect, const QStyleOptionViewItem &option, const QString &title);
+};
