@@ -26,6 +26,11 @@ AppDelegate *AppDelegate::shared()
     return sharedDelegate;
 }
 
+AboutPanel *AppDelegate::aboutPanel() const
+{
+    return m_aboutPanel;
+}
+
 void AppDelegate::applicationDidFinishLaunching(QWidget *mainWindow)
 {
     sharedDelegate = this;

@@ -24,10 +24,8 @@ public:
     // The About command: raises an open panel, or replaces a closed one with a new centred panel.
     static void showAbout();
 
-    AboutPanel *aboutPanel() const
-    {
-        return m_aboutPanel;
-    }
+    // The panel last made, open or closed; null before the first About command.
+    AboutPanel *aboutPanel() const;
 
 private:
     void openAboutPanel();

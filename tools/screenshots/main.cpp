@@ -1,0 +1,334 @@
+// Writes the PNG screenshots in docs/ from the real windows, opened on a sample home in a
+// temporary directory. Run through tools/screenshots.sh.
+//
+// To add a screen, append a Scene to scenes(): give it a file name and a function that puts the
+// windows into the wanted state and returns the picture (usually through shoot() or shootSheet()).
+
+#include "app/AboutView.h"
+#include "app/AppDelegate.h"
+#include "app/AppInfo.h"
+#include "app/KorvelApp.h"
+#include "engine/SSHConfigModel.h"
+#include "hosts/HostDetailView.h"
+#include "hosts/MainWindow.h"
+#include "hosts/SidebarModel.h"
+
+#include <QAbstractItemView>
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QFile>
+#include <QLineEdit>
+#include <QPainter>
+#include <QProcess>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <cstdio>
+#include <functional>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    // The windows under test and small helpers the scenes share.
+    struct Stage {
+        KorvelApp *app = nullptr;
+        Locations locations;
+
+        MainWindow *window() const
+        {
+            return app->mainWindow();
+        }
+
+        // Lets layouts, deferred paints and window-system round trips finish.
+        static void settle()
+        {
+            for (int i = 0; i < 5; ++i) {
+                QCoreApplication::processEvents();
+                QTest::qWait(40);
+            }
+        }
+
+        QAbstractItemView *sidebar() const
+        {
+            for (auto *view : window()->findChildren<QAbstractItemView *>()) {
+                if (qobject_cast<SidebarModel *>(view->model()))
+                    return view;
+            }
+            return nullptr;
+        }
+
+        // Selects a sidebar entry the way a click does; false when it is not listed.
+        bool select(const SidebarItem &item) const
+        {
+            QAbstractItemView *view = sidebar();
+            if (!view)
+                return false;
+            const QModelIndex index = static_cast<SidebarModel *>(view->model())->indexOf(item);
+            if (!index.isValid())
+                return false;
+            view->setCurrentIndex(index);
+            settle();
+            return true;
+        }
+
+        bool selectHost(const QString &pattern) const
+        {
+            for (const HostBlock &block : app->model()->blocks()) {
+                if (block.pattern == pattern)
+                    return select(SidebarItem::host(block.id));
+            }
+            return false;
+        }
+
+        void clearSelection() const
+        {
+            if (QAbstractItemView *view = sidebar()) {
+                view->selectionModel()->clear();
+                view->setCurrentIndex({});
+            }
+            settle();
+        }
+
+        // Triggers a toolbar or menu action by its text.
+        bool trigger(const QString &text) const
+        {
+            for (QAction *action : window()->findChildren<QAction *>()) {
+                if (action->text() == text && action->isEnabled()) {
+                    action->trigger();
+                    settle();
+                    return true;
+                }
+            }
+            return false;
+        }
+
+        template <typename T>
+        static T *openWindow()
+        {
+            for (QWidget *w : QApplication::topLevelWidgets()) {
+                if (auto *found = qobject_cast<T *>(w); found && found->isVisible())
+                    return found;
+            }
+            return nullptr;
+        }
+
+        QImage shoot() const
+        {
+            return shoot(window());
+        }
+
+        static QImage shoot(QWidget *w)
+        {
+            settle();
+            return w->grab().toImage();
+        }
+
+        // The main window with a sheet drawn over it, centred near the top as a sheet sits.
+        QImage shootSheet(QWidget *sheet) const
+        {
+            settle();
+            QImage image = window()->grab().toImage();
+            const QImage front = sheet->grab().toImage();
+            const qreal dpr = image.devicePixelRatio();
+            QPainter p(&image);
+            p.fillRect(QRectF(QPointF(0, 0), QSizeF(image.size()) / dpr), QColor(0, 0, 0, 60));
+            const QSizeF frontSize = QSizeF(front.size()) / front.devicePixelRatio();
+            const QPointF at((image.width() / dpr - frontSize.width()) / 2, 60);
+            for (int i = 6; i > 0; --i) // a soft shadow
+                p.fillRect(QRectF(at + QPointF(-i, -i + 4), frontSize + QSizeF(2 * i, 2 * i)), QColor(0, 0, 0, 10));
+            p.drawImage(at, front);
+            p.setPen(QColor(0, 0, 0, 70));
+            p.drawRect(QRectF(at, frontSize).adjusted(-0.5, -0.5, 0.5, 0.5));
+            return image;
+        }
+    };
+
+    struct Scene {
+        QString file; // written into the output directory
+        std::function<QImage(Stage &)> shoot;
+    };
+
+    QList<Scene> scenes()
+    {
+        return {
+            {u"empty-state.png"_s,
+             [](Stage &s) {
+                 s.clearSelection();
+                 return s.shoot();
+             }},
+            {u"host-editor.png"_s,
+             [](Stage &s) {
+                 if (!s.selectHost(u"web-prod"_s))
+                     return QImage();
+                 if (auto *form = s.window()->findChild<HostDetailView *>())
+                     form->setShowAdvanced(true);
+                 return s.shoot();
+             }},
+            {u"add-host-duplicate.png"_s,
+             [](Stage &s) {
+                 s.clearSelection();
+                 if (!s.trigger(u"New Host"_s))
+                     return QImage();
+                 auto *sheet = s.window()->findChild<QDialog *>(u"addHostSheet"_s);
+                 auto *field = sheet ? sheet->findChild<QLineEdit *>(u"nameEdit"_s) : nullptr;
+                 if (!field)
+                     return QImage();
+                 field->setText(u"bastion"_s);
+                 const QImage image = s.shootSheet(sheet);
+                 sheet->reject();
+                 return image;
+             }},
+            {u"about.png"_s,
+             [](Stage &s) {
+                 AppDelegate::showAbout();
+                 AboutPanel *panel = s.app->appDelegate()->aboutPanel();
+                 if (!panel)
+                     return QImage();
+                 const QImage image = Stage::shoot(panel);
+                 panel->close();
+                 return image;
+             }},
+        };
+    }
+
+    void write(const QString &path, const QByteArray &text)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly) || file.write(text) != text.size())
+            qFatal("cannot write %s", qPrintable(path));
+    }
+
+    QByteArray run(const QString &program, const QStringList &args)
+    {
+        QProcess process;
+        process.start(program, args);
+        if (!process.waitForFinished(30000) || process.exitCode() != 0)
+            qFatal("%s failed: %s", qPrintable(program), process.readAllStandardError().constData());
+        return process.readAllStandardOutput();
+    }
+
+    // A small but lived-in home: global defaults, a jump host and hosts behind it, a key pair,
+    // known hosts and a couple of scripts.
+    Locations makeSampleHome(const QString &root)
+    {
+        const Locations l = Locations::forHome(root + u"/home/sam"_s, root + u"/usr/local/bin"_s);
+        QDir().mkpath(l.sshDir);
+        QDir().mkpath(l.scriptsDir);
+        QFile::setPermissions(l.sshDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
+
+        write(l.configFile, R"(Host *
+    AddKeysToAgent yes
+    IdentitiesOnly yes
+    ServerAliveInterval 60
+
+Host bastion
+    HostName bastion.example.net
+    User ops
+    Port 2222
+    IdentityFile ~/.ssh/id_ed25519
+
+Host web-prod
+    HostName 10.20.0.15
+    User deploy
+    ProxyJump bastion
+    ForwardAgent no
+
+Host db-replica
+    HostName 10.20.0.31
+    User postgres
+    ProxyJump bastion
+    LocalForward 5433 localhost:5432
+
+Host build-box
+    HostName build.example.net
+    User ci
+    Compression yes
+
+Host nas
+    HostName 192.168.1.40
+    User sam
+)");
+
+        run(l.keygenPath,
+            {u"-q"_s,
+             u"-t"_s,
+             u"ed25519"_s,
+             u"-N"_s,
+             u""_s,
+             u"-C"_s,
+             u"sam@workstation"_s,
+             u"-f"_s,
+             l.sshDir + u"/id_ed25519"_s});
+        run(l.keygenPath,
+            {u"-q"_s,
+             u"-t"_s,
+             u"rsa"_s,
+             u"-b"_s,
+             u"3072"_s,
+             u"-N"_s,
+             u""_s,
+             u"-C"_s,
+             u"deploy@ci"_s,
+             u"-f"_s,
+             l.sshDir + u"/deploy_rsa"_s});
+
+        QFile pub(l.sshDir + u"/id_ed25519.pub"_s);
+        pub.open(QIODevice::ReadOnly);
+        const QByteArray key = pub.readAll().split(' ').value(1);
+        write(l.knownHostsFile,
+              "bastion.example.net ssh-ed25519 " + key + "\n[bastion.example.net]:2222 ssh-ed25519 " + key
+                  + "\n10.20.0.15 ssh-ed25519 " + key
+                  + "\n|1|mKzQ0bT4N0lqkq7yT2bqkW5n2XU=|5rGq3k0yHcG3jbd0E1bq0m0pX0Y= ssh-ed25519 " + key
+                  + "\n192.168.1.40 ssh-ed25519 " + key + "\n");
+
+        write(l.scriptsDir + u"/backup-home"_s,
+              "#!/bin/bash\n# Copies the home directory to the NAS.\nrsync -a --delete ~/ nas:/backup/sam/\n");
+        write(l.scriptsDir + u"/tunnel-db"_s, "#!/bin/bash\nexec ssh -N -L 5433:localhost:5432 db-replica\n");
+        for (const QString &name : {u"backup-home"_s, u"tunnel-db"_s})
+            QFile::setPermissions(l.scriptsDir + u"/"_s + name,
+                                  QFile::permissions(l.scriptsDir + u"/"_s + name) | QFileDevice::ExeOwner
+                                      | QFileDevice::ExeGroup | QFileDevice::ExeOther);
+        return l;
+    }
+} // namespace
+
+int main(int argc, char *argv[])
+{
+    QApplication qapp(argc, argv);
+    AppInfo::configure(qapp);
+    const QStringList args = qapp.arguments().mid(1);
+    if (args.isEmpty()) {
+        std::fprintf(stderr, "usage: korvel_screenshots <output-dir> [file.png...]\n");
+        return 2;
+    }
+    const QDir out(args.first());
+    const QStringList only = args.mid(1);
+
+    QTemporaryDir root;
+    if (!root.isValid())
+        qFatal("no temporary directory");
+    Stage stage;
+    stage.locations = makeSampleHome(root.path());
+    KorvelApp app(stage.locations);
+    stage.app = &app;
+    app.launch();
+    if (!QTest::qWaitForWindowExposed(app.mainWindow()))
+        qWarning("the main window was not exposed");
+
+    int failures = 0;
+    for (const Scene &scene : scenes()) {
+        if (!only.isEmpty() && !only.contains(scene.file))
+            continue;
+        const QImage image = scene.shoot(stage);
+        const QString path = out.filePath(scene.file);
+        if (image.isNull() || !image.save(path)) {
+            std::fprintf(stderr, "failed: %s\n", qPrintable(scene.file));
+            ++failures;
+            continue;
+        }
+        std::printf("wrote %s (%dx%d)\n", qPrintable(path), image.width(), image.height());
+    }
+    return failures == 0 ? 0 : 1;
+}
