@@ -203,6 +203,14 @@ void TestBinScriptsView::oneEditorPerScript()
     QCOMPARE(editors().value(scripts.at(0).url), first);
     view.openEditor(scripts.at(1));
     QCOMPARE(editors().size(), 2);
+
+    // Saving "a" while "b" is selected leaves b's preview alone.
+    selectRow(view, u"b"_s);
+    first->textView()->setPlainText(u"changed\n"_s);
+    first->findChild<QPushButton *>(u"saveButton"_s)->click();
+    QCOMPARE(readFile(scripts.at(0).url), QByteArray("changed\n"));
+    QCOMPARE(view.previewContent(), u"b\n"_s);
+    QCOMPARE(editors().size(), 1);
 }
 
 void TestBinScriptsView::ctrlSSavesAndCloses()
