@@ -8,6 +8,7 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QTextOption>
 #include <QTimer>
 #include <QVBoxLayout>
 
@@ -48,6 +49,7 @@ PublicKeySheet::PublicKeySheet(const SSHKeyPair &pair, QWidget *parent)
     auto *text = new QPlainTextEdit(pair.publicKeyContent, this);
     text->setObjectName(u"publicKeyText"_s);
     text->setReadOnly(true);
+    text->setWordWrapMode(QTextOption::WrapAnywhere); // base64 has no word breaks worth keeping
     QFont mono = Style::monospaceFont();
     mono.setPointSizeF(Style::captionFont().pointSizeF());
     text->setFont(mono);
