@@ -48,7 +48,21 @@ namespace SSHParser {
     QString writtenValue(const QString &name, const QString &value);
     // Lines that end with a line break of any kind; a CR LF pair ends one line.
     QList<QStringView> splitLines(QStringView text);
-    bool isBlank(QChar c);
-    bool isLineBreak(QChar c);
+    // A tab or any Unicode space separator.
+    inline bool isBlank(QChar c)
+    {
+        const char16_t u = c.unicode();
+        if (u < 0x80)
+            return u == u' ' || u == u'\t';
+        return c.category() == QChar::Separator_Space;
+    }
+    // U+000A..U+000D, NEL, LINE SEPARATOR and PARAGRAPH SEPARATOR each end a line.
+    inline bool isLineBreak(QChar c)
+    {
+        const char16_t u = c.unicode();
+        if (u > 0x0D && u < 0x85)
+            return false;
+        return u >= 0x0A && (u <= 0x0D || u == 0x85 || u == 0x2028 || u == 0x2029);
+    }
     QStringView trimmed(QStringView text);
 } // namespace SSHParser

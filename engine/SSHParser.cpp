@@ -8,6 +8,7 @@
 #include <QFileInfo>
 #include <QRandomGenerator64>
 #include <QTemporaryFile>
+#include <QThread>
 #include <QVarLengthArray>
 
 #include <algorithm>
@@ -15,7 +16,9 @@
 #include <climits>
 #include <cstring>
 #include <sys/stat.h>
+#include <thread>
 #include <unistd.h>
+#include <vector>
 
 using namespace Qt::StringLiterals;
 
@@ -173,24 +176,46 @@ namespace {
     };
     // clang-format on
 
-    const QHash<QString, int> &writeRanks()
+    // The write order by name length, so a lookup compares a handful of names and hashes nothing.
+    class WriteRanks
     {
-        static const QHash<QString, int> ranks = [] {
-            QHash<QString, int> r;
+    public:
+        WriteRanks()
+        {
             int rank = 0;
-            for (const char *name : writeOrder)
-                r.insert(QString::fromLatin1(name), rank++);
-            return r;
-        }();
-        return ranks;
-    }
+            for (const char *name : writeOrder) {
+                const QString s = QString::fromLatin1(name);
+                m_byLength[s.size()].append({s, rank++});
+            }
+        }
+
+        int rank(const QString &name) const
+        {
+            if (name.size() >= qsizetype(std::size(m_byLength)))
+                return INT_MAX;
+            for (const Entry &entry : m_byLength[name.size()]) {
+                // Names the parser interned share the table's data, so most checks stop at the pointer.
+                if (entry.name.constData() == name.constData() || entry.name == name)
+                    return entry.rank;
+            }
+            return INT_MAX;
+        }
+
+    private:
+        struct Entry {
+            QString name;
+            int rank;
+        };
+        QList<Entry> m_byLength[32];
+    };
 
     int writeRank(const QString &name)
     {
+        static const WriteRanks ranks;
         // IgnoreUnknown only covers the options after it, so it leads its block.
         if (equalsAsciiCaseInsensitive(name, "ignoreunknown"_L1))
             return -1;
-        return writeRanks().value(name, INT_MAX);
+        return ranks.rank(name);
     }
 
     // UTF-16 code units compare surrogates below U+E000..U+FFFF; shift them so the order is by code point.
@@ -278,9 +303,25 @@ namespace {
 
     bool holdsLineBreak(QStringView text)
     {
-        return std::any_of(text.begin(), text.end(), [](QChar c) {
-            return SSHParser::isLineBreak(c);
-        });
+        for (const QChar c : text) {
+            if (SSHParser::isLineBreak(c))
+                return true;
+        }
+        return false;
+    }
+
+    std::optional<QString> validateBlock(const HostBlock &block)
+    {
+        if (holdsLineBreak(block.pattern))
+            return tr("The pattern of host “%1” holds a line break").arg(visible(block.pattern));
+        for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
+            if (holdsLineBreak(it.key())) {
+                return tr("The option name “%1” of host “%2” holds a line break").arg(visible(it.key()), block.pattern);
+            }
+            if (holdsLineBreak(it.value()))
+                return tr("The value of %1 for host “%2” holds a line break").arg(it.key(), visible(block.pattern));
+        }
+        return std::nullopt;
     }
 
     QString systemError(int error)
@@ -374,8 +415,7 @@ namespace {
         qsizetype i = 0;
         while (i < n) {
             const char16_t c = data[i].unicode();
-            // Fast path: everything between CR and NEL is ordinary text.
-            if ((c > 0x0D && c < 0x85) || !SSHParser::isLineBreak(QChar(c))) {
+            if (!SSHParser::isLineBreak(QChar(c))) {
                 ++i;
                 continue;
             }
@@ -387,6 +427,35 @@ namespace {
             function(QStringView(data + start, n - start));
     }
 
+    bool isHeaderLine(QStringView raw)
+    {
+        const QStringView line = SSHParser::trimmed(raw);
+        if (line.isEmpty() || line.front() == u'#')
+            return false;
+        const KeywordSplit split = splitKeyword(line);
+        return !split.rest.isEmpty() && equalsAsciiCaseInsensitive(split.keyword, "host"_L1);
+    }
+
+    // The start of the first header line that begins after `from`, or the end of the text.
+    qsizetype nextHeaderStart(QStringView text, qsizetype from)
+    {
+        const qsizetype n = text.size();
+        qsizetype i = from;
+        while (i < n) {
+            while (i < n && !SSHParser::isLineBreak(text[i]))
+                ++i;
+            if (i >= n)
+                break;
+            i += (text[i] == u'\r' && i + 1 < n && text[i + 1] == u'\n') ? 2 : 1;
+            qsizetype end = i;
+            while (end < n && !SSHParser::isLineBreak(text[end]))
+                ++end;
+            if (isHeaderLine(text.sliced(i, end - i)))
+                return i;
+        }
+        return n;
+    }
+
     void dropTrailingBlankLines(QStringList &lines)
     {
         while (!lines.isEmpty() && SSHParser::trimmed(lines.back()).isEmpty())
@@ -395,20 +464,6 @@ namespace {
 } // namespace
 
 namespace SSHParser {
-    bool isBlank(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u < 0x80)
-            return u == u' ' || u == u'\t';
-        return c.category() == QChar::Separator_Space;
-    }
-
-    bool isLineBreak(QChar c)
-    {
-        const char16_t u = c.unicode();
-        return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
-    }
-
     QStringView trimmed(QStringView text)
     {
         qsizetype begin = 0;
@@ -447,9 +502,10 @@ namespace SSHParser {
                      uchar(low));
     }
 
-    ParsedConfig parseDocument(QStringView text)
+    static ParsedConfig parseRange(QStringView text)
     {
-        static const NameTable names;
+        // One table per call: threads sharing interned strings would fight over their reference counts.
+        const NameTable names;
         ParsedConfig result;
         enum class Place {
             Leading,
@@ -499,11 +555,45 @@ namespace SSHParser {
             const QStringView value = trimmingQuotes(split.rest);
             if (split.keyword.isEmpty() || value.isEmpty())
                 return;
-            const QString name = names.intern(split.keyword);
-            if (!block.options.contains(name))
-                block.options.insert(name, value.toString());
+            // The first value wins; values are never empty, so a null slot is a new one.
+            QString &slot = block.options[names.intern(split.keyword)];
+            if (slot.isNull())
+                slot = value.toString();
         });
         finishBlock();
+        return result;
+    }
+
+    ParsedConfig parseDocument(QStringView text)
+    {
+        // Large files are cut at Host headers and the pieces read in parallel; a piece that starts
+        // at a header has no leading lines and no open Match section, so the pieces join exactly.
+        const int pieces = text.size() < (1 << 20) ? 1 : std::clamp(QThread::idealThreadCount(), 1, 4);
+        QList<qsizetype> cuts{0};
+        for (int k = 1; k < pieces; ++k) {
+            const qsizetype at = nextHeaderStart(text, std::max(cuts.constLast(), text.size() / pieces * k));
+            if (at > cuts.constLast() && at < text.size())
+                cuts.append(at);
+        }
+        cuts.append(text.size());
+        if (cuts.size() == 2)
+            return parseRange(text);
+
+        std::vector<ParsedConfig> parts(cuts.size() - 1);
+        std::vector<std::thread> workers;
+        for (qsizetype i = 1; i < cuts.size() - 1; ++i)
+            workers.emplace_back([&, i] {
+                parts[i] = parseRange(text.sliced(cuts[i], cuts[i + 1] - cuts[i]));
+            });
+        parts[0] = parseRange(text.first(cuts[1]));
+        for (std::thread &worker : workers)
+            worker.join();
+
+        ParsedConfig result = std::move(parts[0]);
+        for (size_t i = 1; i < parts.size(); ++i) {
+            result.blocks.append(std::move(parts[i].blocks));
+            result.carried.after.insert(parts[i].carried.after);
+        }
         return result;
     }
 
@@ -519,17 +609,27 @@ namespace SSHParser {
         return value;
     }
 
-    QByteArray render(const QList<HostBlock> &blocks, const CarriedLines &carried)
+    static QByteArray renderRange(const QList<HostBlock> &blocks,
+                                  qsizetype begin,
+                                  qsizetype end,
+                                  const CarriedLines &carried,
+                                  std::optional<QString> *error)
     {
         QString text;
         qsizetype estimate = 0;
-        for (const HostBlock &block : blocks)
-            estimate += 8 + block.pattern.size() + block.options.size() * 40;
+        for (qsizetype i = begin; i < end; ++i)
+            estimate += 8 + blocks[i].pattern.size() + blocks[i].options.size() * 48;
+        if (begin == 0) {
+            for (const QString &line : carried.leading)
+                estimate += line.size() + 1;
+        }
         text.reserve(estimate);
 
-        for (const QString &line : carried.leading) {
-            text += line;
-            text += u'\n';
+        if (begin == 0) {
+            for (const QString &line : carried.leading) {
+                text += line;
+                text += u'\n';
+            }
         }
         struct Item {
             int rank;
@@ -537,18 +637,25 @@ namespace SSHParser {
             const QString *value;
         };
         QVarLengthArray<Item, 64> items;
-        bool first = true;
-        for (const HostBlock &block : blocks) {
-            if (!first)
+        for (qsizetype i = begin; i < end; ++i) {
+            const HostBlock &block = blocks[i];
+            if (i > 0)
                 text += u'\n';
-            first = false;
             text += u"Host "_s;
             text += block.pattern;
             text += u'\n';
 
+            // Checking here rather than in a pass of its own reads every string from memory once.
+            bool broken = error && holdsLineBreak(block.pattern);
             items.clear();
-            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it)
+            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
                 items.append({writeRank(it.key()), &it.key(), &it.value()});
+                broken = broken || (error && (holdsLineBreak(it.key()) || holdsLineBreak(it.value())));
+            }
+            if (broken) {
+                *error = validateBlock(block);
+                return {};
+            }
             std::sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
                 if (a.rank != b.rank)
                     return a.rank < b.rank;
@@ -566,6 +673,8 @@ namespace SSHParser {
             }
 
             // Carried lines stand after a blank line, which the next read drops again.
+            if (carried.after.isEmpty())
+                continue;
             const auto after = carried.after.constFind(block.id);
             if (after != carried.after.cend() && !after->isEmpty()) {
                 text += u'\n';
@@ -578,20 +687,58 @@ namespace SSHParser {
         return text.toUtf8();
     }
 
+    // The text of the blocks; with `error`, stops at the first line break in a pattern, name or value.
+    static QByteArray
+    renderAll(const QList<HostBlock> &blocks, const CarriedLines &carried, std::optional<QString> *error)
+    {
+        const qsizetype count = blocks.size();
+        const int pieces = count < 4096 ? 1 : std::clamp(QThread::idealThreadCount(), 1, 4);
+        if (pieces == 1)
+            return renderRange(blocks, 0, count, carried, error);
+
+        std::vector<QByteArray> parts(pieces);
+        std::vector<std::optional<QString>> errors(pieces);
+        std::vector<std::thread> workers;
+        auto bound = [&](int k) {
+            return count * k / pieces;
+        };
+        for (int k = 1; k < pieces; ++k) {
+            workers.emplace_back([&, k] {
+                parts[k] = renderRange(blocks, bound(k), bound(k + 1), carried, error ? &errors[k] : nullptr);
+            });
+        }
+        parts[0] = renderRange(blocks, 0, bound(1), carried, error ? &errors[0] : nullptr);
+        for (std::thread &worker : workers)
+            worker.join();
+        if (error) {
+            for (std::optional<QString> &found : errors) {
+                if (found) {
+                    *error = std::move(found);
+                    return {};
+                }
+            }
+        }
+
+        qsizetype total = 0;
+        for (const QByteArray &part : parts)
+            total += part.size();
+        QByteArray text = std::move(parts[0]);
+        text.reserve(total);
+        for (int k = 1; k < pieces; ++k)
+            text += parts[k];
+        return text;
+    }
+
+    QByteArray render(const QList<HostBlock> &blocks, const CarriedLines &carried)
+    {
+        return renderAll(blocks, carried, nullptr);
+    }
+
     std::optional<QString> validate(const QList<HostBlock> &blocks)
     {
         for (const HostBlock &block : blocks) {
-            if (holdsLineBreak(block.pattern))
-                return tr("The pattern of host “%1” holds a line break").arg(visible(block.pattern));
-            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
-                if (holdsLineBreak(it.key())) {
-                    return tr("The option name “%1” of host “%2” holds a line break")
-                        .arg(visible(it.key()), block.pattern);
-                }
-                if (holdsLineBreak(it.value())) {
-                    return tr("The value of %1 for host “%2” holds a line break").arg(it.key(), visible(block.pattern));
-                }
-            }
+            if (auto error = validateBlock(block))
+                return error;
         }
         return std::nullopt;
     }
@@ -599,7 +746,9 @@ namespace SSHParser {
     std::optional<QString> write(const QList<HostBlock> &blocks, const CarriedLines &carried, const QString &path)
     {
         // Refuse before touching anything: no folder, no backup, no change to the file.
-        if (auto invalid = validate(blocks))
+        std::optional<QString> invalid;
+        const QByteArray text = renderAll(blocks, carried, &invalid);
+        if (invalid)
             return invalid;
 
         const QFileInfo info(path);
@@ -614,7 +763,7 @@ namespace SSHParser {
         }
 
         const QString target = resolvedTarget(path);
-        if (auto failure = writeAtomically(target, render(blocks, carried)))
+        if (auto failure = writeAtomically(target, text))
             return failure;
         if (::chmod(QFile::encodeName(target).constData(), 0600) != 0)
             return systemError(errno);

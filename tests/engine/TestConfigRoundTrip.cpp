@@ -121,6 +121,7 @@ class TestConfigRoundTrip : public QObject
     Q_OBJECT
 private slots:
     void randomBlocksReadBack();
+    void largeConfigReadsBackInPieces();
     void sshReadsTheSameAfterSave_data();
     void sshReadsTheSameAfterSave();
 };
@@ -152,6 +153,39 @@ void TestConfigRoundTrip::randomBlocksReadBack()
         QCOMPARE(describe(back), describe(config));
         QCOMPARE(SSHParser::render(back.blocks, back.carried), text);
     }
+}
+
+void TestConfigRoundTrip::largeConfigReadsBackInPieces()
+{
+    // Big enough for the reader and writer to split the work; the pieces must join exactly,
+    // also with CR LF line ends and with a Match section at every cut.
+    Generator gen(7);
+    ParsedConfig config;
+    config.carried.leading = {u"Include x"_s, QString()};
+    for (int i = 0; i < 16000; ++i) {
+        HostBlock block{SSHParser::newBlockId(), gen.pattern(), {}};
+        for (int j = 0, m = 1 + gen.below(8); j < m; ++j)
+            block.options.insert(gen.name(), gen.value());
+        if (i % 3 == 0)
+            config.carried.after.insert(block.id, {u"Match all"_s, gen.line() + u'x'});
+        config.blocks.append(block);
+    }
+    const QByteArray text = SSHParser::render(config.blocks, config.carried);
+    QVERIFY(QString::fromUtf8(text).size() > 3 * (1 << 19));
+    const ParsedConfig back = SSHParser::parseDocument(QString::fromUtf8(text));
+    QCOMPARE(describe(back), describe(config));
+    const ParsedConfig crlf = SSHParser::parseDocument(QString::fromUtf8(text).replace(u'\n', u"\r\n"_s));
+    QCOMPARE(describe(crlf), describe(config));
+    QCOMPARE(SSHParser::render(back.blocks, back.carried), text);
+
+    // The line break check covers every piece, and names the first offending block.
+    config.blocks[9000].options.insert(u"ProxyCommand"_s, u"a\nb"_s);
+    config.blocks[15000].pattern = u"late\nHost x"_s;
+    QTemporaryDir dir;
+    const auto error = SSHParser::write(config.blocks, config.carried, dir.filePath(u"config"_s));
+    QVERIFY(error);
+    QVERIFY2(error->contains(u"ProxyCommand"_s), qPrintable(*error));
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"config"_s)));
 }
 
 void TestConfigRoundTrip::sshReadsTheSameAfterSave_data()
