@@ -52,19 +52,25 @@ QRect SidebarDelegate::dotRect(const QRect &rowRect, const QStyleOptionViewItem 
 
 QSize SidebarDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
+    // Called for every row on each re-layout, so the font heights are worked out once per font.
+    if (m_metricsFont != option.font) {
+        m_metricsFont = option.font;
+        m_lineHeight = QFontMetrics(nameFont(option)).height();
+        m_captionHeight = QFontMetrics(Style::captionFont()).height();
+        m_headerHeight = QFontMetrics(headerFont()).height();
+    }
     const auto kind = SidebarModel::RowKind(index.data(SidebarModel::RowKindRole).toInt());
-    const int line = QFontMetrics(nameFont(option)).height();
     switch (kind) {
     case SidebarModel::RowKind::header:
-        return QSize(100, QFontMetrics(headerFont()).height() + (index.row() == 0 ? 10 : 16));
+        return QSize(100, m_headerHeight + (index.row() == 0 ? 10 : 16));
     case SidebarModel::RowKind::host: {
-        int height = line + 4 + 8;
-        if (!index.data(SidebarModel::SubtitleRole).toString().isEmpty())
-            height += 1 + QFontMetrics(Style::captionFont()).height();
+        int height = m_lineHeight + 4 + 8;
+        if (index.data(SidebarModel::HasSubtitleRole).toBool())
+            height += 1 + m_captionHeight;
         return QSize(100, height);
     }
     case SidebarModel::RowKind::tool:
-        return QSize(100, line + 4 + 10);
+        return QSize(100, m_lineHeight + 4 + 10);
     }
     return {};
 }

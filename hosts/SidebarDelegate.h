@@ -20,4 +20,10 @@ public:
 
     // Where the unsaved-changes dot sits within a header row.
     static QRect dotRect(const QRect &rowRect, const QStyleOptionViewItem &option, const QString &title);
+
+private:
+    mutable QFont m_metricsFont;
+    mutable int m_lineHeight = 0;
+    mutable int m_captionHeight = 0;
+    mutable int m_headerHeight = 0;
 };

@@ -192,6 +192,8 @@ QVariant SidebarModel::data(const QModelIndex &index, int role) const
             return QVariant::fromValue(SidebarItem::host(block.id));
         case SubtitleRole:
             return cached.subtitleText;
+        case HasSubtitleRole:
+            return !cached.subtitleText.isEmpty();
         case SymbolRole:
             return cached.symbol;
         case IsGlobalRole:

@@ -29,6 +29,7 @@ public:
         RowKindRole = Qt::UserRole + 1,
         SidebarItemRole, // QVariant::fromValue<SidebarItem>
         SubtitleRole,
+        HasSubtitleRole,
         SymbolRole, // the symbol name of the row's icon
         IsGlobalRole, // the "*" block
         DirtyRole, // on the "HOSTS" header: the model has unsaved changes
