@@ -8,7 +8,9 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 
+#include <algorithm>
 #include <array>
+#include <cstring>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -34,6 +36,18 @@ namespace {
         qsizetype lineStart = 0;
         qsizetype i = 0;
         while (i < n) {
+            // Plain ASCII text, nearly all of a known_hosts file, is skipped eight bytes at a time:
+            // no byte below 0x0E and none with the high bit set means no break can start here.
+            if (i + 8 <= n) {
+                quint64 word;
+                std::memcpy(&word, p + i, 8);
+                constexpr quint64 ones = 0x0101010101010101ULL;
+                constexpr quint64 highs = 0x8080808080808080ULL;
+                if (((((word - ones * 0x0E) & ~word) | word) & highs) == 0) {
+                    i += 8;
+                    continue;
+                }
+            }
             if (!breakLeads[p[i]]) {
                 ++i;
                 continue;
@@ -56,9 +70,9 @@ namespace {
         f(lineStart, n - lineStart, 0);
     }
 
-    // Lines never split a multi-byte sequence, so decoding each one on its own without carried
-    // state still catches every malformed or truncated sequence. A byte order mark stays a character
-    // so that rewriting the file gives back exactly the bytes it had.
+    // Without carried state a sequence cut short at the end counts as an error; lines never split
+    // a multi-byte sequence, so the same holds line by line. A byte order mark stays a character,
+    // so the text maps back to exactly the bytes the file had.
     QStringDecoder lineDecoder()
     {
         return QStringDecoder(QStringConverter::Utf8,
@@ -136,6 +150,117 @@ namespace {
         QList<QString> m_known;
     };
 
+    bool isAscii(QByteArrayView data)
+    {
+        const char *p = data.data();
+        const qsizetype n = data.size();
+        qsizetype i = 0;
+        quint64 any = 0;
+        for (; i + 8 <= n; i += 8) {
+            quint64 word;
+            std::memcpy(&word, p + i, 8);
+            any |= word;
+        }
+        for (; i < n; ++i)
+            any |= uchar(p[i]);
+        return (any & 0x8080808080808080ULL) == 0;
+    }
+
+    // The UTF-16 counterpart of forEachLine, for decoded text: f(start, length) per line.
+    template <typename F>
+    void forEachDecodedLine(QStringView text, F &&f)
+    {
+        const char16_t *p = text.utf16();
+        const qsizetype n = text.size();
+        qsizetype lineStart = 0;
+        qsizetype i = 0;
+        while (i < n) {
+            // Four ASCII characters at a time, none of them below 0x0E.
+            if (i + 4 <= n) {
+                quint64 word;
+                std::memcpy(&word, p + i, 8);
+                constexpr quint64 ones = 0x0001000100010001ULL;
+                if (((((word - ones * 0x0E) & ~word) & 0x8000800080008000ULL) | (word & 0xFF80FF80FF80FF80ULL)) == 0) {
+                    i += 4;
+                    continue;
+                }
+            }
+            const char16_t c = p[i];
+            if ((c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029) {
+                f(lineStart, i - lineStart);
+                lineStart = i + 1;
+            }
+            ++i;
+        }
+        f(lineStart, n - lineStart);
+    }
+
+    // A line that shares the decoded file's buffer instead of copying it, so a million lines cost
+    // one allocation and one free. The buffer lives as long as any line does; changing a line
+    // detaches it like any shared string.
+    QString sharedSlice(QString &text, qsizetype start, qsizetype length)
+    {
+        if (length == 0)
+            return QString();
+        QString::DataPointer &whole = text.data_ptr();
+        whole.d_ptr()->ref();
+        return QString(QString::DataPointer(whole.d_ptr(), whole.data() + start, length));
+    }
+
+    // Turns usable lines into entries: blanks trimmed, "#" comments and lines of fewer than three
+    // fields skipped, everything after the third field ignored.
+    class LineParser
+    {
+    public:
+        QList<KnownHostEntry> entries;
+
+        void add(const QString &line, int index)
+        {
+            const QChar *text = line.constData();
+            const qsizetype end = line.size();
+            qsizetype pos = 0;
+            while (pos < end && isBlank(text[pos]))
+                ++pos;
+            if (pos == end || text[pos] == u'#')
+                return;
+
+            // Only the first two fields and the start of the third are needed; the rest of the key
+            // and any comment are never looked at.
+            std::array<QStringView, 3> fields;
+            int found = 0;
+            while (found < 3 && pos < end) {
+                const qsizetype start = pos;
+                const qsizetype limit = found == 2 ? qMin(end, pos + 33) : end;
+                while (pos < limit && !isBlank(text[pos]))
+                    ++pos;
+                fields[found++] = QStringView(text + start, pos - start);
+                while (found < 3 && pos < end && isBlank(text[pos]))
+                    ++pos;
+            }
+            if (found < 3)
+                return;
+
+            KnownHostEntry entry;
+            entry.id = m_ids.next();
+            entry.rawLine = line;
+            entry.isHashed = fields[0].startsWith(u"|1|");
+            entry.host = entry.isHashed ? m_hashedHost : fields[0].toString();
+            entry.algorithm = m_algorithms.get(fields[1]);
+            qsizetype previewLength = qMin<qsizetype>(32, fields[2].size());
+            if (previewLength < fields[2].size() && fields[2].at(previewLength - 1).isHighSurrogate())
+                ++previewLength;
+            entry.keyPreview.reserve(previewLength + 1);
+            entry.keyPreview.append(fields[2].first(previewLength)).append(QChar(0x2026));
+            entry.lineIndex = index;
+            entries.append(std::move(entry));
+        }
+
+    private:
+        const QString m_hashedHost = KnownHostsModel::hashedHostText();
+        UuidSource m_ids;
+        Interner m_algorithms;
+    };
+
     QString countText(qsizetype n, const QString &singular, const QString &plural)
     {
         return (n == 1 ? singular : plural).arg(n);
@@ -175,12 +300,10 @@ void KnownHostsModel::setStatusMessage(const QString &message)
 void KnownHostsModel::load()
 {
     std::optional<QByteArray> bytes = readFile(m_fileURL);
-    QStringList lines;
+    QString text;
     if (bytes) {
         QStringDecoder decoder = lineDecoder();
-        forEachLine(*bytes, false, [&](qsizetype start, qsizetype length, int) {
-            lines.append(length ? decoder.decode(QByteArrayView(bytes->constData() + start, length)) : QString());
-        });
+        text = decoder.decode(*bytes);
         if (decoder.hasError())
             bytes.reset();
     }
@@ -190,60 +313,25 @@ void KnownHostsModel::load()
         setStatusMessage(tr("known_hosts not found"));
         return;
     }
+    // Growing the lists piecemeal costs more than a count of line feeds.
+    qsizetype estimate = 1;
+    for (const char *p = bytes->cbegin(), *end = bytes->cend();
+         (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))) != nullptr;
+         ++p)
+        ++estimate;
     bytes.reset();
+
+    QStringList lines;
+    lines.reserve(estimate);
+    LineParser parser;
+    parser.entries.reserve(estimate);
+    // Each line is parsed as soon as it is split off, while it is still in the cache.
+    forEachDecodedLine(text, [&](qsizetype start, qsizetype length) {
+        lines.append(sharedSlice(text, start, length));
+        parser.add(lines.constLast(), int(lines.size() - 1));
+    });
     m_allLines = std::move(lines);
-    parse();
-}
-
-void KnownHostsModel::parse()
-{
-    const QString hashedHost = hashedHostText();
-    const QString ellipsis = QString(QChar(0x2026));
-    UuidSource ids;
-    Interner algorithms;
-    QList<KnownHostEntry> entries;
-
-    for (qsizetype index = 0; index < m_allLines.size(); ++index) {
-        const QString &line = m_allLines.at(index);
-        const QChar *text = line.constData();
-        qsizetype end = line.size();
-        qsizetype pos = 0;
-        while (pos < end && isBlank(text[pos]))
-            ++pos;
-        while (end > pos && isBlank(text[end - 1]))
-            --end;
-        if (pos == end || text[pos] == u'#')
-            continue;
-
-        std::array<QStringView, 3> fields;
-        int found = 0;
-        while (found < 3 && pos < end) {
-            const qsizetype start = pos;
-            while (pos < end && !isBlank(text[pos]))
-                ++pos;
-            fields[found++] = QStringView(text + start, pos - start);
-            while (pos < end && isBlank(text[pos]))
-                ++pos;
-        }
-        if (found < 3)
-            continue;
-
-        KnownHostEntry entry;
-        entry.id = ids.next();
-        entry.rawLine = line;
-        entry.isHashed = fields[0].startsWith(u"|1|");
-        entry.host = entry.isHashed ? hashedHost : fields[0].toString();
-        entry.algorithm = algorithms.get(fields[1]);
-        qsizetype previewLength = qMin<qsizetype>(32, fields[2].size());
-        if (previewLength < fields[2].size() && fields[2].at(previewLength - 1).isHighSurrogate())
-            ++previewLength;
-        entry.keyPreview.reserve(previewLength + 1);
-        entry.keyPreview.append(fields[2].first(previewLength)).append(ellipsis);
-        entry.lineIndex = int(index);
-        entries.append(std::move(entry));
-    }
-
-    m_entries = std::move(entries);
+    m_entries = std::move(parser.entries);
     emit entriesChanged();
     setStatusMessage(countText(m_entries.size(), tr("Loaded %1 entry"), tr("Loaded %1 entries")));
 }
@@ -260,6 +348,12 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
         }
     }
 
+    // Only lines of a selected length are worth hashing.
+    std::vector<qsizetype> lengths;
+    for (auto it = pending.cbegin(); it != pending.cend(); ++it)
+        lengths.push_back(it.key().size());
+    std::sort(lengths.begin(), lengths.end());
+
     const std::optional<QByteArray> bytes = readFile(m_fileURL);
     const auto readFailed = [this] {
         setErrorMessage(tr("Cannot read %1").arg(m_fileURL));
@@ -275,17 +369,20 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
     kept.reserve(bytes->size());
     QStringDecoder decoder = lineDecoder();
     std::vector<QChar> scratch;
+    const bool mustValidate = !isAscii(*bytes);
     qsizetype removed = 0;
     bool anyKept = false;
     qsizetype previousEnd = 0;
     int previousTerminator = 0;
     forEachLine(*bytes, true, [&](qsizetype start, qsizetype length, int terminator) {
         const QByteArrayView line(bytes->constData() + start, length);
-        if (size_t(decoder.requiredSpace(length)) > scratch.size())
-            scratch.resize(decoder.requiredSpace(length));
-        decoder.appendToBuffer(scratch.data(), line);
+        if (mustValidate) {
+            if (size_t(decoder.requiredSpace(length)) > scratch.size())
+                scratch.resize(decoder.requiredSpace(length));
+            decoder.appendToBuffer(scratch.data(), line);
+        }
 
-        if (!pending.isEmpty()) {
+        if (!pending.isEmpty() && std::binary_search(lengths.cbegin(), lengths.cend(), length)) {
             const auto it = pending.find(QByteArray::fromRawData(line.data(), length));
             if (it != pending.end()) {
                 if (--it.value() == 0)

@@ -54,7 +54,6 @@ signals:
     void errorMessageChanged();
 
 private:
-    void parse();
     void setStatusMessage(const QString &message);
 
     QList<KnownHostEntry> m_entries;

@@ -4,7 +4,8 @@
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
-#include <QStringMatcher>
+#include <algorithm>
+#include <cstring>
 
 using namespace Qt::StringLiterals;
 
@@ -60,50 +61,40 @@ void KnownHostsTableModel::rebuildIndex()
     const QList<KnownHostEntry> &entries = m_source->entries();
     m_starts.clear();
     m_starts.reserve(entries.size() + 1);
+    m_folded.clear();
     qsizetype total = 0;
     for (const KnownHostEntry &entry : entries)
         total += entry.host.size() + entry.algorithm.size() + 2;
-    m_folded = QString(total, Qt::Uninitialized);
-    QChar *out = m_folded.data();
-    const QChar *begin = out;
+    m_folded.reserve(total);
 
-    // Appends one field folded; the plain ASCII case, nearly every line, needs no allocation.
+    // Appends one field folded, as UTF-8; plain ASCII, nearly every line, is folded in place.
     const auto append = [&](const QString &field) {
         const QChar *in = field.constData();
         const qsizetype n = field.size();
+        const qsizetype at = m_folded.size();
+        m_folded.resize(at + n);
+        char *out = m_folded.data() + at;
         qsizetype i = 0;
         if (!special) {
             for (; i < n; ++i) {
                 const char16_t u = in[i].unicode();
                 if (u >= 0x80)
                     break;
-                out[i] = (u >= u'A' && u <= u'Z') ? QChar(u + 32) : QChar(u);
+                out[i] = char((u >= u'A' && u <= u'Z') ? u + 32 : u);
             }
         }
-        if (i == n) {
-            out += n;
-        } else {
-            const QString folded = foldForSearch(field, m_locale);
-            // Folding may change the length; grow the buffer when it does.
-            const qsizetype at = out - begin;
-            if (folded.size() > n) {
-                const qsizetype growth = folded.size() - n;
-                m_folded.resize(m_folded.size() + growth);
-                out = m_folded.data() + at;
-                begin = m_folded.constData();
-            }
-            std::copy(folded.cbegin(), folded.cend(), out);
-            out += folded.size();
+        if (i < n) {
+            m_folded.truncate(at);
+            m_folded.append(foldForSearch(field, m_locale).toUtf8());
         }
-        *out++ = QChar(0);
+        m_folded.append('\0');
     };
     for (const KnownHostEntry &entry : entries) {
-        m_starts.push_back(out - begin);
+        m_starts.push_back(m_folded.size());
         append(entry.host);
         append(entry.algorithm);
     }
-    m_starts.push_back(out - begin);
-    m_folded.truncate(out - begin);
+    m_starts.push_back(m_folded.size());
 }
 
 void KnownHostsTableModel::setFilterText(const QString &text)
@@ -126,21 +117,33 @@ void KnownHostsTableModel::applyFilter()
             m_visible[i] = i;
         return;
     }
-    const QString needle = foldForSearch(m_filterText, m_locale);
+    const QByteArray needle = foldForSearch(m_filterText, m_locale).toUtf8();
     // The separators keep a match inside one field; a text holding one can match nothing.
-    if (needle.contains(QChar(0)))
+    if (needle.contains('\0'))
         return;
 
-    // One pass over all folded keys; after a hit, skip to the next entry.
-    const QStringMatcher matcher(needle, Qt::CaseSensitive);
-    const QStringView haystack(m_folded);
+    // One pass over all folded keys; after a hit, skip to the next entry. Matching UTF-8 bytes is
+    // matching characters: a valid needle can only match at character boundaries.
+    const char *haystack = m_folded.constData();
+    const qsizetype size = m_folded.size();
     qsizetype from = 0;
     size_t entry = 0;
-    while (true) {
-        const qsizetype hit = matcher.indexIn(haystack, from);
-        if (hit < 0)
+    while (from < size) {
+        const void *found = memmem(haystack + from, size_t(size - from), needle.constData(), size_t(needle.size()));
+        if (!found)
             break;
-        entry = size_t(std::upper_bound(m_starts.begin() + entry, m_starts.end(), hit) - m_starts.begin()) - 1;
+        const qsizetype hit = static_cast<const char *>(found) - haystack;
+        // Hits come in order and usually close together: gallop forward from the last entry.
+        size_t step = 1;
+        while (entry + step < m_starts.size() && m_starts[entry + step] <= hit) {
+            entry += step;
+            step *= 2;
+        }
+        entry =
+            size_t(
+                std::upper_bound(m_starts.begin() + entry, m_starts.begin() + qMin(entry + step, m_starts.size()), hit)
+                - m_starts.begin())
+            - 1;
         m_visible.push_back(int(entry));
         from = m_starts[entry + 1];
         ++entry;

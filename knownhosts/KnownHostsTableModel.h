@@ -3,6 +3,7 @@
 #include "knownhosts/KnownHostEntry.h"
 
 #include <QAbstractTableModel>
+#include <QByteArray>
 #include <QFont>
 #include <QIcon>
 #include <QLocale>
@@ -54,9 +55,9 @@ private:
     const KnownHostsModel *m_source;
     QLocale m_locale;
     QString m_filterText;
-    // Folded "host\0algorithm\0" of every entry back to back; m_starts[i] is where entry i begins,
-    // with one extra element for the end.
-    QString m_folded;
+    // Folded "host\0algorithm\0" of every entry back to back, in UTF-8; m_starts[i] is where
+    // entry i begins, with one extra element for the end.
+    QByteArray m_folded;
     std::vector<qsizetype> m_starts;
     std::vector<int> m_visible;
 
