@@ -75,7 +75,7 @@ QuenbyLogo::QuenbyLogo(QWidget *parent)
 
     layout->addWidget(new BrandWord(u"Kor"_s, u"vel"_s, this));
 
-    auto *tagline = new QLabel(tr("OPENSSH, IN PLAIN SIGHT"), this);
+    auto *tagline = new QLabel(tr("SSH, IN PLAIN SIGHT"), this);
     tagline->setObjectName(u"taglineLabel"_s);
     QFont f = tagline->font();
     f.setPointSizeF(10);

@@ -103,7 +103,7 @@ namespace {
         std::printf("start_ms %.2f\n", msSince(spawnedNs));
         std::printf("main_to_shown_ms %.2f\n", msSince(mainNs));
         std::printf("rss_mb %.1f\n", rssMb());
-        std::printf("hosts %lld\n", qlonglong(app.model()->blocks().size()));
+        std::printf("host_blocks %lld\n", qlonglong(app.model()->blocks().size()));
 
         QLineEdit *search = nullptr;
         for (auto *edit : window->findChildren<QLineEdit *>()) {
@@ -123,6 +123,7 @@ namespace {
 
         // Keystrokes: narrowing, widening again, and a query matching subtitles only.
         QList<double> keys;
+        QList<double> filters;
         const QList<std::pair<QString, QChar>> strokes = {
             {u""_s, u'w'},
             {u"w"_s, u'e'},
@@ -141,11 +142,13 @@ namespace {
             const qint64 t = nowNs();
             QTest::keyClick(search, key.toLatin1());
             processUntilIdle();
+            filters.append(msSince(t));
             window->repaint();
             keys.append(msSince(t));
         }
         std::printf("keystroke_ms %.2f\n", median(keys));
         std::printf("keystroke_max_ms %.2f\n", *std::max_element(keys.begin(), keys.end()));
+        std::printf("keystroke_unpainted_ms %.2f\n", median(filters));
         search->clear();
         processUntilIdle();
 
@@ -193,11 +196,11 @@ int main(int argc, char *argv[])
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
         env.insert(u"QT_QPA_PLATFORM"_s, u"offscreen"_s);
         process.setProcessEnvironment(env);
-        process.setProcessChannelMode(QProcess::ForwardedErrorChannel);
+
         const qint64 spawned = nowNs();
         process.start(QCoreApplication::applicationFilePath(), {u"--child"_s, home, QString::number(spawned)});
         if (!process.waitForFinished(120000) || process.exitCode() != 0) {
-            std::fprintf(stderr, "run %d failed\n", run);
+            std::fprintf(stderr, "run %d failed:\n%s\n", run, process.readAllStandardError().constData());
             return 1;
         }
         for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
@@ -216,7 +219,7 @@ int main(int argc, char *argv[])
     for (const auto &[key, values] : results) {
         const auto [lo, hi] = std::minmax_element(values.begin(), values.end());
         const auto target = targets.find(key);
-        std::printf("  %-18s %9.2f  [%.2f..%.2f]  %s\n",
+        std::printf("  %-22s %9.2f  [%.2f..%.2f]  %s\n",
                     qPrintable(key),
                     median(values),
                     *lo,

@@ -13,6 +13,7 @@
 #include "hosts/MainWindow.h"
 #include "hosts/SidebarModel.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
@@ -162,8 +163,17 @@ namespace {
              [](Stage &s) {
                  if (!s.selectHost(u"web-prod"_s))
                      return QImage();
-                 if (auto *form = s.window()->findChild<HostDetailView *>())
-                     form->setShowAdvanced(true);
+                 auto *form = s.window()->findChild<HostDetailView *>();
+                 auto *toggle = form ? form->findChild<QAbstractButton *>(u"advancedButton"_s) : nullptr;
+                 if (!toggle)
+                     return QImage();
+                 QTest::mouseClick(toggle, Qt::LeftButton);
+                 QTest::qWait(400); // the rows slide in
+                 // Scroll to the jump host line so advanced rows share the picture with it.
+                 for (auto *edit : form->findChildren<QLineEdit *>()) {
+                     if (edit->text() == u"bastion"_s && edit->isVisible())
+                         form->ensureWidgetVisible(edit, 50, 220);
+                 }
                  return s.shoot();
              }},
             {u"add-host-duplicate.png"_s,
