@@ -105,21 +105,11 @@ KnownHostsView::KnownHostsView(const Locations &locations, QWidget *parent)
     layout->addWidget(m_content, 1);
     layout->addWidget(makeDivider(Qt::Horizontal, this));
 
-    auto *statusRow = new QWidget(this);
-    auto *statusLayout = new QHBoxLayout(statusRow);
-    statusLayout->setContentsMargins(16, 6, 16, 6);
-    statusLayout->setSpacing(6);
-    m_statusLine = new StatusLine(statusRow);
-    m_statusLine->setContentsMargins(0, 0, 0, 0);
-    m_statusLine->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
-    m_selectionLabel = new QLabel(statusRow);
-    m_selectionLabel->setObjectName(u"selectionLabel"_s);
-    m_selectionLabel->setFont(Style::captionFont());
-    Style::setTextColor(m_selectionLabel, Style::secondary());
-    statusLayout->addWidget(m_statusLine, 0);
-    statusLayout->addWidget(m_selectionLabel, 0);
-    statusLayout->addStretch(1);
-    layout->addWidget(statusRow);
+    // The message and the selection count share one line, so the count follows the message and
+    // both are elided together when the pane is narrow.
+    m_statusLine = new StatusLine(this);
+    m_statusLine->setContentsMargins(16, 6, 16, 6);
+    layout->addWidget(m_statusLine);
 
     connect(m_reloadButton, &QToolButton::clicked, m_model, &KnownHostsModel::load);
     connect(m_removeButton, &QToolButton::clicked, this, &KnownHostsView::confirmRemoval);
@@ -379,9 +369,10 @@ void KnownHostsView::confirmRemoval()
 void KnownHostsView::updateState()
 {
     m_content->setCurrentIndex(m_model->entries().isEmpty() ? 0 : 1);
-    m_statusLine->setFullText(m_model->statusMessage());
-    m_selectionLabel->setVisible(!m_selectedIDs.isEmpty());
-    m_selectionLabel->setText(tr("· %1 selected").arg(m_selectedIDs.size()));
+    QString status = m_model->statusMessage();
+    if (!m_selectedIDs.isEmpty())
+        status += u"  "_s + tr("· %1 selected").arg(m_selectedIDs.size());
+    m_statusLine->setFullText(status);
     m_removeButton->setEnabled(!m_selectedIDs.isEmpty());
 }
 

@@ -8,7 +8,6 @@
 
 class KnownHostsModel;
 class KnownHostsTableModel;
-class QLabel;
 class QLineEdit;
 class QStackedWidget;
 class QTableView;
@@ -63,5 +62,4 @@ private:
     QStackedWidget *m_content = nullptr;
     QTableView *m_table = nullptr;
     StatusLine *m_statusLine = nullptr;
-    QLabel *m_selectionLabel = nullptr;
 };
