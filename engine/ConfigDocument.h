@@ -46,8 +46,6 @@ namespace SSHParser {
     // How a value is written after its name: bare, or in double quotes when bare would read back
     // differently for this parser or would split into several arguments for a single-path option.
     QString writtenValue(const QString &name, const QString &value);
-    // Lines that end with a line break of any kind; a CR LF pair ends one line.
-    QList<QStringView> splitLines(QStringView text);
     // A tab or any Unicode space separator.
     inline bool isBlank(QChar c)
     {

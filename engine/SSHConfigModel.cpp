@@ -20,6 +20,28 @@ namespace {
             return QFile::decodeName(entry->pw_dir);
         return {};
     }
+
+    // The whole file decoded as UTF-8; the bytes are released before the caller parses.
+    std::optional<QString> readText(const QString &path, QString *error)
+    {
+        QFile file(path);
+        if (!file.open(QIODevice::ReadOnly)) {
+            *error = file.errorString();
+            return std::nullopt;
+        }
+        const QByteArray bytes = file.readAll();
+        if (file.error() != QFileDevice::NoError) {
+            *error = file.errorString();
+            return std::nullopt;
+        }
+        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+        QString text = decoder.decode(bytes);
+        if (decoder.hasError()) {
+            *error = SSHConfigModel::tr("The file is not valid UTF-8 text.");
+            return std::nullopt;
+        }
+        return text;
+    }
 } // namespace
 
 struct SSHConfigModel::Private {
@@ -75,30 +97,21 @@ QString SSHConfigModel::configURL() const
 
 void SSHConfigModel::load()
 {
-    ParsedConfig parsed;
+    // Drop the old list first, so a reload of a large file never holds two copies.
+    d->blocks.clear();
+    d->carried = {};
     d->readFailed = false;
     if (QFileInfo::exists(d->configPath)) {
-        QFile file(d->configPath);
-        if (!file.open(QIODevice::ReadOnly)) {
-            d->readFailed = true;
-            setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, file.errorString()));
+        QString error;
+        if (const auto text = readText(d->configPath, &error)) {
+            ParsedConfig parsed = SSHParser::parseDocument(*text);
+            d->blocks = std::move(parsed.blocks);
+            d->carried = std::move(parsed.carried);
         } else {
-            const QByteArray bytes = file.readAll();
-            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-            const QString text = decoder.decode(bytes);
-            if (file.error() != QFileDevice::NoError) {
-                d->readFailed = true;
-                setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, file.errorString()));
-            } else if (decoder.hasError()) {
-                d->readFailed = true;
-                setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, tr("The file is not valid UTF-8 text.")));
-            } else {
-                parsed = SSHParser::parseDocument(text);
-            }
+            d->readFailed = true;
+            setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, error));
         }
     }
-    d->blocks = std::move(parsed.blocks);
-    d->carried = std::move(parsed.carried);
     emit blocksChanged();
     setDirty(false);
     const qsizetype count = d->blocks.size();

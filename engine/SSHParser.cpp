@@ -350,8 +350,7 @@ namespace {
         for (const QString &path : std::as_const(missing)) {
             const QByteArray native = QFile::encodeName(path);
             if (::mkdir(native.constData(), 0700) != 0 || ::chmod(native.constData(), 0700) != 0) {
-                return QCoreApplication::translate("SSHParser", "Cannot create the folder %1: %2")
-                    .arg(path, systemError(errno));
+                return tr("Cannot create the folder %1: %2").arg(path, systemError(errno));
             }
         }
         return std::nullopt;
@@ -382,8 +381,7 @@ namespace {
                 if (source.copy(candidate))
                     return std::nullopt;
                 if (!existsOrIsLink(candidate)) {
-                    return QCoreApplication::translate("SSHParser", "Cannot back up the file to %1: %2")
-                        .arg(candidate, source.errorString());
+                    return tr("Cannot back up the file to %1: %2").arg(candidate, source.errorString());
                 }
             }
             candidate = base + u'-' + QString::number(n);
@@ -473,15 +471,6 @@ namespace SSHParser {
         while (end > begin && isBlank(text[end - 1]))
             --end;
         return text.sliced(begin, end - begin);
-    }
-
-    QList<QStringView> splitLines(QStringView text)
-    {
-        QList<QStringView> lines;
-        forEachLine(text, [&lines](QStringView line) {
-            lines.append(line);
-        });
-        return lines;
     }
 
     QUuid newBlockId()
