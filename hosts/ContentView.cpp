@@ -81,7 +81,7 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
         if (m_selected && m_selected->isHost() && m_selected->hostId == id)
             updateHostHeader();
     });
-    connect(m_sidebarModel, &QAbstractItemModel::rowsInserted, this, &ContentView::syncListSelection);
+    connect(m_sidebarModel, &SidebarModel::rowsUpdated, this, &ContentView::syncListSelection);
     updateDetail();
 }
 
@@ -155,7 +155,8 @@ QWidget *ContentView::buildSidebar()
         m_search->setFocus();
     });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
-        if (m_syncingSelection)
+        // The list moves its highlight by itself when rows come and go; only the user's choice counts.
+        if (m_syncingSelection || m_sidebarModel->isUpdatingRows())
             return;
         const QModelIndexList selected = m_list->selectionModel()->selectedIndexes();
         if (selected.isEmpty())

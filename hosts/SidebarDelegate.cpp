@@ -53,7 +53,8 @@ QRect SidebarDelegate::dotRect(const QRect &rowRect, const QStyleOptionViewItem 
 QSize SidebarDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     // Called for every row on each re-layout, so the font heights are worked out once per font.
-    if (m_metricsFont != option.font) {
+    if (!m_metricsValid || m_metricsFont != option.font) {
+        m_metricsValid = true;
         m_metricsFont = option.font;
         m_lineHeight = QFontMetrics(nameFont(option)).height();
         m_captionHeight = QFontMetrics(Style::captionFont()).height();

@@ -22,6 +22,7 @@ public:
     static QRect dotRect(const QRect &rowRect, const QStyleOptionViewItem &option, const QString &title);
 
 private:
+    mutable bool m_metricsValid = false;
     mutable QFont m_metricsFont;
     mutable int m_lineHeight = 0;
     mutable int m_captionHeight = 0;

@@ -105,13 +105,19 @@ void SidebarModel::onBlockChanged(const QUuid &id)
     if (listed && match) {
         emit dataChanged(index(row), index(row));
     } else if (listed) {
+        m_updatingRows = true;
         beginRemoveRows({}, row, row);
         m_filtered.erase(pos);
         endRemoveRows();
+        m_updatingRows = false;
+        emit rowsUpdated();
     } else if (match) {
+        m_updatingRows = true;
         beginInsertRows({}, row, row);
         m_filtered.insert(pos, blockIndex);
         endInsertRows();
+        m_updatingRows = false;
+        emit rowsUpdated();
     }
 }
 
@@ -165,8 +171,9 @@ Qt::ItemFlags SidebarModel::flags(const QModelIndex &index) const
 {
     if (!index.isValid())
         return Qt::NoItemFlags;
+    // Headers take no part in selection or keyboard movement.
     if (data(index, RowKindRole).value<int>() == int(RowKind::header))
-        return Qt::ItemIsEnabled;
+        return Qt::NoItemFlags;
     return Qt::ItemIsEnabled | Qt::ItemIsSelectable;
 }
 

@@ -56,8 +56,18 @@ public:
         return m_filtered;
     }
 
+    // True while rows are being inserted or removed; views move their selection then on their own.
+    bool isUpdatingRows() const
+    {
+        return m_updatingRows;
+    }
+
     // The symbol for a block: "globe" for "*", "network" when it jumps through a proxy, else "server.rack".
     static QString hostIcon(const HostBlock &block);
+
+signals:
+    // A host row came or went because an edit changed whether it matches the search.
+    void rowsUpdated();
 
 private:
     struct Haystack {
@@ -84,6 +94,7 @@ private:
     QHash<QUuid, int> m_blockIndex;
     QList<int> m_filtered;
     bool m_dirty = false;
+    bool m_updatingRows = false;
 };
 
 Q_DECLARE_METATYPE(SidebarItem)

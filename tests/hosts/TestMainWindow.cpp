@@ -34,6 +34,8 @@ private slots:
     void failedSaveAndReloadKeepsTheEdits();
     void addHostSheetRefusesDuplicates();
     void rowIconsFollowTheOptions();
+    void keyboardSkipsSectionHeaders();
+    void readErrorShowsOnceTheWindowIsUp();
     void panesLiveOnlyWhileSelected();
 };
 
@@ -101,6 +103,15 @@ void TestMainWindow::searchMatchesSubtitleAndGlobal()
     search->clear();
     QTest::keyClicks(search, u"db.INT"_s); // only in the subtitle
     QCOMPARE(f.listedHosts(), QStringList{u"db"_s});
+    // Editing a listed host out of the result and back in keeps the editor and the highlight.
+    f.clickHost(u"db"_s);
+    QTest::mouseClick(f.find<QToolButton>(u"HostNameClearButton"_s), Qt::LeftButton);
+    QVERIFY(f.listedHosts().isEmpty());
+    QVERIFY(f.list()->selectionModel()->selectedIndexes().isEmpty());
+    QTest::keyClicks(f.find<QLineEdit>(u"HostNameEdit"_s), u"db.internal"_s);
+    QCOMPARE(f.listedHosts(), QStringList{u"db"_s});
+    QCOMPARE(f.list()->selectionModel()->selectedIndexes(), {f.rowOf(SidebarItem::host(f.idOf(u"db"_s)))});
+    f.content()->setSelectedItem(SidebarItem::host(f.idOf(u"web"_s)));
 
     auto *clear = f.find<QToolButton>(u"searchClearButton"_s);
     QVERIFY(clear->isVisible());
@@ -227,11 +238,38 @@ void TestMainWindow::rowIconsFollowTheOptions()
     QVERIFY(f.rowOf(SidebarItem::host(f.idOf(u"*"_s))).data(SidebarModel::IsGlobalRole).toBool());
     QCOMPARE(symbol(u"tunnel"_s), u"network"_s);
     QCOMPARE(symbol(u"web"_s), u"server.rack"_s);
+    // Rows with a subtitle are taller, and no two rows overlap.
+    const QRect star = f.list()->visualRect(f.rowOf(SidebarItem::host(f.idOf(u"*"_s))));
+    const QRect web = f.list()->visualRect(f.rowOf(SidebarItem::host(f.idOf(u"web"_s))));
+    QVERIFY(star.height() > 0 && web.height() > star.height() && web.top() >= star.bottom());
 
     f.clickHost(u"web"_s);
     f.content()->hostDetailView()->setShowAdvanced(true);
     QTest::keyClicks(f.find<QLineEdit>(u"ProxyJumpEdit"_s), u"gw"_s);
     QCOMPARE(symbol(u"web"_s), u"network"_s);
+}
+
+void TestMainWindow::keyboardSkipsSectionHeaders()
+{
+    HostsFixture f(sampleConfig);
+    f.clickHost(u"tunnel"_s);
+    QTest::keyClick(f.list(), Qt::Key_Down); // over "SECURITY"
+    QCOMPARE(f.content()->selectedItem(), SidebarItem::knownHosts());
+    QTest::keyClick(f.list(), Qt::Key_Up);
+    QCOMPARE(f.content()->selectedItem(), SidebarItem::host(f.idOf(u"tunnel"_s)));
+    QVERIFY(f.content()->hostDetailView()->isVisible());
+}
+
+void TestMainWindow::readErrorShowsOnceTheWindowIsUp()
+{
+    HostsFixture f("Host bad\n  User \xff\xfe\n");
+    QMessageBox *alert = nullptr;
+    QTRY_VERIFY((alert = f.window->findChild<QMessageBox *>(u"errorAlert"_s)));
+    QVERIFY(alert->isVisible());
+    QVERIFY(alert->text().startsWith(u"Cannot read "_s + f.locations.configFile));
+    QCOMPARE(f.model->statusMessage(), u"Loaded 0 hosts"_s);
+    QTest::keyClick(alert, Qt::Key_Escape);
+    QTRY_VERIFY(!f.model->errorMessage());
 }
 
 void TestMainWindow::panesLiveOnlyWhileSelected()
