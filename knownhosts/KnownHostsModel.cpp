@@ -364,9 +364,17 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
     }
 
     // Kept lines keep their own terminators, so nothing but the removed lines changes; CR LF counts
-    // as one terminator here so a removed line takes its whole line ending with it.
-    QByteArray kept;
-    kept.reserve(bytes->size());
+    // as one terminator here so a removed line takes its whole line ending with it. The result is a
+    // few long stretches of the file as read, written without copying them.
+    std::vector<std::pair<qsizetype, qsizetype>> kept; // offset, length
+    const auto keep = [&](qsizetype offset, qsizetype length) {
+        if (length == 0)
+            return;
+        if (!kept.empty() && kept.back().first + kept.back().second == offset)
+            kept.back().second += length;
+        else
+            kept.emplace_back(offset, length);
+    };
     QStringDecoder decoder = lineDecoder();
     std::vector<QChar> scratch;
     const bool mustValidate = !isAscii(*bytes);
@@ -392,8 +400,8 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
             }
         }
         if (anyKept)
-            kept.append(bytes->constData() + previousEnd, previousTerminator);
-        kept.append(line);
+            keep(previousEnd, previousTerminator);
+        keep(start, length);
         anyKept = true;
         previousEnd = start + length;
         previousTerminator = terminator;
@@ -404,7 +412,10 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
     }
 
     QSaveFile file(m_fileURL);
-    if (!file.open(QIODevice::WriteOnly) || file.write(kept) != kept.size() || !file.commit()) {
+    bool written = file.open(QIODevice::WriteOnly);
+    for (auto it = kept.cbegin(); written && it != kept.cend(); ++it)
+        written = file.write(bytes->constData() + it->first, it->second) == it->second;
+    if (!written || !file.commit()) {
         setErrorMessage(file.errorString());
         return;
     }
