@@ -231,6 +231,7 @@ void KnownHostsView::makeTable()
 {
     m_table = new QTableView(this);
     m_table->setObjectName(u"entryTable"_s);
+    m_table->setAccessibleName(tr("Known hosts"));
     m_table->setModel(m_tableModel);
     auto *selection = new ClearAwareSelectionModel(m_tableModel, m_table);
     selection->onClear = [this] {
