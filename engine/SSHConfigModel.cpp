@@ -8,6 +8,7 @@
 #include <QStringDecoder>
 
 #include <pwd.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -24,6 +25,12 @@ namespace {
     // The whole file decoded as UTF-8; the bytes are released before the caller parses.
     std::optional<QString> readText(const QString &path, QString *error)
     {
+        // Opening a FIFO would block until some writer appears; a device could be endless.
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
+            *error = SSHConfigModel::tr("It is not a regular file.");
+            return std::nullopt;
+        }
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly)) {
             *error = file.errorString();

@@ -310,8 +310,34 @@ namespace {
         return false;
     }
 
-    std::optional<QString> validateBlock(const HostBlock &block)
+    // A name that is blank, or whose first word is Host or Match, would be read back as part of
+    // another line or as a new section taking the block's later options with it.
+    bool misreadName(QStringView name)
     {
+        const QStringView line = SSHParser::trimmed(name);
+        if (line.isEmpty())
+            return true;
+        const QStringView keyword = splitKeyword(line).keyword;
+        return equalsAsciiCaseInsensitive(keyword, "host"_L1) || equalsAsciiCaseInsensitive(keyword, "match"_L1);
+    }
+
+    bool unwritable(const HostBlock &block)
+    {
+        if (holdsLineBreak(block.pattern) || SSHParser::trimmed(block.pattern).isEmpty())
+            return true;
+        for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
+            if (holdsLineBreak(it.key()) || holdsLineBreak(it.value()) || misreadName(it.key()))
+                return true;
+        }
+        return false;
+    }
+
+    std::optional<QString> validateBlock(const HostBlock &block, qsizetype index)
+    {
+        // An empty pattern writes a bare "Host" line, which opens nothing: the block's options
+        // would join the host before it.
+        if (SSHParser::trimmed(block.pattern).isEmpty())
+            return tr("The host at position %1 has an empty pattern").arg(index + 1);
         if (holdsLineBreak(block.pattern))
             return tr("The pattern of host “%1” holds a line break").arg(visible(block.pattern));
         for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
@@ -320,6 +346,10 @@ namespace {
             }
             if (holdsLineBreak(it.value()))
                 return tr("The value of %1 for host “%2” holds a line break").arg(it.key(), visible(block.pattern));
+            if (misreadName(it.key())) {
+                return tr("The option name “%1” of host “%2” cannot be written: it would be read as another line")
+                    .arg(it.key(), block.pattern);
+            }
         }
         return std::nullopt;
     }
@@ -635,16 +665,13 @@ namespace SSHParser {
             text += u'\n';
 
             // Checking here rather than in a pass of its own reads every string from memory once.
-            bool broken = error && holdsLineBreak(block.pattern);
-            items.clear();
-            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
-                items.append({writeRank(it.key()), &it.key(), &it.value()});
-                broken = broken || (error && (holdsLineBreak(it.key()) || holdsLineBreak(it.value())));
-            }
-            if (broken) {
-                *error = validateBlock(block);
+            if (error && unwritable(block)) {
+                *error = validateBlock(block, i);
                 return {};
             }
+            items.clear();
+            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it)
+                items.append({writeRank(it.key()), &it.key(), &it.value()});
             std::sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
                 if (a.rank != b.rank)
                     return a.rank < b.rank;
@@ -725,8 +752,8 @@ namespace SSHParser {
 
     std::optional<QString> validate(const QList<HostBlock> &blocks)
     {
-        for (const HostBlock &block : blocks) {
-            if (auto error = validateBlock(block))
+        for (qsizetype i = 0; i < blocks.size(); ++i) {
+            if (auto error = validateBlock(blocks[i], i))
                 return error;
         }
         return std::nullopt;

@@ -211,6 +211,12 @@ void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
     model.save();
     QVERIFY(!model.errorMessage());
     QCOMPARE(readFile(path), "Host a\n\nHost b\n");
+
+    // A FIFO or a folder in its place is refused at once rather than blocking the load.
+    QFile::remove(path);
+    QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    SSHConfigModel fifo(path);
+    QVERIFY(fifo.errorMessage() && fifo.errorMessage()->startsWith(u"Cannot read "_s + path));
 }
 
 void TestSSHConfigModel::carriedLinesFollowTheirBlock()

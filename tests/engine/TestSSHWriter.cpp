@@ -190,6 +190,11 @@ void TestSSHWriter::refusesLineBreaksBeforeTouchingAnything()
         {block(u"web"_s, {{u"Local\u2028Command"_s, u"x"_s}}), {u"web"_s, u"Local"_s}},
         {block(u"web\r\nProxyCommand evil"_s), {u"web"_s}},
         {block(u"web"_s, {{u"ProxyCommand"_s, u"a\u0085b"_s}}), {u"web"_s, u"ProxyCommand"_s}},
+        // Written bare these would open a new section or lose the block's options to the host before.
+        {block(u"web"_s, {{u"host"_s, u"evil"_s}}), {u"web"_s, u"host"_s}},
+        {block(u"web"_s, {{u"Match all"_s, u"x"_s}}), {u"web"_s, u"Match all"_s}},
+        {block(u"web"_s, {{u" "_s, u"Host evil"_s}}), {u"web"_s}},
+        {block(u" \u00A0"_s, {{u"Port"_s, u"1"_s}}), {u"2"_s}},
     };
     for (const Case &c : cases) {
         QTemporaryDir dir;
