@@ -3,7 +3,6 @@
 
 #include <QFile>
 #include <QFileInfo>
-#include <QSignalSpy>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -21,21 +20,15 @@ namespace {
         return rows.join(u'\n');
     }
 
-    QSet<QUuid> idsWhere(const KnownHostsModel &model, const std::function<bool(const KnownHostEntry &)> &pick)
+    // The identifiers of the entries with the given host, or of all entries for an empty host.
+    QSet<QUuid> idsOfHost(const KnownHostsModel &model, const QString &host)
     {
         QSet<QUuid> ids;
         for (const KnownHostEntry &e : model.entries()) {
-            if (pick(e))
+            if (host.isEmpty() || e.host == host)
                 ids.insert(e.id);
         }
         return ids;
-    }
-
-    QSet<QUuid> idsOfHost(const KnownHostsModel &model, const QString &host)
-    {
-        return idsWhere(model, [&](const KnownHostEntry &e) {
-            return e.host == host;
-        });
     }
 } // namespace
 
@@ -124,7 +117,6 @@ void TestKnownHostsModel::unreadableFilesAreNotFound()
     const QString path = m_dir.filePath(u"unreadable_known_hosts"_s);
     KnownHostsModel model(path);
     model.setErrorMessage(u"earlier"_s);
-    QSignalSpy entriesSpy(&model, &KnownHostsModel::entriesChanged);
 
     model.load();
     QCOMPARE(model.statusMessage(), u"known_hosts not found"_s);
@@ -141,18 +133,12 @@ void TestKnownHostsModel::unreadableFilesAreNotFound()
         QVERIFY(model.entries().isEmpty());
         QCOMPARE(model.statusMessage(), u"known_hosts not found"_s);
     }
-    QVERIFY(entriesSpy.count() >= 4);
 
     // A byte order mark is not an error and is kept as part of the first line.
     writeFile(path, "\xef\xbb\xbfh ssh-rsa K\n");
     model.load();
     QCOMPARE(model.entries().size(), 1);
     QCOMPARE(model.entries().at(0).host, u"\ufeffh"_s);
-
-    QFile::remove(path);
-    QVERIFY(QDir(m_dir.path()).mkdir(u"unreadable_known_hosts"_s));
-    model.load();
-    QCOMPARE(model.statusMessage(), u"known_hosts not found"_s);
 }
 
 void TestKnownHostsModel::removalKeepsEveryOtherByte_data()
@@ -247,9 +233,7 @@ void TestKnownHostsModel::identicalAndChangedLines()
     // A line changed on disk after the load stays, and is not counted as removed.
     writeFile(path, "a ssh-rsa A\nb ssh-rsa B\n");
     model.load();
-    const QSet<QUuid> both = idsWhere(model, [](const KnownHostEntry &) {
-        return true;
-    });
+    const QSet<QUuid> both = idsOfHost(model, QString());
     writeFile(path, "a ssh-rsa A2\nb ssh-rsa B\nnew ssh-rsa N\n");
     model.removeEntries(both);
     QCOMPARE(readFile(path), QByteArray("a ssh-rsa A2\nnew ssh-rsa N\n"));
@@ -261,7 +245,6 @@ void TestKnownHostsModel::readFailureDuringRemoval()
 {
     const QString path = m_dir.filePath(u"vanishing_known_hosts"_s);
     KnownHostsModel model(path);
-    QSignalSpy errorSpy(&model, &KnownHostsModel::errorMessageChanged);
 
     // Removed after the load, then replaced by bytes that are not UTF-8.
     for (const std::optional<QByteArray> &replacement :
@@ -281,7 +264,6 @@ void TestKnownHostsModel::readFailureDuringRemoval()
         if (replacement)
             QCOMPARE(readFile(path), *replacement);
     }
-    QVERIFY(errorSpy.count() >= 2);
 }
 
 void TestKnownHostsModel::writeFailureLeavesFileAlone()
