@@ -208,6 +208,11 @@ void TestKnownHostsView::contextMenuActsOnTheRowItWasOpenedOn()
     const QModelIndexList rows = pane.table->selectionModel()->selectedRows();
     QCOMPARE(rows.size(), 1);
     QCOMPARE(rows.at(0).row(), 3);
+
+    // A reload makes new identifiers; no stale count or enabled Remove may be left behind.
+    pane.view->findChild<QToolButton *>(u"reloadButton"_s)->click();
+    QCOMPARE(pane.status(), u"Loaded 5 entries"_s);
+    QVERIFY(!pane.remove->isEnabled());
 }
 
 void TestKnownHostsView::newClickDropsRowsTheFilterHides()
