@@ -16,6 +16,7 @@
 #include <climits>
 #include <cstring>
 #include <sys/stat.h>
+#include <system_error>
 #include <thread>
 #include <unistd.h>
 #include <vector>
@@ -455,6 +456,24 @@ namespace {
             function(QStringView(data + start, n - start));
     }
 
+    // Runs piece 0 here and the others on threads of their own; where no thread can be started
+    // the piece runs here too.
+    template <typename Work>
+    void runPieces(int pieces, Work &&work)
+    {
+        std::vector<std::thread> workers;
+        for (int i = 1; i < pieces; ++i) {
+            try {
+                workers.emplace_back(work, i);
+            } catch (const std::system_error &) {
+                work(i);
+            }
+        }
+        work(0);
+        for (std::thread &worker : workers)
+            worker.join();
+    }
+
     bool isHeaderLine(QStringView raw)
     {
         const QStringView line = SSHParser::trimmed(raw);
@@ -599,14 +618,9 @@ namespace SSHParser {
             return parseRange(text);
 
         std::vector<ParsedConfig> parts(cuts.size() - 1);
-        std::vector<std::thread> workers;
-        for (qsizetype i = 1; i < cuts.size() - 1; ++i)
-            workers.emplace_back([&, i] {
-                parts[i] = parseRange(text.sliced(cuts[i], cuts[i + 1] - cuts[i]));
-            });
-        parts[0] = parseRange(text.first(cuts[1]));
-        for (std::thread &worker : workers)
-            worker.join();
+        runPieces(int(parts.size()), [&](int i) {
+            parts[i] = parseRange(text.sliced(cuts[i], cuts[i + 1] - cuts[i]));
+        });
 
         ParsedConfig result = std::move(parts[0]);
         for (size_t i = 1; i < parts.size(); ++i) {
@@ -714,18 +728,12 @@ namespace SSHParser {
 
         std::vector<QByteArray> parts(pieces);
         std::vector<std::optional<QString>> errors(pieces);
-        std::vector<std::thread> workers;
         auto bound = [&](int k) {
             return count * k / pieces;
         };
-        for (int k = 1; k < pieces; ++k) {
-            workers.emplace_back([&, k] {
-                parts[k] = renderRange(blocks, bound(k), bound(k + 1), carried, error ? &errors[k] : nullptr);
-            });
-        }
-        parts[0] = renderRange(blocks, 0, bound(1), carried, error ? &errors[0] : nullptr);
-        for (std::thread &worker : workers)
-            worker.join();
+        runPieces(pieces, [&](int k) {
+            parts[k] = renderRange(blocks, bound(k), bound(k + 1), carried, error ? &errors[k] : nullptr);
+        });
         if (error) {
             for (std::optional<QString> &found : errors) {
                 if (found) {
