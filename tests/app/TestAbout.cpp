@@ -35,6 +35,10 @@ private:
 void TestAbout::initTestCase()
 {
     AppInfo::configure(*qApp);
+    // The icon lives in a static library's resources, which a link can silently drop.
+    const QImage icon = qApp->windowIcon().pixmap(64, 64).toImage();
+    QVERIFY(!icon.isNull());
+    QVERIFY(qAlpha(icon.pixel(32, 32)) > 0);
 }
 
 QList<AboutPanel *> TestAbout::visiblePanels()
