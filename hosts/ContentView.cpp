@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QMenu>
+#include <QPainter>
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
@@ -28,6 +29,34 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+    // A hairline between the sidebar and the detail column, like the other dividers.
+    class DividerHandle final : public QSplitterHandle
+    {
+    public:
+        using QSplitterHandle::QSplitterHandle;
+
+    protected:
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            QColor line = Style::label();
+            line.setAlphaF(0.15f);
+            painter.fillRect(rect(), line);
+        }
+    };
+
+    class DividedSplitter final : public QSplitter
+    {
+    public:
+        using QSplitter::QSplitter;
+
+    protected:
+        QSplitterHandle *createHandle() override
+        {
+            return new DividerHandle(orientation(), this);
+        }
+    };
+
     constexpr int sidebarMinWidth = 210;
     constexpr int sidebarIdealWidth = 240;
     constexpr int sidebarMaxWidth = 300;
@@ -42,7 +71,7 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
     setObjectName(u"contentView"_s);
     setMinimumSize(820, 540);
 
-    m_splitter = new QSplitter(Qt::Horizontal, this);
+    m_splitter = new DividedSplitter(Qt::Horizontal, this);
     m_splitter->setObjectName(u"mainSplitter"_s);
     m_splitter->setChildrenCollapsible(false);
     m_splitter->setHandleWidth(1);
