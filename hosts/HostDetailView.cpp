@@ -509,6 +509,7 @@ void HostDetailView::chooseKeyFile(const OptionRow &row)
     dialog.setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
     dialog.setDirectory(QDir(m_locations.homeDir).filePath(u".ssh"_s));
     dialog.setAccessibleDescription(tr("Choose your SSH private key file"));
+    dialog.resize(680, 440);
     if (auto *grid = qobject_cast<QGridLayout *>(dialog.layout())) {
         auto *message = new QLabel(tr("Choose your SSH private key file"), &dialog);
         grid->addWidget(message, grid->rowCount(), 0, 1, grid->columnCount());
