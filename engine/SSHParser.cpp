@@ -425,8 +425,18 @@ namespace {
         QTemporaryFile temp(info.absolutePath() + u'/' + info.fileName() + u".korvel-XXXXXX"_s);
         if (!temp.open())
             return temp.errorString();
-        if (temp.write(bytes) != bytes.size() || !temp.flush())
-            return temp.errorString();
+        // Written past QFile's buffer: a write that stops part way (disk full) reports no error
+        // there, and the user would read "Unknown error".
+        const char *data = bytes.constData();
+        for (qsizetype left = bytes.size(); left > 0;) {
+            const ssize_t written = ::write(temp.handle(), data, size_t(left));
+            if (written < 0 && errno == EINTR)
+                continue;
+            if (written <= 0)
+                return systemError(errno);
+            data += written;
+            left -= written;
+        }
         if (::fsync(temp.handle()) != 0)
             return systemError(errno);
         if (::rename(QFile::encodeName(temp.fileName()).constData(), QFile::encodeName(target).constData()) != 0)
