@@ -169,11 +169,8 @@ namespace {
                      return QImage();
                  QTest::mouseClick(toggle, Qt::LeftButton);
                  QTest::qWait(400); // the rows slide in
-                 // Scroll to the jump host line so advanced rows share the picture with it.
-                 for (auto *edit : form->findChildren<QLineEdit *>()) {
-                     if (edit->text() == u"bastion"_s && edit->isVisible())
-                         form->ensureWidgetVisible(edit, 50, 220);
-                 }
+                 // Scroll to the end, where the toggle now reads "Hide Advanced Options".
+                 form->ensureWidgetVisible(toggle, 50, 40);
                  return s.shoot();
              }},
             {u"add-host-duplicate.png"_s,
