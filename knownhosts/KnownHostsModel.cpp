@@ -261,6 +261,20 @@ namespace {
         Interner m_algorithms;
     };
 
+    // Writes until everything is out. Unbuffered, because QSaveFile commits a file cut short when a
+    // full disk stops a buffered write part way; the write that then fails carries the system's error.
+    bool writeFully(QFileDevice &file, const char *data, qsizetype length)
+    {
+        while (length > 0) {
+            const qint64 written = file.write(data, length);
+            if (written <= 0)
+                return false;
+            data += written;
+            length -= written;
+        }
+        return true;
+    }
+
     QString countText(qsizetype n, const QString &singular, const QString &plural)
     {
         return (n == 1 ? singular : plural).arg(n);
@@ -412,9 +426,9 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
     }
 
     QSaveFile file(m_fileURL);
-    bool written = file.open(QIODevice::WriteOnly);
+    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
     for (auto it = kept.cbegin(); written && it != kept.cend(); ++it)
-        written = file.write(bytes->constData() + it->first, it->second) == it->second;
+        written = writeFully(file, bytes->constData() + it->first, it->second);
     if (!written || !file.commit()) {
         setErrorMessage(file.errorString());
         return;
