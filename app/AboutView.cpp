@@ -157,6 +157,8 @@ AboutPanel::AboutPanel(QWidget *parent)
 {
     setObjectName(u"aboutPanel"_s);
     setWindowTitle(tr("About Korvel"));
+    // Closing the main window ends the run even while this panel is open.
+    setAttribute(Qt::WA_QuitOnClose, false);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new AboutView(this));

@@ -2,6 +2,9 @@
 
 #include "engine/SSHConfigModel.h"
 #include "hosts/MainWindow.h"
+#include "ui/Dialogs.h"
+
+#include <QEvent>
 
 KorvelApp::KorvelApp(const Locations &locations, QObject *parent)
     : QObject(parent)
@@ -17,6 +20,8 @@ MainWindow *KorvelApp::mainWindow()
         m_window = std::make_unique<MainWindow>(m_model.get(), m_locations);
         m_window->resize(defaultWidth, defaultHeight);
         connect(m_window.get(), &MainWindow::aboutRequested, this, &AppDelegate::showAbout);
+        // Closing the window ends the run (Quit closes it too), so unsaved edits are caught here.
+        m_window->installEventFilter(this);
     }
     return m_window.get();
 }
@@ -26,4 +31,34 @@ void KorvelApp::launch()
     MainWindow *window = mainWindow();
     window->show();
     m_appDelegate.applicationDidFinishLaunching(window);
+}
+
+bool KorvelApp::eventFilter(QObject *watched, QEvent *event)
+{
+    if (event->type() == QEvent::Close && watched == m_window.get() && m_model && m_model->isDirty()
+        && !confirmClose()) {
+        event->ignore();
+        return true;
+    }
+    return QObject::eventFilter(watched, event);
+}
+
+bool KorvelApp::confirmClose()
+{
+    const int choice = Dialogs::ask(m_window.get(),
+                                    tr("Unsaved Changes"),
+                                    tr("You have unsaved changes. Save before quitting?"),
+                                    {{tr("Save & Quit"), QMessageBox::AcceptRole},
+                                     {tr("Discard & Quit"), QMessageBox::DestructiveRole},
+                                     {tr("Cancel"), QMessageBox::RejectRole}});
+    switch (choice) {
+    case 0:
+        m_model->save();
+        // A failed save keeps the window open, with the model's error alert on it.
+        return !m_model->isDirty();
+    case 1:
+        return true;
+    default:
+        return false;
+    }
 }

@@ -36,7 +36,13 @@ public:
         return &m_appDelegate;
     }
 
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
 private:
+    // Asked before the main window closes with unsaved edits; true when it may close.
+    bool confirmClose();
+
     Locations m_locations;
     AppDelegate m_appDelegate;
     // Declared before the window, which holds a pointer to it, so the window goes first.

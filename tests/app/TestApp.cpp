@@ -9,6 +9,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QDialog>
+#include <QDir>
 #include <QMenu>
 #include <QMenuBar>
 #include <QTemporaryDir>
@@ -22,6 +23,7 @@ class TestApp final : public QObject
 private slots:
     void initTestCase();
     void menuBarOffersAboutButNoHelpOrNewWindow();
+    void closingWithUnsavedEditsAsksFirst();
 
 private:
     static QString plain(QString text)
@@ -82,6 +84,74 @@ void TestApp::menuBarOffersAboutButNoHelpOrNewWindow()
     QVERIFY(panel && panel->isVisible());
     about->trigger();
     QCOMPARE(app.appDelegate()->aboutPanel(), panel);
+}
+
+void TestApp::closingWithUnsavedEditsAsksFirst()
+{
+    QTemporaryDir dir;
+    const Locations locations = Locations::forHome(dir.filePath(u"home"_s), dir.filePath(u"bin"_s));
+    const QByteArray original = "Host alpha\n    User a\n";
+    TestSupport::writeFile(locations.configFile, original);
+    auto edit = [](KorvelApp &app, const QString &user) {
+        app.model()->setOption(app.model()->blocks().constFirst().id, u"User"_s, user);
+        QVERIFY(app.model()->isDirty());
+    };
+
+    {
+        KorvelApp app(locations);
+        app.launch();
+        edit(app, u"discarded"_s);
+        Dialogs::asked().clear();
+        Dialogs::setNextAnswer(u"Cancel"_s);
+        QVERIFY(!app.mainWindow()->close());
+        QVERIFY(app.mainWindow()->isVisible());
+        QCOMPARE(Dialogs::asked().size(), 1);
+        QCOMPARE(Dialogs::asked().constFirst().buttons,
+                 (QStringList{u"Save & Quit"_s, u"Discard & Quit"_s, u"Cancel"_s}));
+
+        // Quit from the menu asks the same way and stays when cancelled.
+        auto *quit = app.mainWindow()->findChild<QAction *>(u"quitAction"_s);
+        QVERIFY(quit);
+        Dialogs::setNextAnswer(u"Cancel"_s);
+        QTimer::singleShot(0, quit, &QAction::trigger);
+        QTimer::singleShot(1000, qApp, [] {
+            QCoreApplication::exit(1);
+        });
+        QCOMPARE(QApplication::exec(), 1);
+        QCOMPARE(Dialogs::asked().size(), 2);
+
+        Dialogs::setNextAnswer(u"Discard & Quit"_s);
+        QVERIFY(app.mainWindow()->close());
+        QCOMPARE(TestSupport::readFile(locations.configFile), original);
+    }
+    {
+        KorvelApp app(locations);
+        app.launch();
+        edit(app, u"saved"_s);
+        Dialogs::setNextAnswer(u"Save & Quit"_s);
+        QVERIFY(app.mainWindow()->close());
+        QVERIFY(TestSupport::readFile(locations.configFile).contains("User saved"));
+    }
+    {
+        // A save that fails must not close the window and lose the edit.
+        KorvelApp app(locations);
+        app.launch();
+        edit(app, u"lost"_s);
+        QVERIFY(QDir(locations.sshDir).removeRecursively());
+        TestSupport::writeFile(locations.sshDir, "not a directory");
+        Dialogs::setNextAnswer(u"Save & Quit"_s);
+        QVERIFY(!app.mainWindow()->close());
+        QVERIFY(app.model()->isDirty());
+        app.model()->setErrorMessage(std::nullopt);
+    }
+    {
+        // Nothing to lose: no question.
+        KorvelApp app(Locations::forHome(dir.filePath(u"other"_s), dir.filePath(u"bin"_s)));
+        app.launch();
+        Dialogs::asked().clear();
+        QVERIFY(app.mainWindow()->close());
+        QVERIFY(Dialogs::asked().isEmpty());
+    }
 }
 
 QTEST_MAIN(TestApp)
