@@ -153,7 +153,9 @@ namespace ProcessRunner {
         else if (WIFSIGNALED(status))
             exitCode = WTERMSIG(status); // never 0, so a killed child never reads as success
 
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        // Stateless: a sequence cut off at the end is an error, not bytes held back for a next call.
+        QStringDecoder decoder(QStringConverter::Utf8,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString text = decoder.decode(collected);
         if (decoder.hasError())
             text.clear();

@@ -65,7 +65,9 @@ namespace {
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return std::nullopt;
-        QStringDecoder decoder(QStringConverter::Utf8, QStringConverter::Flag::ConvertInitialBom);
+        // Stateless: a sequence cut off at the end is an error, not bytes held back for a next call.
+        QStringDecoder decoder(QStringConverter::Utf8,
+                               QStringConverter::Flag::Stateless | QStringConverter::Flag::ConvertInitialBom);
         QString text = decoder.decode(file.readAll());
         if (decoder.hasError() || file.error() != QFileDevice::NoError)
             return std::nullopt;

@@ -1,11 +1,14 @@
 #include "FaultSupport.h"
 
+#include <QFile>
 #include <QProcess>
 #include <QStringList>
 
 #include <csignal>
 #include <cstring>
 #include <sys/resource.h>
+#include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -64,5 +67,20 @@ namespace FaultSupport {
     QString errnoText(int error)
     {
         return QString::fromLocal8Bit(std::strerror(error));
+    }
+
+    bool makeSocket(const QString &path)
+    {
+        const QByteArray native = QFile::encodeName(path);
+        sockaddr_un address{};
+        if (native.size() >= qsizetype(sizeof address.sun_path))
+            return false;
+        address.sun_family = AF_UNIX;
+        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
+        if (fd >= 0)
+            ::close(fd);
+        return bound;
     }
 } // namespace FaultSupport

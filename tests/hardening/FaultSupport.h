@@ -49,4 +49,6 @@ namespace FaultSupport {
     };
 
     QString errnoText(int error);
+    // Leaves a bound Unix socket at the path (no one listening), as a crashed server would.
+    bool makeSocket(const QString &path);
 } // namespace FaultSupport

@@ -1,0 +1,147 @@
+#include "FaultSupport.h"
+#include "keys/SSHKeysModel.h"
+#include "support/TestSupport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <cerrno>
+#include <sys/stat.h>
+
+using namespace Qt::StringLiterals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+    const QByteArray publicKey = "ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIKey user@host\n";
+
+    void makePair(const QString &dir, const QString &name)
+    {
+        writeFile(dir + u'/' + name, "private");
+        writeFile(dir + u'/' + name + u".pub"_s, publicKey);
+    }
+} // namespace
+
+class TestKeysFaults : public QObject
+{
+    Q_OBJECT
+private slots:
+    void failedDeletionsStopWhereTheyFail();
+    void hostileKeyDirectories();
+    void textCutOffInASequenceIsNotUtf8();
+};
+
+void TestKeysFaults::failedDeletionsStopWhereTheyFail()
+{
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    SSHKeysModel model(dir, tmp.filePath(u"no-keygen"_s));
+    { // The private "file" is a folder with something in it: nothing is removed, nothing rescanned.
+        QDir().mkpath(dir + u"/folder/inner"_s);
+        writeFile(dir + u"/folder.pub"_s, publicKey);
+        model.load();
+        QCOMPARE(model.keyPairs().size(), 1);
+        model.deleteKeyPair(model.keyPairs().at(0));
+        QCOMPARE(model.errorMessage(), u"Cannot delete %1/folder: %2"_s.arg(dir, FaultSupport::errnoText(EISDIR)));
+        QCOMPARE(readFile(dir + u"/folder.pub"_s), publicKey);
+        QCOMPARE(model.statusMessage(), u"Found 1 key pair"_s);
+        QDir(dir + u"/folder"_s).removeRecursively();
+        QFile::remove(dir + u"/folder.pub"_s);
+    }
+    { // The public file turned into a folder after the scan: the private key is gone, the rest stays.
+        makePair(dir, u"half"_s);
+        model.load();
+        model.setErrorMessage(std::nullopt);
+        QFile::remove(dir + u"/half.pub"_s);
+        QDir().mkpath(dir + u"/half.pub/inner"_s);
+        model.deleteKeyPair(model.keyPairs().at(0));
+        QCOMPARE(model.errorMessage(), u"Cannot delete %1/half.pub: %2"_s.arg(dir, FaultSupport::errnoText(EISDIR)));
+        QVERIFY(!QFileInfo::exists(dir + u"/half"_s));
+        QVERIFY(QFileInfo(dir + u"/half.pub/inner"_s).isDir());
+        QCOMPARE(model.keyPairs().size(), 1);
+        QCOMPARE(model.statusMessage(), u"Found 1 key pair"_s);
+        QDir(dir + u"/half.pub"_s).removeRecursively();
+    }
+    { // The key folder takes no changes: the first removal fails and both files stay.
+        makePair(dir, u"frozen"_s);
+        model.load();
+        model.setErrorMessage(std::nullopt);
+        FaultSupport::Immutable frozen(dir);
+        if (!frozen.active())
+            QSKIP("chattr +i is not available here");
+        model.deleteKeyPair(model.keyPairs().at(0));
+        QCOMPARE(model.errorMessage(), u"Cannot delete %1/frozen: %2"_s.arg(dir, FaultSupport::errnoText(EPERM)));
+        QCOMPARE(readFile(dir + u"/frozen"_s), QByteArray("private"));
+        QCOMPARE(readFile(dir + u"/frozen.pub"_s), publicKey);
+    }
+}
+
+void TestKeysFaults::hostileKeyDirectories()
+{
+    const FaultSupport::HangGuard guard(120);
+    QTemporaryDir tmp;
+    const QString dir = tmp.path();
+    // 5,000 entries: 20 pairs, a FIFO and a socket posing as public keys of existing private
+    // keys, a folder posing as one, and junk. Nothing may block and only the pairs are listed.
+    for (int i = 0; i < 20; ++i)
+        makePair(dir, u"key%1"_s.arg(i));
+    writeFile(dir + u"/fifo"_s, "private");
+    QCOMPARE(::mkfifo(QFile::encodeName(dir + u"/fifo.pub"_s).constData(), 0600), 0);
+    writeFile(dir + u"/socket"_s, "private");
+    QVERIFY(FaultSupport::makeSocket(dir + u"/socket.pub"_s));
+    QDir().mkpath(dir + u"/folder.pub"_s);
+    writeFile(dir + u"/folder"_s, "private");
+    for (int i = QDir(dir).count() - 2; i < 5000; ++i)
+        QFile(dir + u"/junk%1"_s.arg(i)).open(QIODevice::WriteOnly);
+    QCOMPARE(QDir(dir).count() - 2, 5000u);
+
+    SSHKeysModel model(dir, tmp.filePath(u"no-keygen"_s));
+    model.load();
+    QCOMPARE(model.statusMessage(), u"Found 20 key pairs"_s);
+
+    // A 100 MB public key file is read and listed like any other.
+    const QString big = dir + u"/big.pub"_s;
+    writeFile(dir + u"/big"_s, "private");
+    {
+        QFile file(big);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write("ssh-rsa ");
+        const QByteArray chunk(1 << 20, 'A');
+        for (int i = 0; i < 100; ++i)
+            file.write(chunk);
+        file.write(" big comment\n");
+    }
+    model.load();
+    QCOMPARE(model.statusMessage(), u"Found 21 key pairs"_s);
+    const SSHKeyPair &pair = model.keyPairs().at(0);
+    QCOMPARE(pair.name, u"big"_s);
+    QCOMPARE(pair.keyType, u"ssh-rsa"_s);
+    QCOMPARE(pair.comment, u"big comment"_s);
+    QCOMPARE(pair.publicKeyContent.size(), 8 + (100 << 20) + 12);
+}
+
+void TestKeysFaults::textCutOffInASequenceIsNotUtf8()
+{
+    QTemporaryDir tmp;
+    { // A public key file that ends inside a multi-byte sequence is not UTF-8 and is skipped.
+        writeFile(tmp.filePath(u"cut"_s), "private");
+        writeFile(tmp.filePath(u"cut.pub"_s), "ssh-ed25519 AAAA comment\xe2\x82");
+        makePair(tmp.path(), u"whole"_s);
+        SSHKeysModel model(tmp.path(), tmp.filePath(u"no-keygen"_s));
+        model.load();
+        QCOMPARE(model.statusMessage(), u"Found 1 key pair"_s);
+        QCOMPARE(model.keyPairs().at(0).name, u"whole"_s);
+    }
+    { // The same for a child's output: it is empty, not the text before the cut.
+        const QString tool = tmp.filePath(u"tool"_s);
+        TestSupport::writeScript(tool, "printf 'fingerprint \\342\\202'\n");
+        const ProcessResult result = SSHKeysModel::runProcessStatic(tool, {});
+        QCOMPARE(result.exitCode, 0);
+        QCOMPARE(result.output, QString());
+    }
+}
+
+QTEST_GUILESS_MAIN(TestKeysFaults)
+#include "TestKeysFaults.moc"
