@@ -55,6 +55,20 @@ namespace {
         return bytes;
     }
 
+    // Writes until everything is out. Unbuffered, because QSaveFile commits a file cut short when a
+    // full disk stops a buffered write part way; the write that then fails carries the system's error.
+    bool writeFully(QFileDevice &file, const char *data, qsizetype length)
+    {
+        while (length > 0) {
+            const qint64 written = file.write(data, length);
+            if (written <= 0)
+                return false;
+            data += written;
+            length -= written;
+        }
+        return true;
+    }
+
     QString countText(qsizetype count)
     {
         return count == 1 ? u"Found %1 file in /usr/local/bin/"_s.arg(count)
@@ -152,6 +166,11 @@ void BinScriptsModel::load()
 
 void BinScriptsModel::save(const ScriptFile &script, const QString &content)
 {
+    // A folder that took the script's place since the scan would receive the elevated copy inside it.
+    if (QFileInfo(script.url).isDir()) {
+        setErrorMessage(u"Save failed: %1 is a directory"_s.arg(script.url));
+        return;
+    }
     if (const auto failure = writeScript(script.url, content.toUtf8())) {
         setErrorMessage(u"Save failed: "_s + *failure);
         return;
@@ -214,7 +233,8 @@ std::optional<QString> BinScriptsModel::writeScript(const QString &target, const
 bool BinScriptsModel::directSave(const QString &path, const QByteArray &content)
 {
     QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly) || file.write(content) != content.size() || !file.commit())
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        || !writeFully(file, content.constData(), content.size()) || !file.commit())
         return false;
     return QFile::setPermissions(path, executableMode);
 }
@@ -225,10 +245,9 @@ QString BinScriptsModel::tempFile(const QByteArray &content)
         QDir::tempPath() + u"/korvel-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".sh"_s;
     // A failed write is not reported here: the copy that reads the file fails on its own.
     QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly)) {
-        file.write(content);
+    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
+        && writeFully(file, content.constData(), content.size()))
         file.commit();
-    }
     return path;
 }
 
