@@ -11,6 +11,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <sys/stat.h>
 #include <vector>
 
 using namespace Qt::StringLiterals;
@@ -81,6 +82,10 @@ namespace {
 
     std::optional<QByteArray> readFile(const QString &path)
     {
+        // Opening a FIFO would block until some writer appears; a device could be endless.
+        struct stat st;
+        if (::stat(QFile::encodeName(path).constData(), &st) != 0 || !S_ISREG(st.st_mode))
+            return std::nullopt;
         QFile file(path);
         if (!file.open(QIODevice::ReadOnly))
             return std::nullopt;

@@ -7,6 +7,7 @@
 #include <QtTest>
 
 #include <cerrno>
+#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using TestSupport::readFile;
@@ -29,6 +30,7 @@ class TestKnownHostsFaults : public QObject
 private slots:
     void failedRemovalsKeepTheFile();
     void hostileBytes();
+    void fifoOrDeviceNeverBlocks();
 };
 
 void TestKnownHostsFaults::failedRemovalsKeepTheFile()
@@ -124,6 +126,24 @@ void TestKnownHostsFaults::hostileBytes()
             QCOMPARE(model.statusMessage(), u"known_hosts not found"_s);
         }
     }
+}
+
+void TestKnownHostsFaults::fifoOrDeviceNeverBlocks()
+{
+    const FaultSupport::HangGuard guard(30);
+    QTemporaryDir tmp;
+    const QString fifo = tmp.filePath(u"known_hosts"_s);
+    QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString zero = tmp.filePath(u"zero"_s);
+    QVERIFY(QFile::link(u"/dev/zero"_s, zero));
+    for (const QString &path : {fifo, zero}) {
+        KnownHostsModel model(path);
+        model.load();
+        QCOMPARE(model.statusMessage(), u"known_hosts not found"_s);
+        model.removeEntries({});
+        QCOMPARE(model.errorMessage(), u"Cannot read "_s + path);
+    }
+    QVERIFY(QFileInfo(zero).isSymLink());
 }
 
 QTEST_GUILESS_MAIN(TestKnownHostsFaults)
