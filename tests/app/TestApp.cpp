@@ -114,7 +114,7 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QVERIFY(quit);
         Dialogs::setNextAnswer(u"Cancel"_s);
         QTimer::singleShot(0, quit, &QAction::trigger);
-        QTimer::singleShot(1000, qApp, [] {
+        QTimer::singleShot(200, qApp, [] {
             QCoreApplication::exit(1);
         });
         QCOMPARE(QApplication::exec(), 1);
