@@ -9,6 +9,7 @@
 #include "app/AppInfo.h"
 #include "app/KorvelApp.h"
 #include "engine/SSHConfigModel.h"
+#include "hosts/ContentView.h"
 #include "hosts/HostDetailView.h"
 #include "hosts/MainWindow.h"
 #include "hosts/SidebarModel.h"
@@ -85,10 +86,7 @@ namespace {
 
         void clearSelection() const
         {
-            if (QAbstractItemView *view = sidebar()) {
-                view->selectionModel()->clear();
-                view->setCurrentIndex({});
-            }
+            window()->contentView()->setSelectedItem(std::nullopt);
             settle();
         }
 
