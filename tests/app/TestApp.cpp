@@ -144,14 +144,6 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QVERIFY(app.model()->isDirty());
         app.model()->setErrorMessage(std::nullopt);
     }
-    {
-        // Nothing to lose: no question.
-        KorvelApp app(Locations::forHome(dir.filePath(u"other"_s), dir.filePath(u"bin"_s)));
-        app.launch();
-        Dialogs::asked().clear();
-        QVERIFY(app.mainWindow()->close());
-        QVERIFY(Dialogs::asked().isEmpty());
-    }
 }
 
 QTEST_MAIN(TestApp)
