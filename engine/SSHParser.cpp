@@ -322,17 +322,6 @@ namespace {
         return equalsAsciiCaseInsensitive(keyword, "host"_L1) || equalsAsciiCaseInsensitive(keyword, "match"_L1);
     }
 
-    bool unwritable(const HostBlock &block)
-    {
-        if (holdsLineBreak(block.pattern) || SSHParser::trimmed(block.pattern).isEmpty())
-            return true;
-        for (auto it = block.options.cbegin(); it != block.options.cend(); ++it) {
-            if (holdsLineBreak(it.key()) || holdsLineBreak(it.value()) || misreadName(it.key()))
-                return true;
-        }
-        return false;
-    }
-
     std::optional<QString> validateBlock(const HostBlock &block, qsizetype index)
     {
         // An empty pattern writes a bare "Host" line, which opens nothing: the block's options
@@ -465,6 +454,48 @@ namespace {
         if (start < n)
             function(QStringView(data + start, n - start));
     }
+
+    // Appends without the checks of QString::append; the writer calls it millions of times.
+    class TextBuffer
+    {
+    public:
+        explicit TextBuffer(qsizetype capacity)
+        {
+            m_text.resize(capacity);
+            m_at = m_text.data();
+        }
+
+        void append(QStringView s)
+        {
+            if (m_text.constData() + m_text.size() - m_at < s.size())
+                grow(s.size());
+            std::memcpy(static_cast<void *>(m_at), s.data(), size_t(s.size()) * sizeof(QChar));
+            m_at += s.size();
+        }
+
+        void append(QChar c)
+        {
+            if (m_at == m_text.constData() + m_text.size())
+                grow(1);
+            *m_at++ = c;
+        }
+
+        QByteArray toUtf8() const
+        {
+            return QStringView(m_text.constData(), m_at - m_text.constData()).toUtf8();
+        }
+
+    private:
+        void grow(qsizetype needed)
+        {
+            const qsizetype used = m_at - m_text.constData();
+            m_text.resize(std::max(m_text.size() * 2, used + needed));
+            m_at = m_text.data() + used;
+        }
+
+        QString m_text;
+        QChar *m_at = nullptr;
+    };
 
     // Runs piece 0 here and the others on threads of their own; where no thread can be started
     // the piece runs here too.
@@ -658,20 +689,12 @@ namespace SSHParser {
                                   const CarriedLines &carried,
                                   std::optional<QString> *error)
     {
-        QString text;
-        qsizetype estimate = 0;
-        for (qsizetype i = begin; i < end; ++i)
-            estimate += 8 + blocks[i].pattern.size() + blocks[i].options.size() * 48;
-        if (begin == 0) {
-            for (const QString &line : carried.leading)
-                estimate += line.size() + 1;
-        }
-        text.reserve(estimate);
-
+        // A guess from the block count alone: measuring each block first would read all of them twice.
+        TextBuffer text((end - begin) * 176 + 64);
         if (begin == 0) {
             for (const QString &line : carried.leading) {
-                text += line;
-                text += u'\n';
+                text.append(line);
+                text.append(u'\n');
             }
         }
         struct Item {
@@ -683,33 +706,39 @@ namespace SSHParser {
         for (qsizetype i = begin; i < end; ++i) {
             const HostBlock &block = blocks[i];
             if (i > 0)
-                text += u'\n';
-            text += u"Host "_s;
-            text += block.pattern;
-            text += u'\n';
+                text.append(u'\n');
+            text.append(u"Host ");
+            text.append(block.pattern);
+            text.append(u'\n');
 
-            // Checking here rather than in a pass of its own reads every string from memory once.
-            if (error && unwritable(block)) {
-                *error = validateBlock(block, i);
-                return {};
-            }
             items.clear();
             for (auto it = block.options.cbegin(); it != block.options.cend(); ++it)
                 items.append({writeRank(it.key()), &it.key(), &it.value()});
+            // Checking here rather than in a pass of its own reads every string from memory once.
+            if (error) {
+                bool broken = holdsLineBreak(block.pattern) || SSHParser::trimmed(block.pattern).isEmpty();
+                for (const Item &item : std::as_const(items))
+                    broken =
+                        broken || holdsLineBreak(*item.name) || holdsLineBreak(*item.value) || misreadName(*item.name);
+                if (broken) {
+                    *error = validateBlock(block, i);
+                    return {};
+                }
+            }
             std::sort(items.begin(), items.end(), [](const Item &a, const Item &b) {
                 if (a.rank != b.rank)
                     return a.rank < b.rank;
                 return codePointLess(*a.name, *b.name);
             });
             for (const Item &item : std::as_const(items)) {
-                text += u"    "_s;
-                text += *item.name;
-                text += u' ';
+                text.append(u"    ");
+                text.append(*item.name);
+                text.append(u' ');
                 if (readsBackBare(*item.value) && !isSinglePathOption(*item.name))
-                    text += *item.value;
+                    text.append(*item.value);
                 else
-                    text += writtenValue(*item.name, *item.value);
-                text += u'\n';
+                    text.append(writtenValue(*item.name, *item.value));
+                text.append(u'\n');
             }
 
             // Carried lines stand after a blank line, which the next read drops again.
@@ -717,10 +746,10 @@ namespace SSHParser {
                 continue;
             const auto after = carried.after.constFind(block.id);
             if (after != carried.after.cend() && !after->isEmpty()) {
-                text += u'\n';
+                text.append(u'\n');
                 for (const QString &line : *after) {
-                    text += line;
-                    text += u'\n';
+                    text.append(line);
+                    text.append(u'\n');
                 }
             }
         }
