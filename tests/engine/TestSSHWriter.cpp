@@ -41,7 +41,7 @@ private slots:
     void quoting();
     void writeCreatesFolderAndFile();
     void writeKeepsBackups();
-    void refusesLineBreaksBeforeTouchingAnything();
+    void refusesUnwritableBlocksBeforeTouchingAnything();
     void writesThroughSymbolicLink();
 };
 
@@ -179,7 +179,7 @@ void TestSSHWriter::writeKeepsBackups()
     QCOMPARE(contents, QSet<QByteArray>({"old text\n", "Host a\n"}));
 }
 
-void TestSSHWriter::refusesLineBreaksBeforeTouchingAnything()
+void TestSSHWriter::refusesUnwritableBlocksBeforeTouchingAnything()
 {
     struct Case {
         HostBlock block;
