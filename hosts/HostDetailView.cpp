@@ -13,6 +13,7 @@
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFontMetrics>
 #include <QGridLayout>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -51,6 +52,18 @@ namespace {
             p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
         }
     };
+
+    // Borderless fields on a white card would be invisible while empty; a faint fill shows where to type.
+    void makeBorderlessField(QLineEdit *edit)
+    {
+        edit->setFrame(false);
+        QPalette p = edit->palette();
+        QColor fill = Style::label();
+        fill.setAlphaF(0.045f);
+        p.setColor(QPalette::Base, fill);
+        edit->setPalette(p);
+        edit->setTextMargins(4, 1, 4, 1);
+    }
 
     QToolButton *iconButton(const QString &symbol, const QColor &tint, const QString &toolTip, QWidget *parent)
     {
@@ -104,6 +117,19 @@ QString HostDetailView::tildePath(const QString &path, const QString &homeDir)
     return path;
 }
 
+int HostDetailView::labelColumnWidth() const
+{
+    // One column for every label, so the fields line up as in a form.
+    if (m_labelWidth == 0) {
+        const QFontMetrics metrics(font());
+        int widest = metrics.horizontalAdvance(tr("Host Alias"));
+        for (const QString &key : OptionCatalogue::allKnownKeys())
+            widest = std::max(widest, metrics.horizontalAdvance(key));
+        m_labelWidth = std::min(widest + 12, 260);
+    }
+    return m_labelWidth;
+}
+
 QWidget *HostDetailView::makeSection(const QString &title, QWidget **box, QVBoxLayout **boxLayout)
 {
     auto *container = new QWidget(m_content);
@@ -136,6 +162,7 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
     layout->setSpacing(6);
 
     auto *label = new QLabel(key, r.row);
+    label->setMinimumWidth(labelColumnWidth());
     layout->addWidget(label);
 
     const auto &pickers = OptionCatalogue::optionPickerValues();
@@ -146,6 +173,7 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         r.picker->setObjectName(key + u"Picker"_s);
         r.picker->setAccessibleName(key);
         r.picker->setSizeAdjustPolicy(QComboBox::AdjustToContents);
+        r.picker->setMinimumWidth(150); // keeps the column of pickers from looking ragged
         r.picker->addItem(tr("(unset)"));
         r.picker->insertSeparator(1);
         r.picker->addItems(*pickerValues);
@@ -160,7 +188,7 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         r.edit = new QLineEdit(r.row);
         r.edit->setObjectName(key + u"Edit"_s);
         r.edit->setAccessibleName(key);
-        r.edit->setFrame(false);
+        makeBorderlessField(r.edit);
         r.edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         r.edit->setFont(Style::monospaceFont());
         label->setBuddy(r.edit);
@@ -218,10 +246,11 @@ void HostDetailView::buildForm()
         rowLayout->setContentsMargins(0, 2, 0, 2);
         rowLayout->setSpacing(6);
         auto *label = new QLabel(tr("Host Alias"), row);
+        label->setMinimumWidth(labelColumnWidth());
         m_aliasEdit = new QLineEdit(row);
         m_aliasEdit->setObjectName(u"hostAliasEdit"_s);
         m_aliasEdit->setAccessibleName(tr("Host Alias"));
-        m_aliasEdit->setFrame(false);
+        makeBorderlessField(m_aliasEdit);
         m_aliasEdit->setFont(Style::monospaceFont());
         label->setBuddy(m_aliasEdit);
         m_aliasInfo = new InfoButton(aliasHelp, row);

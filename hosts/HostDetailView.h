@@ -72,6 +72,7 @@ private:
 
     void buildForm();
     OptionRow makeRow(const QString &key, QWidget *parent);
+    int labelColumnWidth() const;
     QWidget *makeSection(const QString &title, QWidget **box, QVBoxLayout **boxLayout);
     const HostBlock *block() const;
     void writeOption(const QString &key, const QString &text);
@@ -88,6 +89,7 @@ private:
     bool m_showAdvanced = false;
 
     QWidget *m_content = nullptr;
+    mutable int m_labelWidth = 0;
     QLineEdit *m_aliasEdit = nullptr;
     InfoButton *m_aliasInfo = nullptr;
     QList<OptionRow> m_rows;

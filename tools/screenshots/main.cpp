@@ -84,6 +84,27 @@ namespace {
             return false;
         }
 
+        // Selects the first row of a pane's list, found by its object name.
+        bool selectFirstRow(const QString &listName) const
+        {
+            auto *view = window()->findChild<QAbstractItemView *>(listName);
+            if (!view || !view->model() || view->model()->rowCount() == 0)
+                return false;
+            view->setCurrentIndex(view->model()->index(0, 0));
+            settle();
+            return true;
+        }
+
+        bool click(const QString &buttonName) const
+        {
+            auto *button = window()->findChild<QAbstractButton *>(buttonName);
+            if (!button || !button->isEnabled())
+                return false;
+            button->click();
+            settle();
+            return true;
+        }
+
         void clearSelection() const
         {
             window()->contentView()->setSelectedItem(std::nullopt);
@@ -183,6 +204,53 @@ namespace {
                  field->setText(u"bastion"_s);
                  const QImage image = s.shootSheet(sheet);
                  sheet->reject();
+                 return image;
+             }},
+            {u"known-hosts.png"_s,
+             [](Stage &s) {
+                 if (!s.select(SidebarItem::knownHosts()))
+                     return QImage();
+                 return s.shoot();
+             }},
+            {u"ssh-keys.png"_s,
+             [](Stage &s) {
+                 if (!s.select(SidebarItem::sshKeys()) || !s.selectFirstRow(u"keyList"_s))
+                     return QImage();
+                 return s.shoot();
+             }},
+            {u"generate-key.png"_s,
+             [](Stage &s) {
+                 if (!s.select(SidebarItem::sshKeys()) || !s.click(u"generateButton"_s))
+                     return QImage();
+                 auto *sheet = s.window()->findChild<QDialog *>(u"generateKeySheet"_s);
+                 if (!sheet)
+                     return QImage();
+                 // Taller than the main window's default size, so it is shown on its own.
+                 const QImage image = Stage::shoot(sheet);
+                 sheet->reject();
+                 return image;
+             }},
+            {u"scripts.png"_s,
+             [](Stage &s) {
+                 if (!s.select(SidebarItem::scripts()) || !s.selectFirstRow(u"scriptList"_s))
+                     return QImage();
+                 return s.shoot();
+             }},
+            {u"script-editor.png"_s,
+             [](Stage &s) {
+                 if (!s.select(SidebarItem::scripts()) || !s.selectFirstRow(u"scriptList"_s)
+                     || !s.click(u"editButton"_s))
+                     return QImage();
+                 QWidget *editor = nullptr;
+                 for (QWidget *w : QApplication::topLevelWidgets()) {
+                     if (w->objectName() == u"scriptEditorWindow"_s && w->isVisible())
+                         editor = w;
+                 }
+                 if (!editor)
+                     return QImage();
+                 editor->resize(640, 420);
+                 const QImage image = Stage::shoot(editor);
+                 editor->close();
                  return image;
              }},
             {u"about.png"_s,
