@@ -1,13 +1,42 @@
 #include "keys/KeyRowView.h"
 
+#include "keys/KeyListModel.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QVBoxLayout>
+#include <QApplication>
+#include <QHash>
+#include <QPainter>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+    constexpr int hInset = 6;
+    constexpr int vInset = 2;
+    constexpr int iconBox = 20;
+    constexpr int iconSize = 16;
+    constexpr int spacing = 6;
+    // Breathing room above and below the text, as in the sidebar's rows.
+    constexpr int rowPadding = 4;
+
+    QFont nameFont(const QStyleOptionViewItem &option)
+    {
+        QFont font = option.font;
+        font.setWeight(QFont::Medium);
+        return font;
+    }
+
+    // Making a tinted icon costs far more than painting one, and the list needs only a handful.
+    const QIcon &cachedIcon(const QString &symbol, const QColor &tint)
+    {
+        static QHash<QString, QIcon> cache;
+        const QString key = symbol + u'|' + tint.name(QColor::HexArgb);
+        auto found = cache.find(key);
+        if (found == cache.end())
+            found = cache.insert(key, SymbolIcon::icon(symbol, tint));
+        return *found;
+    }
+} // namespace
 
 KeyRowView::TypeIcon KeyRowView::typeIcon(const QString &keyType)
 {
@@ -20,57 +49,74 @@ KeyRowView::TypeIcon KeyRowView::typeIcon(const QString &keyType)
     return {u"key"_s, Style::blue()};
 }
 
-KeyRowView::KeyRowView(const SSHKeyPair &pair, QWidget *parent)
-    : QWidget(parent)
-    , m_pair(pair)
-    , m_check(new QLabel(this))
+QSize KeyRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
-    auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(6, 2, 6, 2);
+    int height = QFontMetrics(nameFont(option)).height();
+    if (!index.data(KeyListModel::CommentRole).toString().isEmpty())
+        height += QFontMetrics(Style::captionFont()).height();
+    return QSize(100, std::max(height, iconSize) + 2 * (vInset + rowPadding));
+}
 
-    const TypeIcon type = typeIcon(pair.keyType);
-    auto *icon = new QLabel(this);
-    icon->setObjectName(u"typeIcon"_s);
-    icon->setFixedWidth(20);
-    icon->setAlignment(Qt::AlignCenter);
-    icon->setPixmap(SymbolIcon::icon(type.symbol, type.color).pixmap(16, 16));
-    icon->setProperty("symbol", type.symbol);
-    icon->setAccessibleName(pair.keyType);
-    layout->addWidget(icon);
+void KeyRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    painter->save();
 
-    auto *column = new QVBoxLayout;
-    column->setSpacing(0);
-    auto *name = new QLabel(pair.name, this);
-    name->setObjectName(u"nameLabel"_s);
-    name->setTextFormat(Qt::PlainText);
-    QFont nameFont = name->font();
-    nameFont.setWeight(QFont::Medium);
-    name->setFont(nameFont);
-    column->addWidget(name);
-    if (!pair.comment.isEmpty()) {
-        auto *comment = new QLabel(pair.comment, this);
-        comment->setObjectName(u"commentLabel"_s);
-        comment->setTextFormat(Qt::PlainText);
-        comment->setFont(Style::captionFont());
-        Style::setTextColor(comment, Style::secondary());
-        column->addWidget(comment);
+    // Selection and hover backgrounds come from the style, so they follow the platform.
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    background.text.clear();
+    background.icon = {};
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
+
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    const QColor textColor = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    const QRect content = option.rect.adjusted(hInset, vInset, -hInset, -vInset);
+
+    // On the highlight the icons take the text colour, as in the sidebar: a blue key or a green check
+    // would all but vanish there, and the copied row is nearly always the selected one.
+    const TypeIcon type = typeIcon(index.data(KeyListModel::KeyTypeRole).toString());
+    const QRect iconRect(content.left() + (iconBox - iconSize) / 2,
+                         content.center().y() - iconSize / 2 + 1,
+                         iconSize,
+                         iconSize);
+    cachedIcon(type.symbol, selected ? textColor : type.color).paint(painter, iconRect);
+
+    int right = content.right();
+    if (index.data(KeyListModel::CopiedRole).toBool()) {
+        const int markSize = QFontMetrics(Style::captionFont()).height();
+        const QRect markRect(right - markSize + 1, content.center().y() - markSize / 2 + 1, markSize, markSize);
+        cachedIcon(u"checkmark.circle.fill"_s, selected ? textColor : Style::green()).paint(painter, markRect);
+        right = markRect.left() - spacing;
     }
-    layout->addLayout(column, 1);
 
-    const int size = QFontMetrics(Style::captionFont()).height();
-    m_check->setObjectName(u"copiedMark"_s);
-    m_check->setPixmap(SymbolIcon::icon(u"checkmark.circle.fill"_s, Style::green()).pixmap(size, size));
-    m_check->setAccessibleName(tr("Copied"));
-    m_check->setVisible(false);
-    layout->addWidget(m_check);
-}
+    const int textLeft = content.left() + iconBox + spacing;
+    const int textWidth = std::max(0, right - textLeft + 1);
+    const QFont name = nameFont(option);
+    const QFontMetrics fm(name);
+    const QFont caption = Style::captionFont();
+    const QFontMetrics cfm(caption);
+    const QString comment = index.data(KeyListModel::CommentRole).toString();
+    const int blockHeight = fm.height() + (comment.isEmpty() ? 0 : cfm.height());
+    int y = content.top() + (content.height() - blockHeight) / 2;
 
-void KeyRowView::setCopied(bool copied)
-{
-    m_check->setVisible(copied);
-}
-
-bool KeyRowView::isCopied() const
-{
-    return !m_check->isHidden();
+    painter->setFont(name);
+    painter->setPen(textColor);
+    painter->drawText(QRect(textLeft, y, textWidth, fm.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter,
+                      fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, textWidth));
+    if (!comment.isEmpty()) {
+        y += fm.height();
+        QColor commentColor = selected ? textColor : Style::secondary();
+        if (selected)
+            commentColor.setAlphaF(0.8f);
+        painter->setFont(caption);
+        painter->setPen(commentColor);
+        painter->drawText(QRect(textLeft, y, textWidth, cfm.height()),
+                          Qt::AlignLeft | Qt::AlignVCenter,
+                          cfm.elidedText(comment, Qt::ElideRight, textWidth));
+    }
+    painter->restore();
 }

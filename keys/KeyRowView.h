@@ -1,19 +1,16 @@
 #pragma once
 
-#include "keys/SSHKeyPair.h"
-
 #include <QColor>
-#include <QWidget>
+#include <QStyledItemDelegate>
 
-class QLabel;
-
-// One row of the key list: type icon, name, comment, and the check mark after a copy.
-class KeyRowView final : public QWidget
+// Paints one row of the key list: the type icon, the name, the comment below it when there is one,
+// and the green check mark while the pair's public key was just copied.
+class KeyRowView final : public QStyledItemDelegate
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(KeyRowView)
 public:
-    explicit KeyRowView(const SSHKeyPair &pair, QWidget *parent = nullptr);
+    using QStyledItemDelegate::QStyledItemDelegate;
 
     struct TypeIcon {
         QString symbol;
@@ -21,14 +18,6 @@ public:
     };
     static TypeIcon typeIcon(const QString &keyType);
 
-    const SSHKeyPair &pair() const
-    {
-        return m_pair;
-    }
-    void setCopied(bool copied);
-    bool isCopied() const;
-
-private:
-    SSHKeyPair m_pair;
-    QLabel *m_check;
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
 };

@@ -3,6 +3,7 @@
 #include "keys/CopiedMark.h"
 #include "keys/GenerateKeySheet.h"
 #include "keys/KeyDetailView.h"
+#include "keys/KeyListModel.h"
 #include "keys/KeyRowView.h"
 #include "keys/PublicKeySheet.h"
 #include "keys/SSHKeysModel.h"
@@ -12,7 +13,7 @@
 #include "ui/SymbolIcon.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QPushButton>
 #include <QShowEvent>
 #include <QSplitter>
@@ -25,7 +26,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
     std::chrono::milliseconds g_copiedInterval{2000};
-    constexpr int idRole = Qt::UserRole;
 } // namespace
 
 namespace CopiedMark {
@@ -43,7 +43,8 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     : QWidget(parent)
     , m_locations(locations)
     , m_model(new SSHKeysModel(locations.sshDir, locations.keygenPath, this))
-    , m_list(new QListWidget(this))
+    , m_list(new QListView(this))
+    , m_listModel(new KeyListModel(m_model))
     , m_status(new StatusLine(this))
     , m_detailStack(new QStackedWidget(this))
     , m_emptyState(new QWidget(this))
@@ -71,6 +72,8 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setAccessibleName(tr("Key pairs"));
+    m_list->setItemDelegate(new KeyRowView(m_list));
+    m_list->setModel(m_listModel);
     leftLayout->addWidget(m_list, 1);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
     leftLayout->addWidget(m_status);
@@ -109,11 +112,12 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     connect(refresh, &QToolButton::clicked, m_model, &SSHKeysModel::load);
     connect(generate, &QToolButton::clicked, this, &SSHKeysView::openGenerateSheet);
     connect(emptyGenerate, &QPushButton::clicked, this, &SSHKeysView::openGenerateSheet);
-    connect(m_list, &QListWidget::itemSelectionChanged, this, &SSHKeysView::selectionChanged);
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &SSHKeysView::selectionChanged);
     connect(m_detail, &KeyDetailView::copyClicked, this, &SSHKeysView::copySelected);
     connect(m_detail, &KeyDetailView::viewPublicKeyClicked, this, &SSHKeysView::viewPublicKey);
     connect(m_detail, &KeyDetailView::deleteClicked, this, &SSHKeysView::confirmDelete);
-    connect(m_model, &SSHKeysModel::keyPairsChanged, this, &SSHKeysView::rebuildList);
+    // Connected after the list model's own handler, so the rows are already rebuilt here.
+    connect(m_model, &SSHKeysModel::keyPairsChanged, this, &SSHKeysView::listReset);
     connect(m_model, &SSHKeysModel::statusMessageChanged, this, [this] {
         m_status->setFullText(m_model->statusMessage());
     });
@@ -128,21 +132,8 @@ void SSHKeysView::showEvent(QShowEvent *event)
         m_model->load();
 }
 
-void SSHKeysView::rebuildList()
+void SSHKeysView::listReset()
 {
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        for (const SSHKeyPair &pair : m_model->keyPairs()) {
-            auto *item = new QListWidgetItem(m_list);
-            item->setData(idRole, pair.id);
-            item->setData(Qt::AccessibleTextRole, pair.name);
-            auto *row = new KeyRowView(pair, m_list);
-            row->setCopied(m_copiedID == pair.id);
-            item->setSizeHint(row->sizeHint());
-            m_list->setItemWidget(item, row);
-        }
-    }
     // Every scan makes new identifiers, so the old selection matches nothing now.
     m_selectedID.reset();
     showSelection();
@@ -150,11 +141,11 @@ void SSHKeysView::rebuildList()
 
 void SSHKeysView::selectionChanged()
 {
-    const QList<QListWidgetItem *> items = m_list->selectedItems();
-    if (items.isEmpty())
+    const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+    if (rows.isEmpty())
         m_selectedID.reset();
     else
-        m_selectedID = items.first()->data(idRole).toUuid();
+        m_selectedID = rows.first().data(KeyListModel::IdRole).toUuid();
     showSelection();
 }
 
@@ -174,10 +165,7 @@ void SSHKeysView::showSelection()
 void SSHKeysView::setCopiedID(std::optional<QUuid> id)
 {
     m_copiedID = id;
-    for (int i = 0; i < m_list->count(); ++i) {
-        if (auto *row = qobject_cast<KeyRowView *>(m_list->itemWidget(m_list->item(i))))
-            row->setCopied(m_copiedID == row->pair().id);
-    }
+    m_listModel->setCopiedID(id);
     m_detail->setCopied(m_copiedID && m_copiedID == m_detail->pair().id);
 }
 

@@ -8,7 +8,8 @@
 #include <optional>
 
 class KeyDetailView;
-class QListWidget;
+class KeyListModel;
+class QListView;
 class QStackedWidget;
 class QTimer;
 class SSHKeysModel;
@@ -42,7 +43,7 @@ protected:
     void showEvent(QShowEvent *event) override;
 
 private:
-    void rebuildList();
+    void listReset();
     void selectionChanged();
     void showSelection();
     void copySelected();
@@ -55,7 +56,8 @@ private:
     SSHKeysModel *m_model;
     std::optional<QUuid> m_selectedID;
     std::optional<QUuid> m_copiedID;
-    QListWidget *m_list;
+    QListView *m_list;
+    KeyListModel *m_listModel;
     StatusLine *m_status;
     QStackedWidget *m_detailStack;
     QWidget *m_emptyState;
