@@ -1,6 +1,8 @@
 #include "scripts/BinScriptsView.h"
 
 #include "scripts/ScriptEditorWindowController.h"
+#include "scripts/ScriptListModel.h"
+#include "scripts/ScriptRowView.h"
 #include "ui/Dialogs.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
@@ -9,7 +11,7 @@
 #include <QFile>
 #include <QHBoxLayout>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QLocale>
 #include <QPlainTextEdit>
 #include <QPointer>
@@ -25,14 +27,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    constexpr int idRole = Qt::UserRole;
-
-    QIcon rowIcon(const ScriptFile &script)
-    {
-        return script.isEditable ? SymbolIcon::icon(u"scroll"_s, Style::green())
-                                 : SymbolIcon::icon(u"doc.badge.gearshape"_s, Style::secondary());
-    }
-
     bool isLineBreak(QChar c)
     {
         switch (c.unicode()) {
@@ -81,7 +75,8 @@ BinScriptsView::BinScriptsView(const Locations &locations, QWidget *parent)
 BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<PrivilegedRunner> runner, QWidget *parent)
     : QWidget(parent)
     , m_model(std::make_shared<BinScriptsModel>(locations.scriptsDir, std::move(runner)))
-    , m_list(new QListWidget(this))
+    , m_list(new QListView(this))
+    , m_listModel(new ScriptListModel(m_model.get()))
     , m_statusLine(new StatusLine(this))
     , m_detailStack(new QStackedWidget(this))
 {
@@ -101,9 +96,10 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
     m_list->setObjectName(u"scriptList"_s);
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
-    m_list->setIconSize(QSize(16, 16));
     m_list->setAccessibleName(tr("Scripts"));
     m_list->setBackgroundRole(QPalette::Window);
+    m_list->setItemDelegate(new ScriptRowView(m_list));
+    m_list->setModel(m_listModel);
     leftLayout->addWidget(m_list, 1);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
     leftLayout->addWidget(m_statusLine);
@@ -125,11 +121,16 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
         m_model->load();
     });
     connect(add, &QToolButton::clicked, this, &BinScriptsView::createNewScript);
-    connect(m_list, &QListWidget::itemSelectionChanged, this, [this] {
-        const QList<QListWidgetItem *> items = m_list->selectedItems();
-        setSelectedID(items.isEmpty() ? std::nullopt : std::optional<QUuid>(items.first()->data(idRole).toUuid()));
+    connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
+        const QModelIndexList rows = m_list->selectionModel()->selectedRows();
+        const auto id =
+            rows.isEmpty() ? std::nullopt : std::optional<QUuid>(rows.first().data(ScriptListModel::IdRole).toUuid());
+        // Selections made from code come back here; they are handled already.
+        if (id != m_selectedID)
+            setSelectedID(id);
     });
-    connect(m_model.get(), &BinScriptsModel::scriptsChanged, this, &BinScriptsView::rebuildList);
+    // Connected after the list model's own handler, so the rows are already rebuilt here.
+    connect(m_model.get(), &BinScriptsModel::scriptsChanged, this, &BinScriptsView::listReset);
     connect(m_model.get(), &BinScriptsModel::statusMessageChanged, this, [this] {
         m_statusLine->setFullText(m_model->statusMessage());
     });
@@ -170,34 +171,16 @@ void BinScriptsView::setSelectedID(const std::optional<QUuid> &id)
         loadPreview(id);
     }
     // Keep the list's highlight in step when the selection is set from code.
-    for (int row = 0; row < m_list->count(); ++row) {
-        QListWidgetItem *item = m_list->item(row);
-        const bool selected = id && item->data(idRole).toUuid() == *id;
-        if (item->isSelected() != selected) {
-            const QSignalBlocker blocker(m_list);
-            item->setSelected(selected);
-            if (selected)
-                m_list->setCurrentItem(item);
-        }
-    }
+    const QModelIndex row = id ? m_listModel->indexOf(*id) : QModelIndex();
+    if (row.isValid())
+        m_list->selectionModel()->setCurrentIndex(row, QItemSelectionModel::ClearAndSelect);
+    else
+        m_list->selectionModel()->clear();
     showDetail();
 }
 
-void BinScriptsView::rebuildList()
+void BinScriptsView::listReset()
 {
-    {
-        const QSignalBlocker blocker(m_list);
-        m_list->clear();
-        QFont nameFont = m_list->font();
-        nameFont.setWeight(QFont::Medium);
-        for (const ScriptFile &script : m_model->scripts()) {
-            auto *item = new QListWidgetItem(rowIcon(script), script.name, m_list);
-            item->setData(idRole, script.id);
-            item->setFont(nameFont);
-            item->setSizeHint(QSize(0, 24));
-            item->setToolTip(script.url);
-        }
-    }
     // New identifiers: whatever was selected is gone.
     setSelectedID(std::nullopt);
 }
@@ -295,7 +278,7 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     headerLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
     headerLayout->setSpacing(8);
     auto *icon = new QLabel(header);
-    icon->setPixmap(rowIcon(script).pixmap(16, 16));
+    icon->setPixmap(ScriptRowView::icon(script.isEditable).pixmap(16, 16));
     icon->setFixedWidth(20);
     icon->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(icon);

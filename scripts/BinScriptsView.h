@@ -10,7 +10,8 @@
 #include <optional>
 
 class QLabel;
-class QListWidget;
+class QListView;
+class ScriptListModel;
 class QStackedWidget;
 class QVBoxLayout;
 class StatusLine;
@@ -56,7 +57,7 @@ protected:
 private:
     std::optional<ScriptFile> selectedScript() const;
     void setSelectedID(const std::optional<QUuid> &id);
-    void rebuildList();
+    void listReset();
     void showDetail();
     void confirmDelete();
     void showErrorAlert();
@@ -71,7 +72,8 @@ private:
     int m_previewLines = 0;
     bool m_loaded = false;
 
-    QListWidget *m_list;
+    QListView *m_list;
+    ScriptListModel *m_listModel;
     StatusLine *m_statusLine;
     QStackedWidget *m_detailStack;
     QWidget *m_detail = nullptr;

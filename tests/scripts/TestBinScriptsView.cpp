@@ -1,10 +1,11 @@
 #include "scripts/BinScriptsView.h"
 #include "scripts/ScriptEditorWindowController.h"
+#include "scripts/ScriptListModel.h"
 #include "support/TestSupport.h"
 #include "ui/Dialogs.h"
 
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -41,10 +42,20 @@ namespace {
         return view;
     }
 
+    QListView *list(const BinScriptsView &view)
+    {
+        return view.findChild<QListView *>(u"scriptList"_s);
+    }
+
+    QModelIndex row(const BinScriptsView &view, const QString &name)
+    {
+        QAbstractItemModel *model = list(view)->model();
+        return model->match(model->index(0, 0), Qt::DisplayRole, name, 1, Qt::MatchExactly).value(0);
+    }
+
     void select(BinScriptsView &view, const QString &name)
     {
-        auto *list = view.findChild<QListWidget *>(u"scriptList"_s);
-        list->setCurrentItem(list->findItems(name, Qt::MatchExactly).value(0));
+        list(view)->setCurrentIndex(row(view, name));
     }
 
     QString text(const QWidget &view, const QString &objectName)
@@ -115,6 +126,7 @@ void TestBinScriptsView::detailShowsTextAndBinaryFiles()
     QCOMPARE(text(*view, u"sizeValue"_s), QLocale().formattedDataSize(4));
     QCOMPARE(BinScriptsView::lineCount(u"a\r\nb\u0085c\u2028"_s), 5); // CR LF cuts twice
 
+    QVERIFY(!row(*view, u"tool"_s).data(ScriptListModel::EditableRole).toBool());
     select(*view, u"tool"_s);
     QCOMPARE(text(*view, u"typeValue"_s), u"Binary Executable"_s);
     QCOMPARE(text(*view, u"binaryNotice"_s), u"Binary files cannot be previewed."_s);
@@ -123,6 +135,7 @@ void TestBinScriptsView::detailShowsTextAndBinaryFiles()
 
     QTest::mouseClick(view->findChild<QToolButton *>(u"refreshButton"_s), Qt::LeftButton);
     QVERIFY(!view->selectedID());
+    QVERIFY(!list(*view)->selectionModel()->hasSelection());
     QCOMPARE(shownPage(*view), u"noSelectionPlaceholder"_s);
 }
 
@@ -150,6 +163,7 @@ void TestBinScriptsView::newScriptPromptChecksTheName()
     QTest::mouseClick(view->findChild<QPushButton *>(u"placeholderNewButton"_s), Qt::LeftButton);
     QCOMPARE(readFile(tmp.filePath(u"tool"_s)), BinScriptsModel::scriptTemplate(u"tool"_s));
     QCOMPARE(view->selectedID(), model->scripts().constFirst().id);
+    QCOMPARE(list(*view)->selectionModel()->selectedRows(), QModelIndexList{row(*view, u"tool"_s)});
     QCOMPARE(view->previewLines(), 7);
     QCOMPARE(editors().keys(), QStringList{tmp.filePath(u"tool"_s)});
 }

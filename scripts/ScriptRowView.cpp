@@ -1,0 +1,92 @@
+#include "scripts/ScriptRowView.h"
+
+#include "scripts/ScriptListModel.h"
+#include "ui/Style.h"
+#include "ui/SymbolIcon.h"
+
+#include <QApplication>
+#include <QHash>
+#include <QPainter>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    constexpr int hInset = 6;
+    constexpr int vInset = 2;
+    constexpr int iconBox = 20;
+    constexpr int iconSize = 16;
+    constexpr int spacing = 8;
+    constexpr int minHeight = 24;
+
+    QFont nameFont(const QStyleOptionViewItem &option)
+    {
+        QFont font = option.font;
+        font.setWeight(QFont::Medium);
+        return font;
+    }
+
+    // Making a tinted icon costs far more than painting one, and the list needs only a handful.
+    const QIcon &cachedIcon(const QString &symbol, const QColor &tint)
+    {
+        static QHash<QString, QIcon> cache;
+        const QString key = symbol + u'|' + tint.name(QColor::HexArgb);
+        auto found = cache.find(key);
+        if (found == cache.end())
+            found = cache.insert(key, SymbolIcon::icon(symbol, tint));
+        return *found;
+    }
+
+    QString symbol(bool editable)
+    {
+        return editable ? u"scroll"_s : u"doc.badge.gearshape"_s;
+    }
+} // namespace
+
+QIcon ScriptRowView::icon(bool editable, const std::optional<QColor> &tint)
+{
+    return cachedIcon(symbol(editable), tint.value_or(editable ? Style::green() : Style::secondary()));
+}
+
+QSize ScriptRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+{
+    const int content = std::max(QFontMetrics(nameFont(option)).height(), iconSize);
+    return QSize(100, std::max(minHeight, content + 2 * vInset));
+}
+
+void ScriptRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+{
+    painter->save();
+
+    // Selection and hover backgrounds come from the style, so they follow the platform.
+    QStyleOptionViewItem background = option;
+    initStyleOption(&background, index);
+    background.text.clear();
+    background.icon = {};
+    const QWidget *widget = option.widget;
+    QStyle *style = widget ? widget->style() : QApplication::style();
+    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
+
+    const bool selected = option.state & QStyle::State_Selected;
+    const QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
+    const QColor textColor = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
+    const QRect content = option.rect.adjusted(hInset, vInset, -hInset, -vInset);
+
+    const QRect iconRect(content.left() + (iconBox - iconSize) / 2,
+                         content.center().y() - iconSize / 2 + 1,
+                         iconSize,
+                         iconSize);
+    // On the highlight the icon takes the text colour, as in the sidebar.
+    const bool editable = index.data(ScriptListModel::EditableRole).toBool();
+    icon(editable, selected ? std::optional(textColor) : std::nullopt).paint(painter, iconRect);
+
+    const int textLeft = content.left() + iconBox + spacing;
+    const int textWidth = std::max(0, content.right() - textLeft + 1);
+    const QFont font = nameFont(option);
+    const QFontMetrics fm(font);
+    painter->setFont(font);
+    painter->setPen(textColor);
+    painter->drawText(QRect(textLeft, content.top(), textWidth, content.height()),
+                      Qt::AlignLeft | Qt::AlignVCenter,
+                      fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, textWidth));
+    painter->restore();
+}

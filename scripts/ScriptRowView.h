@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QColor>
+#include <QIcon>
+#include <QStyledItemDelegate>
+
+#include <optional>
+
+// Paints one row of the script list: the file's icon and its name.
+class ScriptRowView final : public QStyledItemDelegate
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(ScriptRowView)
+public:
+    using QStyledItemDelegate::QStyledItemDelegate;
+
+    // Green "scroll" for a text file the editor can open, a grey "doc.badge.gearshape" for anything
+    // else; a tint given here replaces those colours.
+    static QIcon icon(bool editable, const std::optional<QColor> &tint = std::nullopt);
+
+    void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+    QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;
+};
