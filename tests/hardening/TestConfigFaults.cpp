@@ -1,5 +1,7 @@
 #include "FaultSupport.h"
+#include "engine/ConfigDocument.h"
 #include "engine/SSHConfigModel.h"
+#include "engine/SSHParser.h"
 #include "support/TestSupport.h"
 
 #include <QDir>
@@ -47,6 +49,7 @@ private slots:
     void eachSaveStepFailsCleanly();
     void immutableFolderAndFile();
     void hugeConfigsRoundTrip();
+    void largeFilesReadInPiecesLikeSmallOnes();
 };
 
 void TestConfigFaults::eachSaveStepFailsCleanly()
@@ -175,6 +178,32 @@ void TestConfigFaults::hugeConfigsRoundTrip()
         QVERIFY(readFile(path) == c.text);
         for (const QString &name : entries(tmp.path()))
             QVERIFY(name == u"config"_s || QFile::remove(tmp.filePath(name)));
+    }
+}
+
+void TestConfigFaults::largeFilesReadInPiecesLikeSmallOnes()
+{
+    // A large text is cut at header lines and the pieces read in parallel. Repeating a unit that
+    // starts with a header and holds every kind of line break and a Match section must give the
+    // unit's blocks over and over, whatever the cuts.
+    const QString unit = u"Host a\r\n  Port 22\r\n\u2028Match host x\n  User m\n\u0085Host\tb c\u000b"
+                         u"  K V\u2029HOST=d\r  # Host not\n  Host\n\u000cHost \"e\"\n"_s;
+    const ParsedConfig one = SSHParser::parseDocument(unit);
+    QCOMPARE(one.blocks.size(), 4);
+    QString text = u"User leading\n"_s;
+    const int copies = (2 << 20) / int(unit.size());
+    for (int i = 0; i < copies; ++i)
+        text += unit;
+    const ParsedConfig all = SSHParser::parseDocument(text);
+    QCOMPARE(all.blocks.size(), one.blocks.size() * copies);
+    QCOMPARE(all.carried.leading, QStringList{u"User leading"_s});
+    QCOMPARE(all.carried.after.size(), qsizetype(copies));
+    for (qsizetype i = 0; i < all.blocks.size(); ++i) {
+        const HostBlock &expected = one.blocks.at(i % one.blocks.size());
+        QCOMPARE(all.blocks.at(i).pattern, expected.pattern);
+        QCOMPARE(all.blocks.at(i).options, expected.options);
+        if (i % one.blocks.size() == 0)
+            QCOMPARE(all.carried.after.value(all.blocks.at(i).id), one.carried.after.value(expected.id));
     }
 }
 
