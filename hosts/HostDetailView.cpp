@@ -4,7 +4,7 @@
 #include "engine/OptionCatalogue.h"
 #include "engine/SSHConfigModel.h"
 #include "hosts/AddOptionSheet.h"
-#include "hosts/Blanks.h"
+#include "ui/Blanks.h"
 #include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
 #include "ui/Style.h"

@@ -1,6 +1,6 @@
 #include "hosts/NameEntrySheet.h"
 
-#include "hosts/Blanks.h"
+#include "ui/Blanks.h"
 #include "ui/Style.h"
 
 #include <QHBoxLayout>

@@ -6,7 +6,6 @@
 
 #include <QAbstractItemView>
 #include <QApplication>
-#include <QHash>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -31,16 +30,6 @@ namespace {
         return Style::scaled(Style::captionFont(), 1.0, QFont::DemiBold);
     }
 
-    // Tinted icons are cheap to paint but not to create; the sidebar uses only a handful.
-    const QIcon &cachedIcon(const QString &symbol, const QColor &tint)
-    {
-        static QHash<QString, QIcon> cache;
-        const QString key = symbol + u'|' + tint.name(QColor::HexArgb);
-        auto found = cache.find(key);
-        if (found == cache.end())
-            found = cache.insert(key, SymbolIcon::icon(symbol, tint));
-        return *found;
-    }
 } // namespace
 
 QRect SidebarDelegate::dotRect(const QRect &rowRect, const QStyleOptionViewItem &, const QString &title)
@@ -116,7 +105,7 @@ void SidebarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     if (selected)
         tint = textColor;
     const QRect content = option.rect.adjusted(hInset, 2, -hInset, -2);
-    const QIcon &icon = cachedIcon(index.data(SidebarModel::SymbolRole).toString(), tint);
+    const QIcon &icon = SymbolIcon::icon(index.data(SidebarModel::SymbolRole).toString(), tint);
     const int iconSize = 16;
     const QRect iconRect(content.left() + (iconBox - iconSize) / 2,
                          content.center().y() - iconSize / 2 + 1,

@@ -1,5 +1,6 @@
 #include "keys/GenerateKeySheet.h"
 
+#include "ui/Blanks.h"
 #include "ui/InfoButton.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
@@ -19,22 +20,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    bool isBlank(QChar c)
-    {
-        return c == u'\t' || c.category() == QChar::Separator_Space;
-    }
-
-    QString trimBlanks(const QString &text)
-    {
-        qsizetype begin = 0;
-        qsizetype end = text.size();
-        while (begin < end && isBlank(text.at(begin)))
-            ++begin;
-        while (end > begin && isBlank(text.at(end - 1)))
-            --end;
-        return text.mid(begin, end - begin);
-    }
-
     QString defaultFilename(KeyType type)
     {
         return u"id_"_s + KeyTypes::rawValue(type);
@@ -215,7 +200,7 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
 
 QString GenerateKeySheet::resolvedPath(const QString &filename)
 {
-    const QString name = trimBlanks(filename);
+    const QString name = Blanks::trimmed(filename);
     if (name.isEmpty())
         return tr("~/.ssh/(enter filename)");
     // The key always lands under the key directory, also for names starting with "/" or "~",
@@ -228,14 +213,14 @@ QString GenerateKeySheet::resolvedPath(const QString &filename)
 
 QString GenerateKeySheet::effectiveFilename() const
 {
-    return trimBlanks(m_options.filename).isEmpty() ? defaultFilename(m_options.keyType) : m_options.filename;
+    return Blanks::trimmed(m_options.filename).isEmpty() ? defaultFilename(m_options.keyType) : m_options.filename;
 }
 
 bool GenerateKeySheet::wouldOverwrite() const
 {
     // Look at both the trimmed and the typed name: the key tool receives the typed one.
     const QString typed = effectiveFilename();
-    for (const QString &name : {trimBlanks(typed), typed}) {
+    for (const QString &name : {Blanks::trimmed(typed), typed}) {
         const QFileInfo info(m_sshDir + u'/' + name);
         if (info.exists() || info.isSymLink())
             return true;

@@ -5,7 +5,6 @@
 #include "ui/SymbolIcon.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QPainter>
 
 using namespace Qt::StringLiterals;
@@ -26,16 +25,6 @@ namespace {
         return font;
     }
 
-    // Making a tinted icon costs far more than painting one, and the list needs only a handful.
-    const QIcon &cachedIcon(const QString &symbol, const QColor &tint)
-    {
-        static QHash<QString, QIcon> cache;
-        const QString key = symbol + u'|' + tint.name(QColor::HexArgb);
-        auto found = cache.find(key);
-        if (found == cache.end())
-            found = cache.insert(key, SymbolIcon::icon(symbol, tint));
-        return *found;
-    }
 } // namespace
 
 KeyRowView::TypeIcon KeyRowView::typeIcon(const QString &keyType)
@@ -82,13 +71,13 @@ void KeyRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, co
                          content.center().y() - iconSize / 2 + 1,
                          iconSize,
                          iconSize);
-    cachedIcon(type.symbol, selected ? textColor : type.color).paint(painter, iconRect);
+    SymbolIcon::icon(type.symbol, selected ? textColor : type.color).paint(painter, iconRect);
 
     int right = content.right();
     if (index.data(KeyListModel::CopiedRole).toBool()) {
         const int markSize = QFontMetrics(Style::captionFont()).height();
         const QRect markRect(right - markSize + 1, content.center().y() - markSize / 2 + 1, markSize, markSize);
-        cachedIcon(u"checkmark.circle.fill"_s, selected ? textColor : Style::green()).paint(painter, markRect);
+        SymbolIcon::icon(u"checkmark.circle.fill"_s, selected ? textColor : Style::green()).paint(painter, markRect);
         right = markRect.left() - spacing;
     }
 

@@ -3,6 +3,7 @@
 #include "scripts/ScriptEditorWindowController.h"
 #include "scripts/ScriptListModel.h"
 #include "scripts/ScriptRowView.h"
+#include "ui/Blanks.h"
 #include "ui/Dialogs.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
@@ -41,21 +42,6 @@ namespace {
         default:
             return false;
         }
-    }
-
-    // Blanks at both ends go; line breaks are not blanks.
-    QString trimBlanks(const QString &text)
-    {
-        auto isBlank = [](QChar c) {
-            return c == u'\t' || c.category() == QChar::Separator_Space;
-        };
-        qsizetype begin = 0;
-        qsizetype end = text.size();
-        while (begin < end && isBlank(text.at(begin)))
-            ++begin;
-        while (end > begin && isBlank(text.at(end - 1)))
-            --end;
-        return text.mid(begin, end - begin);
     }
 
     QLabel *makeLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
@@ -414,7 +400,7 @@ void BinScriptsView::createNewScript()
         {{tr("Create"), QMessageBox::AcceptRole}, {tr("Cancel"), QMessageBox::RejectRole}});
     if (!answer)
         return;
-    const QString name = trimBlanks(*answer);
+    const QString name = Blanks::trimmed(*answer);
     if (name.isEmpty())
         return;
     if (name.contains(u'/') || name.contains(u' ')) {

@@ -5,7 +5,6 @@
 #include "ui/SymbolIcon.h"
 
 #include <QApplication>
-#include <QHash>
 #include <QPainter>
 
 using namespace Qt::StringLiterals;
@@ -25,17 +24,6 @@ namespace {
         return font;
     }
 
-    // Making a tinted icon costs far more than painting one, and the list needs only a handful.
-    const QIcon &cachedIcon(const QString &symbol, const QColor &tint)
-    {
-        static QHash<QString, QIcon> cache;
-        const QString key = symbol + u'|' + tint.name(QColor::HexArgb);
-        auto found = cache.find(key);
-        if (found == cache.end())
-            found = cache.insert(key, SymbolIcon::icon(symbol, tint));
-        return *found;
-    }
-
     QString symbol(bool editable)
     {
         return editable ? u"scroll"_s : u"doc.badge.gearshape"_s;
@@ -44,7 +32,7 @@ namespace {
 
 QIcon ScriptRowView::icon(bool editable, const std::optional<QColor> &tint)
 {
-    return cachedIcon(symbol(editable), tint.value_or(editable ? Style::green() : Style::secondary()));
+    return SymbolIcon::icon(symbol(editable), tint.value_or(editable ? Style::green() : Style::secondary()));
 }
 
 QSize ScriptRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const

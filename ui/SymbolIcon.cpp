@@ -156,13 +156,19 @@ namespace SymbolIcon {
 
     QIcon icon(const QString &symbolName, const QColor &tint)
     {
+        // Creating a tinted icon costs far more than painting one, and delegates ask for the same few
+        // on every paint. Icons are GUI objects, so this runs on the main thread only.
+        static QHash<QString, QIcon> cache;
+        const QString key = symbolName + u'|' + (tint.isValid() ? tint.name(QColor::HexArgb) : QString());
+        if (const auto found = cache.constFind(key); found != cache.cend())
+            return *found;
+
         ensureIconTheme();
+        QIcon result;
         const QString name = themeName(symbolName);
-        if (name.isEmpty())
-            return {};
-        QIcon base = QIcon::fromTheme(name);
-        if (base.isNull())
-            return {};
-        return QIcon(new TintedIconEngine(base, tint));
+        if (QIcon base = QIcon::fromTheme(name); !name.isEmpty() && !base.isNull())
+            result = QIcon(new TintedIconEngine(base, tint));
+        cache.insert(key, result);
+        return result;
     }
 } // namespace SymbolIcon
