@@ -467,6 +467,8 @@ namespace {
 
         void append(QStringView s)
         {
+            if (s.isEmpty()) // a null view's data() is null, which memcpy must not see
+                return;
             if (m_text.constData() + m_text.size() - m_at < s.size())
                 grow(s.size());
             std::memcpy(static_cast<void *>(m_at), s.data(), size_t(s.size()) * sizeof(QChar));
