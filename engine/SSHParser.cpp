@@ -312,10 +312,15 @@ namespace {
     }
 
     // A name that is blank, or whose first word is Host or Match, would be read back as part of
-    // another line or as a new section taking the block's later options with it.
+    // another line or as a new section taking the block's later options with it. Only leading
+    // blanks go when the line is read: trailing ones stay in the keyword, which ends only at a
+    // space, tab or "=", so "Host" followed by a no-break space is an ordinary name.
     bool misreadName(QStringView name)
     {
-        const QStringView line = SSHParser::trimmed(name);
+        qsizetype start = 0;
+        while (start < name.size() && SSHParser::isBlank(name[start]))
+            ++start;
+        const QStringView line = name.sliced(start);
         if (line.isEmpty())
             return true;
         const QStringView keyword = splitKeyword(line).keyword;

@@ -50,6 +50,7 @@ private slots:
     void immutableFolderAndFile();
     void hugeConfigsRoundTrip();
     void largeFilesReadInPiecesLikeSmallOnes();
+    void whatWasReadCanBeSaved();
 };
 
 void TestConfigFaults::eachSaveStepFailsCleanly()
@@ -205,6 +206,21 @@ void TestConfigFaults::largeFilesReadInPiecesLikeSmallOnes()
         if (i % one.blocks.size() == 0)
             QCOMPARE(all.carried.after.value(all.blocks.at(i).id), one.carried.after.value(expected.id));
     }
+}
+
+void TestConfigFaults::whatWasReadCanBeSaved()
+{
+    // Found by fuzzing: an option name ending in a no-break space ("Host" + U+00A0) reads back as
+    // that same name, since only a space, tab or "=" ends a keyword; the save must not refuse it.
+    QTemporaryDir tmp;
+    const QString path = tmp.filePath(u"config"_s);
+    const QByteArray text = "Host x\n    Host\xc2\xa0 v\n    Match\xc2\xa0\xc2\xa0 w\n";
+    writeFile(path, text);
+    SSHConfigModel model(path);
+    QCOMPARE(model.blocks().at(0).options.size(), 2);
+    model.save();
+    QCOMPARE(model.errorMessage(), std::nullopt);
+    QCOMPARE(readFile(path), text);
 }
 
 QTEST_GUILESS_MAIN(TestConfigFaults)
