@@ -92,6 +92,8 @@ void TestScriptsFaults::failedWritesKeepTheScript()
         QDir().rmdir(tool.url);
         writeFile(tool.url, oldScript);
     }
+    QCOMPARE(entries(m_bin), QStringList{u"tool"_s});
+    QCOMPARE(entries(m_tmp.filePath(u"tmp"_s)), QStringList());
     { // The script cannot be replaced, not even by root.
         model.setErrorMessage(std::nullopt);
         FaultSupport::Immutable frozen(tool.url);
@@ -100,9 +102,8 @@ void TestScriptsFaults::failedWritesKeepTheScript()
         model.save(tool, u"echo new\n"_s);
         QCOMPARE(model.errorMessage(), u"Save failed: Elevated command failed (exit 1)"_s);
         QCOMPARE(readFile(tool.url), oldScript);
+        QCOMPARE(entries(m_tmp.filePath(u"tmp"_s)), QStringList());
     }
-    QCOMPARE(entries(m_bin), QStringList{u"tool"_s});
-    QCOMPARE(entries(m_tmp.filePath(u"tmp"_s)), QStringList());
 }
 
 void TestScriptsFaults::failedDeletionsKeepTheScript()
