@@ -36,30 +36,19 @@ namespace {
         return ::stat(QFile::encodeName(path).constData(), &info) == 0 ? uint(info.st_mode & 07777) : 0u;
     }
 
-    QStringList names(const BinScriptsModel &model)
+    // The names in the model's order, binary files marked with '*'.
+    QString listing(const BinScriptsModel &model)
     {
         QStringList list;
         for (const ScriptFile &script : model.scripts())
-            list << script.name;
-        return list;
+            list << script.name + (script.isEditable ? u""_s : u"*"_s);
+        return list.join(u' ');
     }
 
-    // A fake sudo or pkexec: appends its arguments (NUL-separated, one start per line) to a log.
-    void writeFakeTool(const QString &path, const QString &log, const QByteArray &body)
+    // A fake sudo or pkexec: appends its arguments, one start per line, to "log" beside it.
+    void writeFakeTool(const QString &path, const QByteArray &body)
     {
-        const QByteArray quotedLog = BinScriptsModel::shellQuote(log).toUtf8();
-        TestSupport::writeScript(path,
-                                 "printf '%s\\0' \"$@\" >> " + quotedLog + "; echo >> " + quotedLog + "\n" + body);
-    }
-
-    QList<QStringList> calls(const QString &log)
-    {
-        QList<QStringList> result;
-        for (const QByteArray &line : readFile(log).split('\n')) {
-            if (!line.isEmpty())
-                result << QString::fromUtf8(line.chopped(1)).split(QChar(0));
-        }
-        return result;
+        TestSupport::writeScript(path, "printf '[%s]' \"$@\" >> \"${0%/*}/log\"; echo >> \"${0%/*}/log\"\n" + body);
     }
 } // namespace
 
@@ -99,7 +88,7 @@ void TestBinScriptsModel::loadListsVisibleRegularFilesSorted()
     // A pipe without a writer would block a plain open for ever.
     QCOMPARE(::mkfifo(QFile::encodeName(bin + u"/pipe"_s).constData(), 0644), 0);
     model.load();
-    QCOMPARE(names(model), (QStringList{u"A"_s, u"alpha"_s, u"b"_s, u"Beta"_s, u"c"_s, u"gamma"_s}));
+    QCOMPARE(listing(model), u"A alpha b Beta c gamma"_s);
     QCOMPARE(model.statusMessage(), u"Found 6 files in /usr/local/bin/"_s);
     QCOMPARE(model.scripts().constFirst().url, bin + u"/A"_s);
 
@@ -119,22 +108,17 @@ void TestBinScriptsModel::loadListsVisibleRegularFilesSorted()
 void TestBinScriptsModel::loadClassifiesAtTheBoundary()
 {
     QTemporaryDir tmp;
-    auto zeroAt = [](qsizetype at) {
-        return QByteArray(10000, 'a').replace(at, 1, QByteArray(1, '\0'));
-    };
-    writeFile(tmp.filePath(u"0-empty"_s), "");
-    writeFile(tmp.filePath(u"1-zero-at-9000"_s), zeroAt(9000));
-    writeFile(tmp.filePath(u"2-zero-at-8191"_s), zeroAt(8191));
-    writeFile(tmp.filePath(u"3-zero-at-8192"_s), zeroAt(8192));
-    writeFile(tmp.filePath(u"4-unreadable"_s), "text");
-    QFile::setPermissions(tmp.filePath(u"4-unreadable"_s), {});
+    for (int at : {8191, 8192, 9000})
+        writeFile(tmp.filePath(u"zero-at-%1"_s.arg(at)), QByteArray(10000, 'a').replace(at, 1, QByteArray(1, '\0')));
+    writeFile(tmp.filePath(u"empty"_s), "");
+    writeFile(tmp.filePath(u"unreadable"_s), "text");
+    QFile::setPermissions(tmp.filePath(u"unreadable"_s), {});
     BinScriptsModel model(tmp.path(), std::make_shared<FakeRunner>());
     model.load();
-    QList<bool> editable;
-    for (const ScriptFile &script : model.scripts())
-        editable << script.isEditable;
     // Root reads every file, so only an ordinary user sees the unreadable one as binary.
-    QCOMPARE(editable, (QList<bool>{true, true, false, true, TestSupport::isRoot()}));
+    QCOMPARE(
+        listing(model),
+        u"empty unreadable%1 zero-at-8191* zero-at-8192 zero-at-9000"_s.arg(TestSupport::isRoot() ? u""_s : u"*"_s));
 }
 
 void TestBinScriptsModel::createWritesTheTemplate()
@@ -175,23 +159,21 @@ void TestBinScriptsModel::quotingSurvivesTheShell()
 
     // Every quoted name must come back from the shell as exactly one unchanged word.
     const QString alphabet = u"ab'\" $`\\\n\t*?~!;&|<>(){}#=%-é日"_s;
+    auto *random = QRandomGenerator::global();
     for (int round = 0; round < 20; ++round) {
-        QStringList batch{u"'"_s, u"'\\''"_s};
+        QStringList batch{u"'"_s, u"'\\''"_s}, quoted;
         while (batch.size() < 250) {
             QString name;
-            for (int length = 1 + QRandomGenerator::global()->bounded(12); length > 0; --length)
-                name += alphabet.at(QRandomGenerator::global()->bounded(int(alphabet.size())));
+            for (int length = 1 + random->bounded(12); length > 0; --length)
+                name += alphabet.at(random->bounded(int(alphabet.size())));
             batch << name;
         }
-        QStringList quoted;
         for (const QString &name : std::as_const(batch))
             quoted << BinScriptsModel::shellQuote(name);
         QProcess sh;
         sh.start(u"/bin/sh"_s, {u"-c"_s, u"printf '%s\\0' "_s + quoted.join(u' ')});
         QVERIFY(sh.waitForFinished());
-        QStringList back = QString::fromUtf8(sh.readAllStandardOutput()).split(QChar(0));
-        back.removeLast();
-        QCOMPARE(back, batch);
+        QCOMPARE(QString::fromUtf8(sh.readAllStandardOutput()).split(QChar(0)), batch << QString());
     }
 }
 
@@ -234,12 +216,10 @@ void TestBinScriptsModel::systemChainTriesSudoThenPkexec()
     QTemporaryDir tmp;
     const QString log = tmp.filePath(u"log"_s), sudo = tmp.filePath(u"sudo"_s), pkexec = tmp.filePath(u"pkexec"_s);
     const QString command = u"rm '/x/it'\\''s'"_s;
-    struct Case {
-        QByteArray sudoBody, pkexecBody;
-        std::optional<QString> expected;
-    };
+    const QString sudoCall = u"[-n][/bin/sh][-c][%1]\n"_s.arg(command),
+                  pkexecCall = u"[/bin/sh][-c][%1]\n"_s.arg(command);
     // clang-format off
-    const QList<Case> cases = {
+    const QList<std::tuple<QByteArray, QByteArray, std::optional<QString>>> cases = {
         {"exit 0", "exit 0", std::nullopt},
         {"echo 'sudo: a password is required' >&2; exit 1", "exit 0", std::nullopt},
         {"exit 1", "printf '  Request dismissed\\n' >&2; exit 126", u"Request dismissed"_s},
@@ -247,17 +227,13 @@ void TestBinScriptsModel::systemChainTriesSudoThenPkexec()
         {"exit 1", "printf '\\377\\376' >&2; exit 3", u"Elevated command failed (exit 3)"_s},
     };
     // clang-format on
-    for (const Case &c : cases) {
+    for (const auto &[sudoBody, pkexecBody, expected] : cases) {
         QFile::remove(log);
-        writeFakeTool(sudo, log, c.sudoBody);
-        writeFakeTool(pkexec, log, c.pkexecBody);
-        QCOMPARE(SystemPrivilegedRunner(sudo, pkexec).runElevated(command), c.expected);
-        const auto started = calls(log);
+        writeFakeTool(sudo, sudoBody);
+        writeFakeTool(pkexec, pkexecBody);
+        QCOMPARE(SystemPrivilegedRunner(sudo, pkexec).runElevated(command), expected);
         // pkexec is started only when sudo -n did not succeed
-        QCOMPARE(started.size(), c.sudoBody == "exit 0" ? 1 : 2);
-        QCOMPARE(started.at(0), (QStringList{u"-n"_s, u"/bin/sh"_s, u"-c"_s, command}));
-        if (started.size() == 2)
-            QCOMPARE(started.at(1), (QStringList{u"/bin/sh"_s, u"-c"_s, command}));
+        QCOMPARE(QString::fromUtf8(readFile(log)), sudoBody == "exit 0" ? sudoCall : sudoCall + pkexecCall);
     }
 
     // A missing sudo falls through to pkexec (still the last fake above); a missing pkexec is named.
@@ -268,7 +244,7 @@ void TestBinScriptsModel::systemChainTriesSudoThenPkexec()
     QVERIFY(missing.value_or(QString()).startsWith(u"Failed to launch pkexec: "_s));
 
     writeFile(tmp.filePath(u"file"_s), "");
-    writeFakeTool(pkexec, log, "exit 1");
+    writeFakeTool(pkexec, "exit 1");
     BinScriptsModel model(tmp.filePath(u"file/bin"_s), std::make_shared<SystemPrivilegedRunner>(sudo, pkexec));
     model.deleteScript({QUuid::createUuid(), u"t"_s, tmp.filePath(u"file/bin/t"_s), true});
     QCOMPARE(model.errorMessage(), u"Delete failed: Elevated command failed (exit 1)"_s);
@@ -282,39 +258,29 @@ void TestBinScriptsModel::systemChainWritesAsAdministrator()
         QSKIP("needs root to take another user's file access");
     QTemporaryDir tmp;
     QFile::setPermissions(tmp.path(), QFile::Permissions(0x7755));
-    const QString bin = tmp.filePath(u"bin"_s), log = tmp.filePath(u"log"_s), pkexec = tmp.filePath(u"pkexec"_s);
+    const QString bin = tmp.filePath(u"bin"_s), pkexec = tmp.filePath(u"pkexec"_s);
     QDir().mkpath(bin);
-    writeFakeTool(tmp.filePath(u"sudo"_s), log, "exit 1");
-    writeFakeTool(pkexec, log, "exec \"$@\"");
+    writeFakeTool(tmp.filePath(u"sudo"_s), "exit 1");
+    writeFakeTool(pkexec, "exec \"$@\"");
     BinScriptsModel model(bin, std::make_shared<SystemPrivilegedRunner>(tmp.filePath(u"sudo"_s), pkexec));
-    struct AsNobody {
-        AsNobody()
-        {
-            ::setfsuid(65534);
-        }
-        ~AsNobody()
-        {
-            ::setfsuid(0);
-        }
-    };
 
-    std::optional<ScriptFile> created;
-    {
-        AsNobody guard;
-        if (::setfsuid(uid_t(-1)) != 65534)
-            QSKIP("cannot change the file-system user");
-        created = model.create(u"deploy"_s);
-        QVERIFY(created);
-        model.save(*created, u"echo saved\n"_s);
-        QCOMPARE(model.statusMessage(), u"Saved: deploy"_s);
-    }
+    ::setfsuid(65534);
+    auto asRoot = qScopeGuard([] {
+        ::setfsuid(0);
+    });
+    if (::setfsuid(uid_t(-1)) != 65534)
+        QSKIP("cannot change the file-system user");
+    const auto created = model.create(u"deploy"_s);
+    QVERIFY(created);
+    model.save(*created, u"echo saved\n"_s);
+    QCOMPARE(model.statusMessage(), u"Saved: deploy"_s);
+    ::setfsuid(0);
     QCOMPARE(readFile(created->url), QByteArray("echo saved\n"));
     QCOMPARE(mode(created->url), 0755u);
-    {
-        AsNobody guard;
-        model.deleteScript(*created);
-        QCOMPARE(model.statusMessage(), u"Deleted: deploy"_s);
-    }
+    ::setfsuid(65534);
+    model.deleteScript(*created);
+    QCOMPARE(model.statusMessage(), u"Deleted: deploy"_s);
+    ::setfsuid(0);
     QVERIFY(!QFile::exists(created->url));
 }
 
