@@ -1,54 +1,56 @@
-#include "engine/ConfigDocument.h"
+#include "EngineTest.h"
 #include "engine/SSHConfigModel.h"
 #include "engine/SSHParser.h"
 #include "support/TestSupport.h"
 
 #include <QtTest>
 
-using namespace Qt::StringLiterals;
+#include <string_view>
 
 namespace {
-    // Random configs with everything the reader is touchy about except line breaks: Unicode
-    // blanks, quotes, "=", "#", surrogate pairs, blanks at the ends of values, Match sections.
-    class Generator
-    {
-    public:
-        explicit Generator(quint32 seed)
-            : m_random(seed)
-        {}
+    // Random configs inside the read-back conditions, with everything else the reader is touchy
+    // about: Unicode blanks, quotes, "=", "#", surrogate pairs, blanks at the ends of values, Match
+    // sections. Inside means no line breaks, no blanks at the ends of patterns, no leading "=",
+    // names that are neither Host nor Match and hold no blank, "=" or leading "#".
+    struct Generator {
+        QRandomGenerator random;
 
         int below(int n)
         {
-            return int(m_random.bounded(n));
+            return int(random.bounded(n));
         }
 
-        QString text(int minLength, int maxLength, QStringView alphabet)
+        QString text(int minLength, int maxLength, std::u32string_view alphabet)
         {
             QString s;
-            for (int length = minLength + below(maxLength - minLength + 1); s.size() < length;) {
-                const qsizetype at = below(int(alphabet.size()));
-                if (alphabet[at].isHighSurrogate())
-                    s += alphabet.sliced(at, 2);
-                else if (!alphabet[at].isLowSurrogate())
-                    s += alphabet[at];
-            }
+            for (int n = minLength + below(maxLength - minLength + 1); n > 0; --n)
+                s += QString::fromUcs4(&alphabet[below(int(alphabet.size()))], 1);
             return s;
         }
 
-        // Inside the read-back conditions: no blanks at the ends, no leading "=", names that are
-        // neither Host nor Match and hold no blank, "=" or leading "#".
+        // A carried line: anything that is not a Host header.
+        QString line()
+        {
+            for (;;) {
+                const QString l = text(0, 24, U"abc HostMatch=\t#\"\u00A0é");
+                if (SSHParser::parse(l).isEmpty() && !SSHParser::trimmed(l).startsWith(u"Host "_s))
+                    return l;
+            }
+        }
+
         ParsedConfig config(int blockCount)
         {
             ParsedConfig config;
-            for (int i = 0, n = below(3); i < n; ++i)
+            for (int i = below(3); i > 0; --i)
                 config.carried.leading.append(line());
             for (int i = 0; i < blockCount; ++i) {
-                QString pattern = text(1, 8, u"abcXYZ019*?!.-_é日\U0001F600=#\"'");
+                HostBlock b{SSHParser::newBlockId(), text(1, 8, U"abcXYZ019*?!.-_é日\U0001F600=#\"'"), {}};
+                if (b.pattern.startsWith(u'='))
+                    b.pattern.prepend(u'x');
                 for (int n = below(3); n > 0; --n)
-                    pattern += text(1, 3, u" \t\u00A0\u2003") + text(1, 8, u"abc*?!.-=#\"'");
-                HostBlock block{SSHParser::newBlockId(), pattern.startsWith(u'=') ? u'x' + pattern : pattern, {}};
-                for (int j = 0, m = below(9); j < m; ++j) {
-                    QString name = text(1, 12, u"abcdeHMOSTXZ019_-.é\U0001F600#\"");
+                    b.pattern += text(1, 3, U" \t\u00A0\u2003") + text(1, 8, U"abc*?!.-=#\"'");
+                for (int j = below(9); j > 0; --j) {
+                    QString name = text(1, 12, U"abcdeHMOSTXZ019_-.é\U0001F600#\"");
                     if (below(2) == 0)
                         name = QStringList{u"HostName"_s,
                                            u"IdentityFile"_s,
@@ -56,47 +58,25 @@ namespace {
                                            u"IgnoreUnknown"_s}[below(4)];
                     if (name.startsWith(u'#') || name.toLower() == u"host"_s || name.toLower() == u"match"_s)
                         name.prepend(u'N');
-                    block.options.insert(name, text(1, 20, u"abcXYZ019 \t\u00A0\u3000=#\"'\\,:%/~é日\U0001F600"));
+                    b.options.insert(name, text(1, 20, U"abcXYZ019 \t\u00A0\u3000=#\"'\\,:%/~é日\U0001F600"));
                 }
                 if (below(4) == 0) {
-                    QStringList section{u"Match"_s + text(1, 2, u" \t=") + text(1, 10, u"ab =\"")};
+                    QStringList section{u"Match"_s + text(1, 2, U" \t=") + text(1, 10, U"ab =\"")};
                     for (int j = below(3); j > 0; --j)
                         section.append(line());
                     while (SSHParser::trimmed(section.constLast()).isEmpty())
                         section.removeLast();
-                    config.carried.after.insert(block.id, section);
+                    config.carried.after.insert(b.id, section);
                 }
-                config.blocks.append(block);
+                config.blocks.append(b);
             }
             return config;
         }
-
-    private:
-        // A carried line: anything that is not a Host header.
-        QString line()
-        {
-            for (;;) {
-                const QString l = text(0, 24, u"abc HostMatch=\t#\"\u00A0é");
-                if (SSHParser::parse(l).isEmpty() && !SSHParser::trimmed(l).startsWith(u"Host "_s))
-                    return l;
-            }
-        }
-
-        QRandomGenerator m_random;
     };
 
     QString describe(const ParsedConfig &config)
     {
-        QString out = u"leading:"_s + config.carried.leading.join(u'|') + u'\n';
-        for (const HostBlock &block : config.blocks) {
-            QStringList options;
-            for (auto it = block.options.cbegin(); it != block.options.cend(); ++it)
-                options.append(it.key() + u'=' + it.value());
-            options.sort();
-            out += block.pattern + u" {"_s + options.join(u'|') + u"} after:"_s
-                   + config.carried.after.value(block.id).join(u'|') + u'\n';
-        }
-        return out;
+        return config.carried.leading.join(u'|') + u'\n' + describe(config.blocks, config.carried);
     }
 
     QString sshOutput(const QString &config, const QString &alias)
@@ -121,7 +101,7 @@ private slots:
 
 void TestConfigRoundTrip::randomConfigsReadBack()
 {
-    Generator gen(20261206);
+    Generator gen{QRandomGenerator(20261206)};
     for (int round = 0; round < 3000; ++round) {
         const ParsedConfig config = gen.config(gen.below(6));
         QVERIFY(!SSHParser::validate(config.blocks));
@@ -167,7 +147,6 @@ void TestConfigRoundTrip::sshReadsTheSameAfterSave()
     const QString path = dir.filePath(u"config"_s);
     const QByteArray original = TestSupport::readFile(QStringLiteral(KORVEL_ENGINE_DATA) + u'/' + file);
     TestSupport::writeFile(path, original);
-
     QStringList before;
     for (const QString &alias : std::as_const(aliases))
         before.append(sshOutput(path, alias));
