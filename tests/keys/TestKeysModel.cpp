@@ -69,8 +69,6 @@ void TestKeysModel::scanFindsPairsAndSplitsFields()
     QCOMPARE(model.statusMessage(), u"Found 5 key pairs"_s);
 
     const SSHKeyPair real = model.keyPairs().at(2);
-    QCOMPARE(real.privateURL, ssh + u"id_ed25519"_s);
-    QCOMPARE(real.publicURL, ssh + u"id_ed25519.pub"_s);
     QCOMPARE(real.publicKeyContent, QString::fromUtf8(readFile(real.publicURL)).chopped(1));
     QVERIFY2(real.fingerprint.startsWith(u"256 SHA256:"_s) && real.fingerprint.endsWith(u"me@host (ED25519)"_s),
              qPrintable(real.fingerprint));

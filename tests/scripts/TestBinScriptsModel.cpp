@@ -90,7 +90,6 @@ void TestBinScriptsModel::loadListsVisibleRegularFilesSorted()
     model.load();
     QCOMPARE(listing(model), u"A alpha b Beta c gamma"_s);
     QCOMPARE(model.statusMessage(), u"Found 6 files in /usr/local/bin/"_s);
-    QCOMPARE(model.scripts().constFirst().url, bin + u"/A"_s);
 
     // Failed scans change only the status text.
     QDir(bin).removeRecursively();
@@ -242,12 +241,6 @@ void TestBinScriptsModel::systemChainTriesSudoThenPkexec()
              u"Elevated command failed (exit 3)"_s);
     const auto missing = SystemPrivilegedRunner(nowhere + u"sudo"_s, nowhere + u"pkexec"_s).runElevated(command);
     QVERIFY(missing.value_or(QString()).startsWith(u"Failed to launch pkexec: "_s));
-
-    writeFile(tmp.filePath(u"file"_s), "");
-    writeFakeTool(pkexec, "exit 1");
-    BinScriptsModel model(tmp.filePath(u"file/bin"_s), std::make_shared<SystemPrivilegedRunner>(sudo, pkexec));
-    model.deleteScript({QUuid::createUuid(), u"t"_s, tmp.filePath(u"file/bin/t"_s), true});
-    QCOMPARE(model.errorMessage(), u"Delete failed: Elevated command failed (exit 1)"_s);
 }
 
 void TestBinScriptsModel::systemChainWritesAsAdministrator()
