@@ -21,7 +21,9 @@ struct HostsFixture {
     QTemporaryDir home;
     Locations locations;
     std::unique_ptr<SSHConfigModel> model;
-    std::unique_ptr<MainWindow> window;
+    std::unique_ptr<MainWindow> window; // goes first, with the sheets and alerts parented to it
+    ContentView *content = nullptr;
+    QListView *list = nullptr;
 
     explicit HostsFixture(const QByteArray &config)
     {
@@ -30,68 +32,48 @@ struct HostsFixture {
             TestSupport::writeFile(locations.configFile, config);
         model = std::make_unique<SSHConfigModel>(locations.configFile);
         window = std::make_unique<MainWindow>(model.get(), locations);
+        content = window->contentView();
+        list = content->sidebarList();
         Dialogs::setTestMode(true);
         Dialogs::asked().clear();
         window->show();
         window->activateWindow();
         [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(window.get());
     }
-    ~HostsFixture()
-    {
-        // Sheets and alerts are parented to the window; close them before it goes.
-        window.reset();
-    }
 
-    ContentView *content() const
-    {
-        return window->contentView();
-    }
-    QListView *list() const
-    {
-        return content()->sidebarList();
-    }
     template <typename T = QWidget>
     T *find(const QString &name) const
     {
         return window->findChild<T *>(name);
     }
-    QAction *action(const QString &name) const
-    {
-        return window->findChild<QAction *>(name);
-    }
-    QUuid idOf(const QString &pattern) const
+    SidebarItem host(const QString &pattern) const
     {
         for (const HostBlock &block : model->blocks()) {
             if (block.pattern == pattern)
-                return block.id;
+                return SidebarItem::host(block.id);
         }
-        return {};
+        return SidebarItem::host(QUuid());
+    }
+    QModelIndex rowOf(const SidebarItem &item) const
+    {
+        return content->sidebarModel()->indexOf(item);
     }
     // Host names as the sidebar lists them.
     QStringList listedHosts() const
     {
         QStringList names;
-        const auto *sidebar = content()->sidebarModel();
-        for (int row = 0; row < sidebar->rowCount(); ++row) {
-            const QModelIndex index = sidebar->index(row);
+        for (int row = 0; row < content->sidebarModel()->rowCount(); ++row) {
+            const QModelIndex index = content->sidebarModel()->index(row);
             if (index.data(SidebarModel::RowKindRole).toInt() == int(SidebarModel::RowKind::host))
                 names << index.data().toString();
         }
         return names;
     }
-    QModelIndex rowOf(const SidebarItem &item) const
-    {
-        return content()->sidebarModel()->indexOf(item);
-    }
     void clickRow(const SidebarItem &item) const
     {
         const QModelIndex index = rowOf(item);
         QVERIFY(index.isValid());
-        list()->scrollTo(index);
-        QTest::mouseClick(list()->viewport(), Qt::LeftButton, {}, list()->visualRect(index).center());
-    }
-    void clickHost(const QString &pattern) const
-    {
-        clickRow(SidebarItem::host(idOf(pattern)));
+        list->scrollTo(index);
+        QTest::mouseClick(list->viewport(), Qt::LeftButton, {}, list->visualRect(index).center());
     }
 };
