@@ -244,40 +244,38 @@ void TestKeysView::generationSheet()
     QTemporaryDir dir;
     writeFile(dir.filePath(u"id_ed25519"_s), "existing");
     writeFile(dir.filePath(u"taken"_s), "existing");
-    GenerateKeySheet sheetObject(dir.path());
-    auto *sheet = &sheetObject;
-    QSignalSpy requested(sheet, &GenerateKeySheet::generateRequested);
-    sheet->show();
-    auto child = [&](const QString &name) {
-        return sheet->findChild<QWidget *>(name);
+    GenerateKeySheet sheet(dir.path());
+    QSignalSpy requested(&sheet, &GenerateKeySheet::generateRequested);
+    sheet.show();
+    auto shown = [&](const QString &name) {
+        return sheet.findChild<QWidget *>(name)->isVisible();
     };
-    auto *name = sheet->findChild<QLineEdit *>(u"filenameEdit"_s);
-    auto *preview = sheet->findChild<QLabel *>(u"previewLabel"_s);
-    auto *warning = child(u"overwriteWarning"_s);
-    auto radio = [&](const char *type) {
-        sheet->findChild<QRadioButton *>(u"typeRadio_"_s + QLatin1String(type))->click();
+    auto radio = [&](const QString &type) {
+        return sheet.findChild<QRadioButton *>(u"typeRadio_"_s + type);
     };
+    auto *name = sheet.findChild<QLineEdit *>(u"filenameEdit"_s);
+    auto *preview = sheet.findChild<QLabel *>(u"previewLabel"_s);
 
     // Defaults; the passphrase field replaces the tip when switched on.
-    QVERIFY(sheet->findChild<QRadioButton *>(u"typeRadio_ed25519"_s)->isChecked());
+    QVERIFY(radio(u"ed25519"_s)->isChecked());
     QCOMPARE(name->text(), u"id_ed25519"_s);
-    QVERIFY(sheet->findChild<QLineEdit *>(u"commentEdit"_s)->text().isEmpty());
-    QVERIFY(child(u"passphraseTip"_s)->isVisible() && !child(u"passphraseEdit"_s)->isVisible());
-    sheet->findChild<QCheckBox *>(u"passphraseSwitch"_s)->click();
-    QVERIFY(!child(u"passphraseTip"_s)->isVisible() && child(u"passphraseEdit"_s)->isVisible());
+    QVERIFY(sheet.findChild<QLineEdit *>(u"commentEdit"_s)->text().isEmpty());
+    QVERIFY(shown(u"passphraseTip"_s) && !shown(u"passphraseEdit"_s));
+    sheet.findChild<QCheckBox *>(u"passphraseSwitch"_s)->click();
+    QVERIFY(!shown(u"passphraseTip"_s) && shown(u"passphraseEdit"_s));
 
     // The file name follows the key type until the user types one of their own.
     QCOMPARE(preview->text(), u"Saves as: ~/.ssh/id_ed25519"_s);
-    QVERIFY(warning->isVisible());
-    QCOMPARE(sheet->findChild<QLabel *>(u"overwriteWarningText"_s)->text(),
+    QVERIFY(shown(u"overwriteWarning"_s));
+    QCOMPARE(sheet.findChild<QLabel *>(u"overwriteWarningText"_s)->text(),
              u"id_ed25519 already exists \u2014 will overwrite."_s);
-    radio("rsa");
+    radio(u"rsa"_s)->click();
     QCOMPARE(name->text(), u"id_rsa"_s);
-    QVERIFY(!warning->isVisible());
-    radio("ecdsa");
+    QVERIFY(!shown(u"overwriteWarning"_s));
+    radio(u"ecdsa"_s)->click();
     QCOMPARE(name->text(), u"id_ecdsa"_s);
     name->setText(u"deploy"_s);
-    radio("ed25519");
+    radio(u"ed25519"_s)->click();
     QCOMPARE(name->text(), u"deploy"_s);
 
     // Whitespace alone counts as empty, and the standard name it falls back to is checked too. The key
@@ -285,31 +283,31 @@ void TestKeysView::generationSheet()
     const QList<std::tuple<QString, QString, bool>> names{{u"  \t"_s, u"(enter filename)"_s, true},
                                                           {u" taken"_s, u"taken"_s, true},
                                                           {u"/abs/key"_s, u"abs/key"_s, false}};
-    for (const auto &[typed, shown, warns] : names) {
+    for (const auto &[typed, path, warns] : names) {
         name->setText(typed);
-        QCOMPARE(preview->text(), u"Saves as: ~/.ssh/"_s + shown);
-        QCOMPARE(warning->isVisible(), warns);
+        QCOMPARE(preview->text(), u"Saves as: ~/.ssh/"_s + path);
+        QCOMPARE(shown(u"overwriteWarning"_s), warns);
     }
 
     name->setText(u" spaced"_s);
-    sheet->findChild<QLineEdit *>(u"commentEdit"_s)->setText(u"me"_s);
+    sheet.findChild<QLineEdit *>(u"commentEdit"_s)->setText(u"me"_s);
     QTest::keyClick(name, Qt::Key_Return);
-    QVERIFY(!sheet->isVisible());
+    QVERIFY(!sheet.isVisible());
     auto options = requested.value(0).value(0).value<KeyGenOptions>();
     QCOMPARE(options.filename, u" spaced"_s);
     QCOMPARE(options.comment, u"me"_s);
 
     // A blank name falls back to the standard one for the type; Escape requests nothing.
-    sheet->show();
-    radio("ecdsa");
+    sheet.show();
+    radio(u"ecdsa"_s)->click();
     name->setText(u" "_s);
-    QTest::mouseClick(sheet->findChild<QPushButton *>(u"generateButton"_s), Qt::LeftButton);
+    QTest::mouseClick(sheet.findChild<QPushButton *>(u"generateButton"_s), Qt::LeftButton);
     options = requested.value(1).value(0).value<KeyGenOptions>();
     QCOMPARE(options.filename, u"id_ecdsa"_s);
     QCOMPARE(options.keyType, KeyType::ecdsa);
-    sheet->show();
-    QTest::keyClick(sheet, Qt::Key_Escape);
-    QVERIFY(!sheet->isVisible());
+    sheet.show();
+    QTest::keyClick(&sheet, Qt::Key_Escape);
+    QVERIFY(!sheet.isVisible());
     QCOMPARE(requested.size(), 2);
 }
 
