@@ -7,10 +7,8 @@
 #include "ui/Dialogs.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QDialog>
 #include <QMenuBar>
-#include <QTemporaryDir>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -86,7 +84,7 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QTimer::singleShot(200, qApp, [] {
             QCoreApplication::exit(1);
         });
-        QCOMPARE(QApplication::exec(), 1);
+        QCOMPARE(qApp->exec(), 1);
         QCOMPARE(Dialogs::asked().size(), 2);
 
         Dialogs::setNextAnswer(u"Discard & Quit"_s);
