@@ -1,12 +1,15 @@
 #pragma once
 
 #include "engine/ConfigDocument.h"
+#include "support/TestSupport.h"
 
 #include <QFile>
 
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
 
 inline HostBlock block(const QString &pattern, std::initializer_list<std::pair<QString, QString>> options = {})
 {
@@ -17,10 +20,12 @@ inline HostBlock block(const QString &pattern, std::initializer_list<std::pair<Q
     return b;
 }
 
-// Blocks as one comparable text: "pattern{Key=value|...}[carried|lines]" with the keys sorted.
+// Blocks as one comparable text, keys sorted: "[leading|lines] pattern{Key=value|...}[carried|lines]".
 inline QString describe(const QList<HostBlock> &blocks, const CarriedLines &carried = {})
 {
     QStringList parts;
+    if (!carried.leading.isEmpty())
+        parts.append(u'[' + carried.leading.join(u'|') + u']');
     for (const HostBlock &b : blocks) {
         QStringList options;
         for (auto it = b.options.cbegin(); it != b.options.cend(); ++it)

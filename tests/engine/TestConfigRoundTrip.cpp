@@ -1,7 +1,6 @@
 #include "EngineTest.h"
 #include "engine/SSHConfigModel.h"
 #include "engine/SSHParser.h"
-#include "support/TestSupport.h"
 
 #include <QtTest>
 
@@ -76,7 +75,7 @@ namespace {
 
     QString describe(const ParsedConfig &config)
     {
-        return config.carried.leading.join(u'|') + u'\n' + describe(config.blocks, config.carried);
+        return ::describe(config.blocks, config.carried);
     }
 
     QString sshOutput(const QString &config, const QString &alias)
@@ -145,8 +144,8 @@ void TestConfigRoundTrip::sshReadsTheSameAfterSave()
     QFETCH(QStringList, aliases);
     QTemporaryDir dir;
     const QString path = dir.filePath(u"config"_s);
-    const QByteArray original = TestSupport::readFile(QStringLiteral(KORVEL_ENGINE_DATA) + u'/' + file);
-    TestSupport::writeFile(path, original);
+    const QByteArray original = readFile(QStringLiteral(KORVEL_ENGINE_DATA) + u'/' + file);
+    writeFile(path, original);
     QStringList before;
     for (const QString &alias : std::as_const(aliases))
         before.append(sshOutput(path, alias));
@@ -155,7 +154,7 @@ void TestConfigRoundTrip::sshReadsTheSameAfterSave()
     SSHConfigModel model(path);
     model.save();
     QVERIFY(!model.errorMessage());
-    QVERIFY(TestSupport::readFile(path) != original);
+    QVERIFY(readFile(path) != original);
     for (qsizetype i = 0; i < aliases.size(); ++i)
         QCOMPARE(sshOutput(path, aliases[i]), before[i]);
 }

@@ -1,11 +1,7 @@
 #include "EngineTest.h"
 #include "engine/SSHConfigModel.h"
-#include "support/TestSupport.h"
 
 #include <QtTest>
-
-using TestSupport::readFile;
-using TestSupport::writeFile;
 
 class TestSSHConfigModel : public QObject
 {

@@ -1,11 +1,7 @@
 #include "EngineTest.h"
 #include "engine/SSHParser.h"
-#include "support/TestSupport.h"
 
 #include <QtTest>
-
-using TestSupport::readFile;
-using TestSupport::writeFile;
 
 static QStringList backupsIn(const QString &dir)
 {
