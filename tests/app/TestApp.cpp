@@ -60,6 +60,7 @@ void TestApp::menuBarOffersAboutButNoHelpOrNewWindow()
 
 void TestApp::closingWithUnsavedEditsAsksFirst()
 {
+    using TestSupport::readFile;
     const QByteArray original = "Host alpha\n    User a\n";
     TestSupport::writeFile(m_locations.configFile, original);
     auto launchAndEdit = [](KorvelApp &app, const QString &user, const QString &answer) {
@@ -89,24 +90,20 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
 
         Dialogs::setNextAnswer(u"Discard & Quit"_s);
         QVERIFY(app.mainWindow()->close());
-        QCOMPARE(TestSupport::readFile(m_locations.configFile), original);
+        QCOMPARE(readFile(m_locations.configFile), original);
     }
-    {
-        KorvelApp app(m_locations);
-        launchAndEdit(app, u"saved"_s, u"Save & Quit"_s);
-        QVERIFY(app.mainWindow()->close());
-        QVERIFY(TestSupport::readFile(m_locations.configFile).contains("User saved"));
-    }
-    {
-        // A save that fails must not close the window and lose the edit.
-        KorvelApp app(m_locations);
-        launchAndEdit(app, u"lost"_s, u"Save & Quit"_s);
-        QVERIFY(QDir(m_locations.sshDir).removeRecursively());
-        TestSupport::writeFile(m_locations.sshDir, "not a directory");
-        QVERIFY(!app.mainWindow()->close());
-        QVERIFY(app.model()->isDirty());
-        app.model()->setErrorMessage(std::nullopt);
-    }
+    // A save that fails must not close the window and lose the edit; once it can, it saves and closes.
+    KorvelApp app(m_locations);
+    launchAndEdit(app, u"saved"_s, u"Save & Quit"_s);
+    QVERIFY(QDir(m_locations.sshDir).removeRecursively());
+    TestSupport::writeFile(m_locations.sshDir, "not a directory");
+    QVERIFY(!app.mainWindow()->close());
+    QVERIFY(app.model()->isDirty());
+    app.model()->setErrorMessage(std::nullopt);
+    QVERIFY(QFile::remove(m_locations.sshDir));
+    Dialogs::setNextAnswer(u"Save & Quit"_s);
+    QVERIFY(app.mainWindow()->close());
+    QVERIFY(readFile(m_locations.configFile).contains("User saved"));
 }
 
 QTEST_MAIN(TestApp)
