@@ -1,12 +1,11 @@
 #include "FaultSupport.h"
 
+#include <QDir>
 #include <QFile>
 #include <QProcess>
-#include <QStringList>
 
 #include <csignal>
 #include <cstring>
-#include <sys/resource.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -14,32 +13,21 @@
 using namespace Qt::StringLiterals;
 
 namespace FaultSupport {
-    namespace {
-        bool chattr(const QString &flag, const QString &path)
-        {
-            QProcess process;
-            process.start(u"chattr"_s, {flag, path});
-            return process.waitForFinished(10000) && process.exitStatus() == QProcess::NormalExit
-                   && process.exitCode() == 0;
-        }
-    } // namespace
-
     Immutable::Immutable(const QString &path)
-        : m_path(path)
-        , m_active(chattr(u"+i"_s, path))
+        : path(path)
+        , active(QProcess::execute(u"chattr"_s, {u"+i"_s, path}) == 0)
     {}
 
     Immutable::~Immutable()
     {
-        if (m_active)
-            chattr(u"-i"_s, m_path);
+        if (active)
+            QProcess::execute(u"chattr"_s, {u"-i"_s, path});
     }
 
     FileSizeLimit::FileSizeLimit(quint64 bytes)
     {
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        m_previous = limit.rlim_cur;
+        ::getrlimit(RLIMIT_FSIZE, &m_previous);
+        rlimit limit = m_previous;
         limit.rlim_cur = bytes;
         m_previousHandler = std::signal(SIGXFSZ, SIG_IGN);
         ::setrlimit(RLIMIT_FSIZE, &limit);
@@ -47,10 +35,7 @@ namespace FaultSupport {
 
     FileSizeLimit::~FileSizeLimit()
     {
-        rlimit limit{};
-        ::getrlimit(RLIMIT_FSIZE, &limit);
-        limit.rlim_cur = m_previous;
-        ::setrlimit(RLIMIT_FSIZE, &limit);
+        ::setrlimit(RLIMIT_FSIZE, &m_previous);
         std::signal(SIGXFSZ, m_previousHandler);
     }
 
@@ -67,6 +52,11 @@ namespace FaultSupport {
     QString errnoText(int error)
     {
         return QString::fromLocal8Bit(std::strerror(error));
+    }
+
+    QStringList entries(const QString &dir)
+    {
+        return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
     }
 
     bool makeSocket(const QString &path)

@@ -1,26 +1,21 @@
 #pragma once
 
-#include <QString>
+#include <QStringList>
+
+#include <sys/resource.h>
 
 // Ways to make one step of a write fail that still work when the tests run as root.
 namespace FaultSupport {
-    // chattr +i for as long as the object lives; active() is false where the file system or the
+    // chattr +i for as long as the object lives; `active` is false where the file system or the
     // container does not allow it, and the caller skips.
     class Immutable
     {
     public:
         explicit Immutable(const QString &path);
         ~Immutable();
-        Immutable(const Immutable &) = delete;
-        Immutable &operator=(const Immutable &) = delete;
-        bool active() const
-        {
-            return m_active;
-        }
-
-    private:
-        QString m_path;
-        bool m_active = false;
+        Q_DISABLE_COPY_MOVE(Immutable)
+        const QString path;
+        const bool active;
     };
 
     // Writes past `bytes` fail with EFBIG (the soft RLIMIT_FSIZE, which binds root too; children
@@ -30,11 +25,10 @@ namespace FaultSupport {
     public:
         explicit FileSizeLimit(quint64 bytes);
         ~FileSizeLimit();
-        FileSizeLimit(const FileSizeLimit &) = delete;
-        FileSizeLimit &operator=(const FileSizeLimit &) = delete;
+        Q_DISABLE_COPY_MOVE(FileSizeLimit)
 
     private:
-        quint64 m_previous = 0;
+        rlimit m_previous{};
         void (*m_previousHandler)(int) = nullptr;
     };
 
@@ -44,11 +38,12 @@ namespace FaultSupport {
     public:
         explicit HangGuard(unsigned seconds);
         ~HangGuard();
-        HangGuard(const HangGuard &) = delete;
-        HangGuard &operator=(const HangGuard &) = delete;
+        Q_DISABLE_COPY_MOVE(HangGuard)
     };
 
     QString errnoText(int error);
+    // Every name in the folder, hidden ones included, sorted.
+    QStringList entries(const QString &dir);
     // Leaves a bound Unix socket at the path (no one listening), as a crashed server would.
     bool makeSocket(const QString &path);
 } // namespace FaultSupport

@@ -3,7 +3,6 @@
 #include "support/TestSupport.h"
 
 #include <QDir>
-#include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -11,16 +10,17 @@
 #include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
+using FaultSupport::errnoText;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
 namespace {
     const QByteArray publicKey = "ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIKey user@host\n";
 
-    void makePair(const QString &dir, const QString &name)
+    void makePair(const QString &dir, const QString &name, const QByteArray &pub = publicKey)
     {
         writeFile(dir + u'/' + name, "private");
-        writeFile(dir + u'/' + name + u".pub"_s, publicKey);
+        writeFile(dir + u'/' + name + u".pub"_s, pub);
     }
 } // namespace
 
@@ -44,7 +44,7 @@ void TestKeysFaults::failedDeletionsStopWhereTheyFail()
         model.load();
         QCOMPARE(model.keyPairs().size(), 1);
         model.deleteKeyPair(model.keyPairs().at(0));
-        QCOMPARE(model.errorMessage(), u"Cannot delete %1/folder: %2"_s.arg(dir, FaultSupport::errnoText(EISDIR)));
+        QCOMPARE(model.errorMessage(), u"Cannot delete %1/folder: %2"_s.arg(dir, errnoText(EISDIR)));
         QCOMPARE(readFile(dir + u"/folder.pub"_s), publicKey);
         QCOMPARE(model.statusMessage(), u"Found 1 key pair"_s);
         QDir(dir + u"/folder"_s).removeRecursively();
@@ -57,7 +57,7 @@ void TestKeysFaults::failedDeletionsStopWhereTheyFail()
         QFile::remove(dir + u"/half.pub"_s);
         QDir().mkpath(dir + u"/half.pub/inner"_s);
         model.deleteKeyPair(model.keyPairs().at(0));
-        QCOMPARE(model.errorMessage(), u"Cannot delete %1/half.pub: %2"_s.arg(dir, FaultSupport::errnoText(EISDIR)));
+        QCOMPARE(model.errorMessage(), u"Cannot delete %1/half.pub: %2"_s.arg(dir, errnoText(EISDIR)));
         QVERIFY(!QFileInfo::exists(dir + u"/half"_s));
         QVERIFY(QFileInfo(dir + u"/half.pub/inner"_s).isDir());
         QCOMPARE(model.keyPairs().size(), 1);
@@ -69,10 +69,10 @@ void TestKeysFaults::failedDeletionsStopWhereTheyFail()
         model.load();
         model.setErrorMessage(std::nullopt);
         FaultSupport::Immutable frozen(dir);
-        if (!frozen.active())
+        if (!frozen.active)
             QSKIP("chattr +i is not available here");
         model.deleteKeyPair(model.keyPairs().at(0));
-        QCOMPARE(model.errorMessage(), u"Cannot delete %1/frozen: %2"_s.arg(dir, FaultSupport::errnoText(EPERM)));
+        QCOMPARE(model.errorMessage(), u"Cannot delete %1/frozen: %2"_s.arg(dir, errnoText(EPERM)));
         QCOMPARE(readFile(dir + u"/frozen"_s), QByteArray("private"));
         QCOMPARE(readFile(dir + u"/frozen.pub"_s), publicKey);
     }
@@ -83,8 +83,8 @@ void TestKeysFaults::hostileKeyDirectories()
     const FaultSupport::HangGuard guard(120);
     QTemporaryDir tmp;
     const QString dir = tmp.path();
-    // 5,000 entries: 20 pairs, a FIFO and a socket posing as public keys of existing private
-    // keys, a folder posing as one, and junk. Nothing may block and only the pairs are listed.
+    // 5,000 entries: 20 pairs, a FIFO, a socket and a folder posing as public keys of existing
+    // private keys, and junk. Nothing may block and only the pairs are listed.
     for (int i = 0; i < 20; ++i)
         makePair(dir, u"key%1"_s.arg(i));
     writeFile(dir + u"/fifo"_s, "private");
@@ -96,23 +96,12 @@ void TestKeysFaults::hostileKeyDirectories()
     for (int i = QDir(dir).count() - 2; i < 5000; ++i)
         QFile(dir + u"/junk%1"_s.arg(i)).open(QIODevice::WriteOnly);
     QCOMPARE(QDir(dir).count() - 2, 5000u);
-
     SSHKeysModel model(dir, tmp.filePath(u"no-keygen"_s));
     model.load();
     QCOMPARE(model.statusMessage(), u"Found 20 key pairs"_s);
 
     // A 100 MB public key file is read and listed like any other.
-    const QString big = dir + u"/big.pub"_s;
-    writeFile(dir + u"/big"_s, "private");
-    {
-        QFile file(big);
-        QVERIFY(file.open(QIODevice::WriteOnly));
-        file.write("ssh-rsa ");
-        const QByteArray chunk(1 << 20, 'A');
-        for (int i = 0; i < 100; ++i)
-            file.write(chunk);
-        file.write(" big comment\n");
-    }
+    makePair(dir, u"big"_s, "ssh-rsa " + QByteArray(100 << 20, 'A') + " big comment\n");
     model.load();
     QCOMPARE(model.statusMessage(), u"Found 21 key pairs"_s);
     const SSHKeyPair &pair = model.keyPairs().at(0);
@@ -126,8 +115,7 @@ void TestKeysFaults::textCutOffInASequenceIsNotUtf8()
 {
     QTemporaryDir tmp;
     { // A public key file that ends inside a multi-byte sequence is not UTF-8 and is skipped.
-        writeFile(tmp.filePath(u"cut"_s), "private");
-        writeFile(tmp.filePath(u"cut.pub"_s), "ssh-ed25519 AAAA comment\xe2\x82");
+        makePair(tmp.path(), u"cut"_s, "ssh-ed25519 AAAA comment\xe2\x82");
         makePair(tmp.path(), u"whole"_s);
         SSHKeysModel model(tmp.path(), tmp.filePath(u"no-keygen"_s));
         model.load();
