@@ -29,6 +29,24 @@
 using namespace Qt::StringLiterals;
 
 namespace {
+    // A Ctrl+click on the selected row would leave nothing highlighted while its pane stays open;
+    // the sidebar always keeps the row the detail column shows.
+    class SidebarListView final : public QListView
+    {
+    public:
+        using QListView::QListView;
+
+    protected:
+        QItemSelectionModel::SelectionFlags selectionCommand(const QModelIndex &index,
+                                                             const QEvent *event) const override
+        {
+            QItemSelectionModel::SelectionFlags flags = QListView::selectionCommand(index, event);
+            if (flags & (QItemSelectionModel::Deselect | QItemSelectionModel::Toggle))
+                flags = index.isValid() ? QItemSelectionModel::ClearAndSelect : QItemSelectionModel::NoUpdate;
+            return flags;
+        }
+    };
+
     // A hairline between the sidebar and the detail column, like the other dividers.
     class DividerHandle final : public QSplitterHandle
     {
@@ -155,7 +173,7 @@ QWidget *ContentView::buildSidebar()
     layout->addWidget(searchBar);
     layout->addWidget(makeDivider(Qt::Horizontal, sidebar));
 
-    m_list = new QListView(sidebar);
+    m_list = new SidebarListView(sidebar);
     m_list->setObjectName(u"sidebarList"_s);
     m_list->setAccessibleName(tr("Hosts and tools"));
     m_list->setModel(m_sidebarModel);

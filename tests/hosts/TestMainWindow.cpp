@@ -76,6 +76,12 @@ void TestMainWindow::toolbarAndRowsFollowTheHosts()
 
     f.clickRow(f.host(u"web"_s));
     QVERIFY(remove->isEnabled() && duplicate->isVisible());
+    // Ctrl+click on the selected row must not leave its editor open with no row highlighted.
+    QTest::mouseClick(f.list->viewport(),
+                      Qt::LeftButton,
+                      Qt::ControlModifier,
+                      f.list->visualRect(f.rowOf(f.host(u"web"_s))).center());
+    QVERIFY(f.list->selectionModel()->isSelected(f.rowOf(f.host(u"web"_s))));
     f.content->hostDetailView()->setShowAdvanced(true);
     QTest::keyClicks(f.find<QLineEdit>(u"ProxyJumpEdit"_s), u"gw"_s);
     QCOMPARE(symbol(u"web"_s), u"network"_s);
