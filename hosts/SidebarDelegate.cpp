@@ -5,7 +5,6 @@
 #include "ui/SymbolIcon.h"
 
 #include <QAbstractItemView>
-#include <QApplication>
 #include <QHelpEvent>
 #include <QPainter>
 #include <QToolTip>
@@ -17,13 +16,6 @@ namespace {
     constexpr int iconBox = 18;
     constexpr int spacing = 8;
     constexpr int dotSize = 7;
-
-    QFont nameFont(const QStyleOptionViewItem &option)
-    {
-        QFont f = option.font;
-        f.setWeight(QFont::Medium);
-        return f;
-    }
 
     QFont headerFont()
     {
@@ -86,18 +78,8 @@ void SidebarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
         return;
     }
 
-    // Selection and hover backgrounds come from the style, so they follow the platform.
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    background.text.clear();
-    background.icon = {};
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
-
+    const QColor textColor = drawRowBackground(painter, option, index);
     const bool selected = option.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
-    const QColor textColor = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
 
     QColor tint = Style::blue();
     if (kind == SidebarModel::RowKind::host && index.data(SidebarModel::IsGlobalRole).toBool())

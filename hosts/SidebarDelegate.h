@@ -1,15 +1,15 @@
 #pragma once
 
-#include <QStyledItemDelegate>
+#include "ui/RowDelegate.h"
 
 // Paints the sidebar rows: section headers (with the unsaved-changes dot beside "HOSTS"),
 // host rows with icon, name and subtitle, and the fixed tool entries.
-class SidebarDelegate final : public QStyledItemDelegate
+class SidebarDelegate final : public RowDelegate
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SidebarDelegate)
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using RowDelegate::RowDelegate;
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

@@ -4,7 +4,6 @@
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
-#include <QApplication>
 #include <QPainter>
 
 using namespace Qt::StringLiterals;
@@ -17,13 +16,6 @@ namespace {
     constexpr int spacing = 6;
     // Breathing room above and below the text, as in the sidebar's rows.
     constexpr int rowPadding = 4;
-
-    QFont nameFont(const QStyleOptionViewItem &option)
-    {
-        QFont font = option.font;
-        font.setWeight(QFont::Medium);
-        return font;
-    }
 
 } // namespace
 
@@ -50,18 +42,8 @@ void KeyRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, co
 {
     painter->save();
 
-    // Selection and hover backgrounds come from the style, so they follow the platform.
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    background.text.clear();
-    background.icon = {};
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
-
+    const QColor textColor = drawRowBackground(painter, option, index);
     const bool selected = option.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
-    const QColor textColor = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     const QRect content = option.rect.adjusted(hInset, vInset, -hInset, -vInset);
 
     // On the highlight the icons take the text colour, as in the sidebar: a blue key or a green check

@@ -1,16 +1,17 @@
 #pragma once
 
+#include "ui/RowDelegate.h"
+
 #include <QColor>
-#include <QStyledItemDelegate>
 
 // Paints one row of the key list: the type icon, the name, the comment below it when there is one,
 // and the green check mark while the pair's public key was just copied.
-class KeyRowView final : public QStyledItemDelegate
+class KeyRowView final : public RowDelegate
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(KeyRowView)
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using RowDelegate::RowDelegate;
 
     struct TypeIcon {
         QString symbol;

@@ -4,7 +4,6 @@
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
-#include <QApplication>
 #include <QPainter>
 
 using namespace Qt::StringLiterals;
@@ -16,13 +15,6 @@ namespace {
     constexpr int iconSize = 16;
     constexpr int spacing = 8;
     constexpr int minHeight = 24;
-
-    QFont nameFont(const QStyleOptionViewItem &option)
-    {
-        QFont font = option.font;
-        font.setWeight(QFont::Medium);
-        return font;
-    }
 
     QString symbol(bool editable)
     {
@@ -45,18 +37,8 @@ void ScriptRowView::paint(QPainter *painter, const QStyleOptionViewItem &option,
 {
     painter->save();
 
-    // Selection and hover backgrounds come from the style, so they follow the platform.
-    QStyleOptionViewItem background = option;
-    initStyleOption(&background, index);
-    background.text.clear();
-    background.icon = {};
-    const QWidget *widget = option.widget;
-    QStyle *style = widget ? widget->style() : QApplication::style();
-    style->drawPrimitive(QStyle::PE_PanelItemViewItem, &background, painter, widget);
-
+    const QColor textColor = drawRowBackground(painter, option, index);
     const bool selected = option.state & QStyle::State_Selected;
-    const QPalette::ColorGroup group = option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive;
-    const QColor textColor = option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
     const QRect content = option.rect.adjusted(hInset, vInset, -hInset, -vInset);
 
     const QRect iconRect(content.left() + (iconBox - iconSize) / 2,

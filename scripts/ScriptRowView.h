@@ -1,18 +1,19 @@
 #pragma once
 
+#include "ui/RowDelegate.h"
+
 #include <QColor>
 #include <QIcon>
-#include <QStyledItemDelegate>
 
 #include <optional>
 
 // Paints one row of the script list: the file's icon and its name.
-class ScriptRowView final : public QStyledItemDelegate
+class ScriptRowView final : public RowDelegate
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ScriptRowView)
 public:
-    using QStyledItemDelegate::QStyledItemDelegate;
+    using RowDelegate::RowDelegate;
 
     // Green "scroll" for a text file the editor can open, a grey "doc.badge.gearshape" for anything
     // else; a tint given here replaces those colours.
