@@ -3,64 +3,95 @@
 #include "engine/HostBlock.h"
 
 #include <QByteArray>
-#include <QHash>
 #include <QList>
 #include <QString>
 #include <QStringList>
 #include <QStringView>
 #include <QUuid>
 
+#include <memory>
 #include <optional>
+#include <vector>
 
-// Lines a host block has no place for, carried verbatim from load to save: everything before the
-// first Host header (Include lines, global options) and Match sections, kept after the block they
-// follow. Comment and blank lines inside a block are still dropped.
-struct CarriedLines {
-    QStringList leading;
-    QHash<QUuid, QStringList> after;
+// The client configuration file as read: every line kept as written, cut into sections at Host
+// and Match lines, with the host blocks the form edits. An edit rewrites only the lines it
+// concerns, so the text of everything else is written back byte for byte.
+//
+// The blocks' strings share the file's decoded text instead of copying it, so a file of 100,000
+// hosts costs little more than its text. A section is cut into separate lines only once it is edited.
+class ConfigDocument
+{
+public:
+    ConfigDocument();
+    explicit ConfigDocument(QString text);
+    ConfigDocument(ConfigDocument &&) noexcept;
+    ConfigDocument &operator=(ConfigDocument &&) noexcept;
+    ~ConfigDocument();
 
-    bool isEmpty() const
+    const QList<HostBlock> &blocks() const
     {
-        return leading.isEmpty() && after.isEmpty();
+        return m_blocks;
     }
-    friend bool operator==(const CarriedLines &, const CarriedLines &) = default;
+    qsizetype indexOf(const QUuid &id) const;
+
+    // Each returns whether the text changed. `block` is an index into blocks().
+    bool setPattern(qsizetype block, const QString &pattern);
+    // The first line of `name` (ASCII case ignored): rewritten, removed for an empty value, or added.
+    bool setOption(qsizetype block, const QString &name, const QString &value);
+    // Every line of `name`: values in order, extra lines removed, missing ones added after the last.
+    bool setOptionValues(qsizetype block, const QString &name, const QStringList &values);
+    // A new empty block before a trailing run of "Host *" and Match sections (at the end for "*").
+    qsizetype insertBlock(const QString &pattern);
+    // The block's lines, up to the next section, go with it.
+    void removeBlock(qsizetype block);
+    // A copy of the block's lines, comments included, right after it, with another pattern.
+    qsizetype duplicateBlock(qsizetype block, const QString &pattern);
+
+    // Why an edited block cannot be written (a line break, an empty pattern), or nothing.
+    std::optional<QString> validate() const;
+
+    // The text in pieces, in file order; joined they are the whole file.
+    template <typename Function>
+    void forEachPiece(Function &&function) const
+    {
+        for (const Section &section : m_sections) {
+            if (!section.lines) {
+                function(QStringView(section.text));
+                continue;
+            }
+            for (const QString &line : std::as_const(section.lines->lines))
+                function(QStringView(line));
+        }
+    }
+    QString text() const;
+    QByteArray toUtf8() const;
+
+private:
+    // An edited section: its lines, each with its own line break, and where the block's lines are.
+    struct Lines {
+        QStringList lines;
+        qsizetype header = -1;            // the Host line; -1 for other sections
+        QList<qsizetype> optionLines;     // the line of each option of the block, in order
+    };
+    struct Section {
+        QString text;                     // as read, while the section is unedited
+        std::unique_ptr<Lines> lines;     // once edited
+        bool host = false;
+    };
+
+    static std::unique_ptr<Lines> splitSection(const QString &text, bool host);
+    Lines &edit(qsizetype block);
+    QString sectionText(const Section &section) const;
+    QString newLine(const Lines &lines, qsizetype anchor, const QString &name, const QString &value) const;
+    void insertLine(qsizetype block, qsizetype at, const QString &name, const QString &value);
+    void removeLine(qsizetype block, qsizetype option);
+    void rewriteValue(qsizetype block, qsizetype option, const QString &value);
+    qsizetype placeForNew(qsizetype block, const QString &name) const;
+    qsizetype insertSection(qsizetype at, QString body, HostBlock block);
+    void indexSections();
+
+    std::vector<Section> m_sections; // the first holds the lines before any Host or Match line
+    QList<HostBlock> m_blocks;
+    QList<qsizetype> m_sectionOf;     // the section of each block
+    QString m_lineBreak;              // what new lines end with: the file's first line break
 };
-
-struct ParsedConfig {
-    QList<HostBlock> blocks;
-    CarriedLines carried;
-};
-
-namespace SSHParser {
-    // The full reading: host blocks plus the carried lines; parse() returns the blocks of this.
-    ParsedConfig parseDocument(QStringView text);
-    // The file's text as UTF-8; assumes validate() found nothing.
-    QByteArray render(const QList<HostBlock> &blocks, const CarriedLines &carried = {});
-    // A line break in a pattern, name or value would inject lines into the file.
-    std::optional<QString> validate(const QList<HostBlock> &blocks);
-    std::optional<QString> write(const QList<HostBlock> &blocks, const CarriedLines &carried, const QString &path);
-
-    // A random version-4 identifier without a system call per block.
-    QUuid newBlockId();
-
-    // How a value is written after its name: bare, or in double quotes when bare would read back
-    // differently for this parser or would split into several arguments for a single-path option.
-    QString writtenValue(const QString &name, const QString &value);
-    // A tab or any Unicode space separator.
-    inline bool isBlank(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u < 0x80)
-            return u == u' ' || u == u'\t';
-        return c.category() == QChar::Separator_Space;
-    }
-    // U+000A..U+000D, NEL, LINE SEPARATOR and PARAGRAPH SEPARATOR each end a line.
-    inline bool isLineBreak(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u > 0x0D && u < 0x85)
-            return false;
-        return u >= 0x0A && (u <= 0x0D || u == 0x85 || u == 0x2028 || u == 0x2029);
-    }
-    QStringView trimmed(QStringView text);
-} // namespace SSHParser

@@ -1,14 +1,31 @@
 #pragma once
 
-#include <QHash>
+#include <QList>
 #include <QString>
+#include <QStringList>
+#include <QStringView>
 #include <QUuid>
 
-// One `Host` section of the client configuration: its pattern and its options (one value each).
+#include <optional>
+
+// One option line of a host block.
+struct HostOption {
+    QString name;  // as written in the file (spelling kept)
+    QString value; // the value as read (one pair of enclosing quotes removed)
+
+    friend bool operator==(const HostOption &, const HostOption &) = default;
+};
+
+// One `Host` section of the client configuration: its pattern and every option line, in file order.
 struct HostBlock {
     QUuid id = QUuid::createUuid();
     QString pattern;
-    QHash<QString, QString> options;
+    QList<HostOption> options;
+
+    // The value ssh uses: the first option whose name equals `name` ignoring ASCII case.
+    std::optional<QString> value(QStringView name) const;
+    // Every value of that option, in file order.
+    QStringList values(QStringView name) const;
 
     // The one-line summary shown under the pattern.
     QString subtitle() const;
@@ -17,3 +34,8 @@ struct HostBlock {
 
     friend bool operator==(const HostBlock &, const HostBlock &) = default;
 };
+
+namespace SSHKeyword {
+    // ssh compares keywords with strcasecmp: only ASCII letters fold.
+    bool equal(QStringView a, QStringView b);
+} // namespace SSHKeyword

@@ -1,5 +1,7 @@
 #include "engine/OptionCatalogue.h"
 
+#include "engine/HostBlock.h"
+
 #include <QCoreApplication>
 
 using namespace Qt::StringLiterals;
@@ -187,5 +189,46 @@ namespace OptionCatalogue {
         };
         // clang-format on
         return help;
+    }
+
+    std::optional<QString> knownKey(QStringView name)
+    {
+        // Keyed by the lower-case ASCII spelling, which is how ssh compares keywords.
+        static const QHash<QString, QString> byFolded = [] {
+            QHash<QString, QString> table;
+            for (const QString &key : allKnownKeys())
+                table.insert(key.toLower(), key);
+            return table;
+        }();
+        QString folded = name.toString();
+        for (QChar &c : folded) {
+            if (c >= u'A' && c <= u'Z')
+                c = QChar(c.unicode() + 32);
+        }
+        const auto found = byFolded.constFind(folded);
+        if (found == byFolded.cend())
+            return std::nullopt;
+        return *found;
+    }
+
+    bool acceptsRepeats(QStringView name)
+    {
+        // ssh_config(5): every line of these adds to what the earlier ones gave.
+        static const char16_t *const repeatable[] = {
+            u"IdentityFile",
+            u"CertificateFile",
+            u"LocalForward",
+            u"RemoteForward",
+            u"DynamicForward",
+            u"SendEnv",
+            u"SetEnv",
+            u"Include",
+            u"PermitRemoteOpen",
+        };
+        for (const char16_t *known : repeatable) {
+            if (SSHKeyword::equal(name, QStringView(known)))
+                return true;
+        }
+        return false;
     }
 } // namespace OptionCatalogue

@@ -5,6 +5,9 @@
 #include <QSet>
 #include <QString>
 #include <QStringList>
+#include <QStringView>
+
+#include <optional>
 
 // The options the host editor knows: their sections, the common ones, fixed value sets and help texts.
 namespace OptionCatalogue {
@@ -17,4 +20,8 @@ namespace OptionCatalogue {
     const QHash<QString, QStringList> &sectionCommonKeys();
     const QHash<QString, QStringList> &optionPickerValues();
     const QHash<QString, QString> &optionHelp();
+    // The catalogue's spelling of a name written in any letter case ("hostname" gives "HostName").
+    std::optional<QString> knownKey(QStringView name);
+    // Options ssh takes from every line, not only the first (IdentityFile, LocalForward, ...).
+    bool acceptsRepeats(QStringView name);
 } // namespace OptionCatalogue

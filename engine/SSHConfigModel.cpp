@@ -1,14 +1,15 @@
 #include "engine/SSHConfigModel.h"
 
 #include "engine/ConfigDocument.h"
-#include "engine/SSHParser.h"
+#include "engine/ConfigFile.h"
+#include "engine/ConfigSyntax.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QStringDecoder>
+#include <QFileSystemWatcher>
+#include <QTimer>
 
+#include <algorithm>
 #include <pwd.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -21,45 +22,22 @@ namespace {
             return QFile::decodeName(entry->pw_dir);
         return {};
     }
-
-    // The whole file decoded as UTF-8; the bytes are released before the caller parses.
-    std::optional<QString> readText(const QString &path, QString *error)
-    {
-        // Opening a FIFO would block until some writer appears; a device could be endless.
-        struct stat st;
-        if (::stat(QFile::encodeName(path).constData(), &st) == 0 && !S_ISREG(st.st_mode)) {
-            *error = SSHConfigModel::tr("It is not a regular file.");
-            return std::nullopt;
-        }
-        QFile file(path);
-        if (!file.open(QIODevice::ReadOnly)) {
-            *error = file.errorString();
-            return std::nullopt;
-        }
-        const QByteArray bytes = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            *error = file.errorString();
-            return std::nullopt;
-        }
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-        QString text = decoder.decode(bytes);
-        if (decoder.hasError()) {
-            *error = SSHConfigModel::tr("The file is not valid UTF-8 text.");
-            return std::nullopt;
-        }
-        return text;
-    }
 } // namespace
 
 struct SSHConfigModel::Private {
     QString configPath;
-    QList<HostBlock> blocks;
-    CarriedLines carried;
+    ConfigDocument document;
     bool dirty = false;
     // Set while the file exists but could not be read: a save would replace it with an empty list.
     bool readFailed = false;
     QString statusMessage;
     std::optional<QString> errorMessage;
+    // The file as last read or written; anything else on disk came from another program.
+    mutable ConfigFile::Stamp stamp;
+    bool outsideChange = false;
+    QFileSystemWatcher watcher;
+    // Editors write a file in several steps; look once they are done.
+    QTimer settle;
 };
 
 SSHConfigModel::SSHConfigModel(QObject *parent)
@@ -72,6 +50,11 @@ SSHConfigModel::SSHConfigModel(const QString &configPath, QObject *parent)
 {
     d->configPath = configPath;
     d->statusMessage = tr("Ready");
+    d->settle.setSingleShot(true);
+    d->settle.setInterval(150);
+    connect(&d->watcher, &QFileSystemWatcher::fileChanged, &d->settle, qOverload<>(&QTimer::start));
+    connect(&d->watcher, &QFileSystemWatcher::directoryChanged, &d->settle, qOverload<>(&QTimer::start));
+    connect(&d->settle, &QTimer::timeout, this, &SSHConfigModel::checkDisk);
     load();
 }
 
@@ -79,7 +62,7 @@ SSHConfigModel::~SSHConfigModel() = default;
 
 const QList<HostBlock> &SSHConfigModel::blocks() const
 {
-    return d->blocks;
+    return d->document.blocks();
 }
 
 bool SSHConfigModel::isDirty() const
@@ -104,24 +87,22 @@ QString SSHConfigModel::configURL() const
 
 void SSHConfigModel::load()
 {
-    // Drop the old list first, so a reload of a large file never holds two copies.
-    d->blocks.clear();
-    d->carried = {};
+    // Drop the old document first, so a reload of a large file never holds two copies.
+    d->document = ConfigDocument();
     d->readFailed = false;
-    if (QFileInfo::exists(d->configPath)) {
-        QString error;
-        if (const auto text = readText(d->configPath, &error)) {
-            ParsedConfig parsed = SSHParser::parseDocument(*text);
-            d->blocks = std::move(parsed.blocks);
-            d->carried = std::move(parsed.carried);
-        } else {
-            d->readFailed = true;
-            setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, error));
-        }
+    ConfigFile::ReadResult read = ConfigFile::read(d->configPath);
+    d->stamp = read.stamp;
+    if (read.text) {
+        d->document = ConfigDocument(std::move(*read.text));
+    } else {
+        d->readFailed = true;
+        setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, read.error));
     }
+    watch();
+    setOutsideChange(false);
     emit blocksChanged();
     setDirty(false);
-    const qsizetype count = d->blocks.size();
+    const qsizetype count = blocks().size();
     setStatusMessage(count == 1 ? tr("Loaded %1 host").arg(count) : tr("Loaded %1 hosts").arg(count));
 }
 
@@ -134,12 +115,29 @@ void SSHConfigModel::save()
                                     "holds. Reload it first.")));
         return;
     }
-    if (const auto failure = SSHParser::write(d->blocks, d->carried, d->configPath)) {
+    // Refuse before touching anything: no folder, no backup, no change to the file.
+    std::optional<QString> failure = d->document.validate();
+    if (!failure) {
+        failure = ConfigFile::write(
+            d->configPath,
+            [this](const auto &sink) {
+                d->document.forEachPiece(sink);
+            },
+            &d->stamp);
+    }
+    watch();
+    if (failure) {
         setErrorMessage(tr("Failed to save %1: %2").arg(d->configPath, *failure));
         return;
     }
+    setOutsideChange(false);
     setDirty(false);
     setStatusMessage(tr("Saved — backup created in ~/.ssh/"));
+}
+
+QByteArray SSHConfigModel::text() const
+{
+    return d->document.toUtf8();
 }
 
 std::optional<QUuid> SSHConfigModel::addBlock(const QString &pattern)
@@ -147,39 +145,25 @@ std::optional<QUuid> SSHConfigModel::addBlock(const QString &pattern)
     const QString trimmed = SSHParser::trimmed(pattern).toString();
     if (trimmed.isEmpty())
         return std::nullopt;
-    for (const HostBlock &block : std::as_const(d->blocks)) {
-        if (block.pattern == trimmed)
-            return std::nullopt;
-    }
-    // ssh takes the first value it finds, so a new host goes before a trailing run of "*"
-    // blocks; appended after them, every option they set would override the host's own.
-    qsizetype at = d->blocks.size();
-    if (trimmed != u"*"_s) {
-        while (at > 0 && d->blocks.at(at - 1).pattern == u"*"_s)
-            --at;
-    }
-    const QUuid id = SSHParser::newBlockId();
-    d->blocks.insert(at, HostBlock{id, trimmed, {}});
+    const QList<HostBlock> &all = blocks();
+    if (std::any_of(all.cbegin(), all.cend(), [&trimmed](const HostBlock &block) {
+            return block.pattern == trimmed;
+        }))
+        return std::nullopt;
+    const qsizetype index = d->document.insertBlock(trimmed);
     emit blocksChanged();
     setDirty(true);
     setStatusMessage(tr("Added: %1").arg(trimmed));
-    return id;
+    return blocks().at(index).id;
 }
 
 void SSHConfigModel::removeBlock(const QUuid &id)
 {
-    const qsizetype index = indexOf(id);
+    const qsizetype index = d->document.indexOf(id);
     if (index < 0)
         return;
-    const QString name = d->blocks.at(index).displayName();
-    // Carried Match lines stay in the file: they move to the block before, or to the top.
-    if (const QStringList lines = d->carried.after.take(id); !lines.isEmpty()) {
-        if (index > 0)
-            d->carried.after[d->blocks.at(index - 1).id] += lines;
-        else
-            d->carried.leading += lines;
-    }
-    d->blocks.removeAt(index);
+    const QString name = blocks().at(index).displayName();
+    d->document.removeBlock(index);
     emit blocksChanged();
     setDirty(true);
     setStatusMessage(tr("Removed: %1").arg(name));
@@ -187,53 +171,125 @@ void SSHConfigModel::removeBlock(const QUuid &id)
 
 std::optional<QUuid> SSHConfigModel::duplicateBlock(const QUuid &id)
 {
-    const qsizetype index = indexOf(id);
+    const qsizetype index = d->document.indexOf(id);
     if (index < 0)
         return std::nullopt;
-    const HostBlock source = d->blocks.at(index);
-    auto taken = [this](const QString &pattern) {
-        return std::any_of(d->blocks.cbegin(), d->blocks.cend(), [&pattern](const HostBlock &block) {
+    const QList<HostBlock> &all = blocks();
+    const QString source = all.at(index).pattern;
+    const QString shown = all.at(index).displayName();
+    auto taken = [&all](const QString &pattern) {
+        return std::any_of(all.cbegin(), all.cend(), [&pattern](const HostBlock &block) {
             return block.pattern == pattern;
         });
     };
-    QString pattern = source.pattern + u"-copy"_s;
+    QString pattern = source + u"-copy"_s;
     for (int n = 2; taken(pattern); ++n)
-        pattern = source.pattern + u"-copy"_s + QString::number(n);
+        pattern = source + u"-copy"_s + QString::number(n);
 
-    const QUuid copyId = SSHParser::newBlockId();
-    d->blocks.insert(index + 1, HostBlock{copyId, pattern, source.options});
+    const qsizetype copy = d->document.duplicateBlock(index, pattern);
     emit blocksChanged();
     setDirty(true);
-    setStatusMessage(tr("Duplicated: %1").arg(source.displayName()));
-    return copyId;
+    setStatusMessage(tr("Duplicated: %1").arg(shown));
+    return blocks().at(copy).id;
 }
 
 void SSHConfigModel::setPattern(const QUuid &id, const QString &pattern)
 {
-    const qsizetype index = indexOf(id);
-    if (index < 0 || d->blocks.at(index).pattern == pattern)
+    const qsizetype index = d->document.indexOf(id);
+    if (index < 0 || !d->document.setPattern(index, pattern))
         return;
-    d->blocks[index].pattern = pattern;
     emit blockChanged(id);
     setDirty(true);
 }
 
 void SSHConfigModel::setOption(const QUuid &id, const QString &key, const QString &value)
 {
-    const qsizetype index = indexOf(id);
-    if (index < 0)
+    const qsizetype index = d->document.indexOf(id);
+    // Blanks only are trimmed: a line break is kept, so that the save refuses it rather than
+    // losing it silently.
+    if (index < 0 || !d->document.setOption(index, key, value))
         return;
-    // Blanks only: a line break is kept, so that the save refuses it rather than losing it silently.
-    const QString trimmed = SSHParser::trimmed(value).toString();
-    QHash<QString, QString> &options = d->blocks[index].options;
-    if (trimmed == options.value(key))
-        return;
-    if (trimmed.isEmpty())
-        options.remove(key);
-    else
-        options.insert(key, trimmed);
     emit blockChanged(id);
     setDirty(true);
+}
+
+void SSHConfigModel::setOptionValues(const QUuid &id, const QString &key, const QStringList &values)
+{
+    const qsizetype index = d->document.indexOf(id);
+    if (index < 0 || !d->document.setOptionValues(index, key, values))
+        return;
+    emit blockChanged(id);
+    setDirty(true);
+}
+
+bool SSHConfigModel::isChangedOnDisk() const
+{
+    const ConfigFile::Stamp now = ConfigFile::status(d->configPath);
+    if (now.sameStatus(d->stamp))
+        return false;
+    if (now.exists != d->stamp.exists || now.size != d->stamp.size)
+        return true;
+    // Touched or replaced by an identical copy: only the content counts.
+    const ConfigFile::Stamp read = ConfigFile::stamp(d->configPath);
+    if (read.digest != d->stamp.digest)
+        return true;
+    const size_t digest = d->stamp.digest;
+    d->stamp = read;
+    d->stamp.digest = digest;
+    return false;
+}
+
+bool SSHConfigModel::hasOutsideChange() const
+{
+    return d->outsideChange;
+}
+
+void SSHConfigModel::keepMine()
+{
+    setOutsideChange(false);
+}
+
+void SSHConfigModel::checkDisk()
+{
+    watch();
+    if (!isChangedOnDisk())
+        return;
+    if (d->dirty) {
+        setOutsideChange(true);
+        return;
+    }
+    emit aboutToReloadFromDisk();
+    load();
+    emit reloadedFromDisk();
+}
+
+void SSHConfigModel::watch()
+{
+    // A file replaced by rename is a new file: watch the names again, and the folders, so that a
+    // file created or replaced there is noticed too.
+    QStringList paths{d->configPath, QFileInfo(d->configPath).absolutePath()};
+    const QFileInfo info(d->configPath);
+    if (info.isSymLink()) {
+        const QString target = info.canonicalFilePath();
+        if (!target.isEmpty())
+            paths << target << QFileInfo(target).absolutePath();
+    }
+    QStringList missing;
+    const QStringList watched = d->watcher.files() + d->watcher.directories();
+    for (const QString &path : std::as_const(paths)) {
+        if (!watched.contains(path) && QFileInfo::exists(path))
+            missing.append(path);
+    }
+    if (!missing.isEmpty())
+        d->watcher.addPaths(missing);
+}
+
+void SSHConfigModel::setOutsideChange(bool changed)
+{
+    if (changed == d->outsideChange)
+        return;
+    d->outsideChange = changed;
+    emit hasOutsideChangeChanged();
 }
 
 void SSHConfigModel::setErrorMessage(std::optional<QString> message)
@@ -258,13 +314,4 @@ void SSHConfigModel::setStatusMessage(const QString &message)
         return;
     d->statusMessage = message;
     emit statusMessageChanged();
-}
-
-qsizetype SSHConfigModel::indexOf(const QUuid &id) const
-{
-    for (qsizetype i = 0; i < d->blocks.size(); ++i) {
-        if (d->blocks.at(i).id == id)
-            return i;
-    }
-    return -1;
 }

@@ -2,6 +2,7 @@
 
 #include "engine/HostBlock.h"
 
+#include <QByteArray>
 #include <QList>
 #include <QObject>
 #include <QString>
@@ -33,8 +34,24 @@ public:
     std::optional<QUuid> duplicateBlock(const QUuid &id);
     // the host editor's in-place edits and the alert's reset:
     void setPattern(const QUuid &id, const QString &pattern); // stored untrimmed, sets isDirty
-    void setOption(const QUuid &id, const QString &key, const QString &value); // the editor's write rule
+    // The first line of `key` (ASCII case ignored, as ssh matches it): its value rewritten in place,
+    // the line removed when the trimmed value is empty, a new line in the block when there is none.
+    void setOption(const QUuid &id, const QString &key, const QString &value);
+    // Every line of `key`: the values in order, each trimmed; empty ones dropped.
+    void setOptionValues(const QUuid &id, const QString &key, const QStringList &values);
     void setErrorMessage(std::optional<QString> message);
+
+    // The file on disk differs from what was last loaded or saved (another program wrote it).
+    // Checked now: size, time and content.
+    bool isChangedOnDisk() const;
+    // True while an outside change waits for the user: the file changed on disk while there were
+    // unsaved edits. Without unsaved edits the model reloads by itself instead.
+    bool hasOutsideChange() const;
+    // Keep the edits: the bar goes away; a later save still finds the change on disk.
+    void keepMine();
+
+    // The file as it will be written: the text as read, with only the edited lines changed.
+    QByteArray text() const;
 
 signals:
     // The list itself changed: loaded, a block added, removed or duplicated.
@@ -44,11 +61,17 @@ signals:
     void isDirtyChanged();
     void statusMessageChanged();
     void errorMessageChanged();
+    void hasOutsideChangeChanged();
+    // Around a reload the model did by itself after an outside change, so a view can keep its selection.
+    void aboutToReloadFromDisk();
+    void reloadedFromDisk();
 
 private:
     void setDirty(bool dirty);
     void setStatusMessage(const QString &message);
-    qsizetype indexOf(const QUuid &id) const;
+    void setOutsideChange(bool changed);
+    void checkDisk();
+    void watch();
 
     struct Private;
     std::unique_ptr<Private> d;

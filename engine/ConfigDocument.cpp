@@ -1,0 +1,574 @@
+#include "engine/ConfigDocument.h"
+
+#include "engine/ConfigSyntax.h"
+
+#include <QStringEncoder>
+
+#include <algorithm>
+#include <iterator>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    using SSHParser::isLineBreak;
+    using SSHParser::trimmed;
+
+    // A piece of `text` that shares its buffer instead of copying it. The buffer lives as long as
+    // any piece does; changing a piece detaches it like any shared string.
+    QString sharedSlice(QString &text, qsizetype start, qsizetype length)
+    {
+        if (length == 0)
+            return QString();
+        QString::DataPointer &whole = text.data_ptr();
+        if (!whole.d_ptr()) // static or raw data has no count to share
+            return text.sliced(start, length);
+        whole.d_ptr()->ref();
+        return QString(QString::DataPointer(whole.d_ptr(), whole.data() + start, length));
+    }
+
+    // Calls function(start, bodyEnd, end) for each line; a CR LF pair ends one line.
+    template <typename Function>
+    void forEachLine(QStringView text, Function &&function)
+    {
+        const QChar *data = text.data();
+        const qsizetype n = text.size();
+        qsizetype start = 0;
+        qsizetype i = 0;
+        while (i < n) {
+            const char16_t c = data[i].unicode();
+            if (!isLineBreak(QChar(c))) {
+                ++i;
+                continue;
+            }
+            const qsizetype bodyEnd = i;
+            i += (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ? 2 : 1;
+            function(start, bodyEnd, i);
+            start = i;
+        }
+        if (start < n)
+            function(start, n, n);
+    }
+
+    qsizetype lineBreakLength(QStringView line)
+    {
+        if (line.isEmpty() || !isLineBreak(line.back()))
+            return 0;
+        return line.endsWith(u"\r\n") ? 2 : 1;
+    }
+
+    QStringView bodyOf(QStringView line)
+    {
+        return line.chopped(lineBreakLength(line));
+    }
+
+    enum class LineKind {
+        Blank,
+        Comment,
+        Header,
+        Match,
+        Option,
+        Other
+    };
+
+    struct LineInfo {
+        LineKind kind = LineKind::Blank;
+        SSHParser::KeywordSplit split;
+        QStringView value;
+    };
+
+    LineInfo classify(QStringView body)
+    {
+        LineInfo info;
+        const QStringView line = trimmed(body);
+        if (line.isEmpty())
+            return info;
+        if (line.front() == u'#') {
+            info.kind = LineKind::Comment;
+            return info;
+        }
+        info.split = SSHParser::splitKeyword(line);
+        if (SSHKeyword::equal(info.split.keyword, u"host") && !info.split.rest.isEmpty()) {
+            info.kind = LineKind::Header;
+        } else if (SSHKeyword::equal(info.split.keyword, u"match")) {
+            info.kind = LineKind::Match;
+        } else {
+            info.value = SSHParser::trimmingQuotes(info.split.rest);
+            info.kind = info.split.keyword.isEmpty() || info.value.isEmpty() ? LineKind::Other : LineKind::Option;
+        }
+        return info;
+    }
+
+    // Names written in the usual spelling share one static string instead of a piece of the text.
+    QString internedName(QStringView name)
+    {
+        // clang-format off
+        static const char16_t *const names[] = {
+            u"HostName", u"User", u"Port", u"ConnectTimeout", u"AddressFamily", u"IdentityFile",
+            u"IdentityAgent", u"AddKeysToAgent", u"UseKeychain", u"IdentitiesOnly", u"PubkeyAuthentication",
+            u"PasswordAuthentication", u"PreferredAuthentications", u"KbdInteractiveAuthentication",
+            u"ForwardAgent", u"ForwardX11", u"ForwardX11Trusted", u"ProxyJump", u"ProxyCommand",
+            u"LocalForward", u"RemoteForward", u"DynamicForward", u"ServerAliveInterval",
+            u"ServerAliveCountMax", u"TCPKeepAlive", u"StrictHostKeyChecking", u"UserKnownHostsFile",
+            u"Compression", u"Ciphers", u"MACs", u"HostKeyAlgorithms", u"KexAlgorithms",
+            u"PubkeyAcceptedAlgorithms", u"ControlMaster", u"ControlPath", u"ControlPersist", u"LogLevel",
+            u"BatchMode", u"RequestTTY", u"VisualHostKey", u"PermitLocalCommand", u"LocalCommand",
+            u"NumberOfPasswordPrompts", u"SetEnv", u"SendEnv", u"EscapeChar", u"CertificateFile",
+            u"IgnoreUnknown", u"Include", u"Hostname", u"user", u"port", u"hostname", u"identityfile",
+        };
+        // clang-format on
+        struct Table {
+            QList<QString> byLength[32];
+            Table()
+            {
+                for (const char16_t *name : names) {
+                    const QStringView view(name);
+                    byLength[view.size()].append(
+                        QString::fromRawData(reinterpret_cast<const QChar *>(name), view.size()));
+                }
+            }
+        };
+        static const Table table;
+        if (name.size() < qsizetype(std::size(table.byLength))) {
+            for (const QString &known : table.byLength[name.size()]) {
+                if (known == name)
+                    return known;
+            }
+        }
+        return QString();
+    }
+
+    // What a value or pattern looks like in the text while it holds a line break: the save refuses
+    // the block, but the lines must keep their shape until the user mends it.
+    QString printable(const QString &text)
+    {
+        QString shown = text;
+        for (QChar &c : shown) {
+            if (isLineBreak(c))
+                c = u' ';
+        }
+        return shown;
+    }
+
+    // A name that reads back as one keyword of an option line.
+    bool isPlainKeyword(QStringView name)
+    {
+        if (name.isEmpty() || name.front() == u'#' || SSHKeyword::equal(name, u"host")
+            || SSHKeyword::equal(name, u"match"))
+            return false;
+        return std::none_of(name.begin(), name.end(), [](QChar c) {
+            return c == u'=' || c == u'"' || c == u'\'' || SSHParser::isBlank(c) || isLineBreak(c);
+        });
+    }
+
+    bool endsWithBlankLine(QStringView text)
+    {
+        const QStringView body = text.chopped(lineBreakLength(text));
+        qsizetype start = body.size();
+        while (start > 0 && !isLineBreak(body[start - 1]))
+            --start;
+        return trimmed(body.sliced(start)).isEmpty();
+    }
+
+    QStringView indentOf(QStringView line)
+    {
+        qsizetype n = 0;
+        while (n < line.size() && SSHParser::isBlank(line[n]))
+            ++n;
+        return line.first(n);
+    }
+} // namespace
+
+ConfigDocument::ConfigDocument()
+    : m_lineBreak(u"\n"_s)
+{
+    m_sections.emplace_back();
+}
+
+ConfigDocument::ConfigDocument(QString text)
+    : m_lineBreak(u"\n"_s)
+{
+    const QChar *data = text.constData();
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        if (isLineBreak(data[i])) {
+            if (data[i] == u'\r' && i + 1 < text.size() && data[i + 1] == u'\n')
+                m_lineBreak = u"\r\n"_s;
+            break;
+        }
+    }
+
+    std::vector<HostOption> options;
+    HostBlock block{QUuid(), {}, {}};
+    qsizetype sectionStart = 0;
+    bool sectionIsHost = false;
+    auto closeSection = [&](qsizetype end) {
+        Section section;
+        section.text = sharedSlice(text, sectionStart, end - sectionStart);
+        section.host = sectionIsHost;
+        m_sections.push_back(std::move(section));
+        if (sectionIsHost) {
+            block.options = QList<HostOption>(std::make_move_iterator(options.begin()),
+                                              std::make_move_iterator(options.end()));
+            options.clear();
+            m_blocks.append(std::move(block));
+        }
+    };
+
+    // A run of comment lines right above a header, after a blank line, belongs to that header:
+    // it moves, goes and is copied with it.
+    enum class Previous {
+        Start,
+        Blank,
+        Comment,
+        Other
+    } previous = Previous::Start;
+    qsizetype attached = -1;
+    forEachLine(text, [&](qsizetype start, qsizetype bodyEnd, qsizetype) {
+        const QStringView body(data + start, bodyEnd - start);
+        const LineInfo line = classify(body);
+        switch (line.kind) {
+        case LineKind::Blank:
+            previous = Previous::Blank;
+            attached = -1;
+            return;
+        case LineKind::Comment:
+            if (previous == Previous::Blank)
+                attached = start;
+            else if (previous != Previous::Comment)
+                attached = -1;
+            previous = Previous::Comment;
+            return;
+        case LineKind::Header:
+        case LineKind::Match: {
+            const qsizetype at = attached >= 0 ? attached : start;
+            closeSection(at);
+            sectionStart = at;
+            sectionIsHost = line.kind == LineKind::Header;
+            if (sectionIsHost) {
+                const QStringView rest = line.split.rest;
+                block = HostBlock{SSHParser::newBlockId(), sharedSlice(text, rest.data() - data, rest.size()), {}};
+            }
+            break;
+        }
+        case LineKind::Option:
+            if (sectionIsHost) {
+                const QStringView name = line.split.keyword;
+                QString interned = internedName(name);
+                options.push_back({interned.isNull() ? sharedSlice(text, name.data() - data, name.size())
+                                                     : std::move(interned),
+                                   sharedSlice(text, line.value.data() - data, line.value.size())});
+            }
+            break;
+        case LineKind::Other:
+            break;
+        }
+        previous = Previous::Other;
+        attached = -1;
+    });
+    closeSection(text.size());
+    indexSections();
+}
+
+ConfigDocument::ConfigDocument(ConfigDocument &&) noexcept = default;
+ConfigDocument &ConfigDocument::operator=(ConfigDocument &&) noexcept = default;
+ConfigDocument::~ConfigDocument() = default;
+
+qsizetype ConfigDocument::indexOf(const QUuid &id) const
+{
+    for (qsizetype i = 0; i < m_blocks.size(); ++i) {
+        if (m_blocks.at(i).id == id)
+            return i;
+    }
+    return -1;
+}
+
+std::unique_ptr<ConfigDocument::Lines> ConfigDocument::splitSection(const QString &text, bool host)
+{
+    auto lines = std::make_unique<Lines>();
+    forEachLine(text, [&](qsizetype start, qsizetype bodyEnd, qsizetype end) {
+        const qsizetype index = lines->lines.size();
+        lines->lines.append(text.sliced(start, end - start));
+        if (!host)
+            return;
+        const LineKind kind = classify(QStringView(text).sliced(start, bodyEnd - start)).kind;
+        if (lines->header < 0) {
+            if (kind == LineKind::Header)
+                lines->header = index;
+        } else if (kind == LineKind::Option) {
+            lines->optionLines.append(index);
+        }
+    });
+    return lines;
+}
+
+ConfigDocument::Lines &ConfigDocument::edit(qsizetype block)
+{
+    Section &section = m_sections[m_sectionOf.at(block)];
+    if (!section.lines) {
+        section.lines = splitSection(section.text, section.host);
+        section.text = QString();
+    }
+    Q_ASSERT(section.lines->optionLines.size() == m_blocks.at(block).options.size());
+    return *section.lines;
+}
+
+QString ConfigDocument::sectionText(const Section &section) const
+{
+    return section.lines ? section.lines->lines.join(QString()) : section.text;
+}
+
+QString ConfigDocument::newLine(const Lines &lines, qsizetype anchor, const QString &name, const QString &value) const
+{
+    // Indented like the option it follows, else like the block's first option, else four spaces.
+    QString indent = u"    "_s;
+    if (lines.optionLines.contains(anchor))
+        indent = indentOf(lines.lines.at(anchor)).toString();
+    else if (!lines.optionLines.isEmpty())
+        indent = indentOf(lines.lines.at(lines.optionLines.constFirst())).toString();
+    return indent + name + u' ' + SSHParser::writtenValue(name, printable(value));
+}
+
+void ConfigDocument::insertLine(qsizetype block, qsizetype at, const QString &name, const QString &value)
+{
+    Lines &lines = edit(block);
+    QString line = newLine(lines, at - 1, name, value);
+    QString &before = lines.lines[at - 1];
+    const QStringView lineBreak = QStringView(before).last(lineBreakLength(before));
+    if (lineBreak.isEmpty()) {
+        // The file ends without a line break: so does it after the new line.
+        before += m_lineBreak;
+    } else {
+        line += (lineBreak == u"\n" || lineBreak == u"\r\n") ? lineBreak.toString() : m_lineBreak;
+    }
+    lines.lines.insert(at, line);
+
+    const auto place = std::lower_bound(lines.optionLines.begin(), lines.optionLines.end(), at);
+    const qsizetype option = place - lines.optionLines.begin();
+    for (auto it = place; it != lines.optionLines.end(); ++it)
+        ++*it;
+    lines.optionLines.insert(option, at);
+    m_blocks[block].options.insert(option, HostOption{name, value});
+}
+
+void ConfigDocument::removeLine(qsizetype block, qsizetype option)
+{
+    Lines &lines = edit(block);
+    const qsizetype at = lines.optionLines.at(option);
+    const bool lastWithoutBreak = lineBreakLength(lines.lines.at(at)) == 0;
+    lines.lines.removeAt(at);
+    if (lastWithoutBreak && at == lines.lines.size() && at > 0) {
+        QString &before = lines.lines[at - 1];
+        before.chop(lineBreakLength(before));
+    }
+    lines.optionLines.removeAt(option);
+    for (qsizetype i = option; i < lines.optionLines.size(); ++i)
+        --lines.optionLines[i];
+    m_blocks[block].options.removeAt(option);
+}
+
+void ConfigDocument::rewriteValue(qsizetype block, qsizetype option, const QString &value)
+{
+    Lines &lines = edit(block);
+    QString &line = lines.lines[lines.optionLines.at(option)];
+    const QStringView rest = SSHParser::splitKeyword(trimmed(bodyOf(line))).rest;
+    const qsizetype start = rest.data() - line.constData();
+    HostOption &held = m_blocks[block].options[option];
+    line = line.left(start) + SSHParser::writtenValue(held.name, printable(value)) + line.mid(start + rest.size());
+    held.value = value;
+}
+
+qsizetype ConfigDocument::placeForNew(qsizetype block, const QString &name) const
+{
+    const Lines &lines = *m_sections[m_sectionOf.at(block)].lines;
+    // IgnoreUnknown only covers the lines after it.
+    if (SSHKeyword::equal(name, u"IgnoreUnknown"))
+        return lines.header + 1;
+    const QList<HostOption> &options = m_blocks.at(block).options;
+    qsizetype after = -1;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (SSHParser::writesBefore(options.at(i).name, name))
+            after = std::max(after, lines.optionLines.at(i));
+    }
+    if (after < 0)
+        after = lines.optionLines.isEmpty() ? lines.header : lines.optionLines.constLast();
+    return after + 1;
+}
+
+bool ConfigDocument::setPattern(qsizetype block, const QString &pattern)
+{
+    if (m_blocks.at(block).pattern == pattern)
+        return false;
+    Lines &lines = edit(block);
+    QString &line = lines.lines[lines.header];
+    const QStringView rest = SSHParser::splitKeyword(trimmed(bodyOf(line))).rest;
+    const qsizetype start = rest.data() - line.constData();
+    line = line.left(start) + printable(pattern) + line.mid(start + rest.size());
+    m_blocks[block].pattern = pattern;
+    return true;
+}
+
+bool ConfigDocument::setOption(qsizetype block, const QString &name, const QString &value)
+{
+    const QString text = trimmed(value).toString();
+    const QList<HostOption> &options = m_blocks.at(block).options;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (!SSHKeyword::equal(options.at(i).name, name))
+            continue;
+        if (text.isEmpty())
+            removeLine(block, i);
+        else if (options.at(i).value != text)
+            rewriteValue(block, i, text);
+        else
+            return false;
+        return true;
+    }
+    if (text.isEmpty() || !isPlainKeyword(name))
+        return false;
+    edit(block);
+    insertLine(block, placeForNew(block, name), name, text);
+    return true;
+}
+
+bool ConfigDocument::setOptionValues(qsizetype block, const QString &name, const QStringList &values)
+{
+    QStringList wanted;
+    for (const QString &value : values) {
+        if (const QStringView text = trimmed(value); !text.isEmpty())
+            wanted.append(text.toString());
+    }
+    const QList<HostOption> &options = m_blocks.at(block).options;
+    QList<qsizetype> found;
+    for (qsizetype i = 0; i < options.size(); ++i) {
+        if (SSHKeyword::equal(options.at(i).name, name))
+            found.append(i);
+    }
+    if (m_blocks.at(block).values(name) == wanted)
+        return false;
+    if (found.isEmpty() && !isPlainKeyword(name))
+        return false;
+    const QString spelling = found.isEmpty() ? name : options.at(found.constFirst()).name;
+    Lines &lines = edit(block);
+
+    const qsizetype kept = std::min(found.size(), wanted.size());
+    for (qsizetype i = 0; i < kept; ++i) {
+        if (m_blocks.at(block).options.at(found.at(i)).value != wanted.at(i))
+            rewriteValue(block, found.at(i), wanted.at(i));
+    }
+    for (qsizetype i = found.size() - 1; i >= wanted.size(); --i)
+        removeLine(block, found.at(i));
+    if (wanted.size() > found.size()) {
+        qsizetype at = found.isEmpty() ? placeForNew(block, name) : lines.optionLines.at(found.constLast()) + 1;
+        for (qsizetype i = found.size(); i < wanted.size(); ++i)
+            insertLine(block, at++, spelling, wanted.at(i));
+    }
+    return true;
+}
+
+qsizetype ConfigDocument::insertSection(qsizetype at, QString body, HostBlock block)
+{
+    const QString before = sectionText(m_sections.at(at - 1));
+    QString text;
+    bool endsWithoutBreak = false;
+    if (!before.isEmpty()) {
+        if (lineBreakLength(before) == 0) {
+            text = m_lineBreak;
+            endsWithoutBreak = true;
+        }
+        // One blank line between blocks.
+        if (!endsWithBlankLine(before))
+            text += m_lineBreak;
+    }
+    text += body;
+    if (at < qsizetype(m_sections.size())) {
+        if (!endsWithBlankLine(text))
+            text += m_lineBreak;
+    } else if (endsWithoutBreak) {
+        // The file ended without a line break: so does it after the new block.
+        text.chop(lineBreakLength(text));
+    }
+
+    Section section;
+    section.host = true;
+    section.lines = splitSection(text, true);
+    qsizetype index = 0;
+    for (qsizetype i = 0; i < at; ++i)
+        index += m_sections.at(i).host ? 1 : 0;
+    m_sections.insert(m_sections.begin() + at, std::move(section));
+    m_blocks.insert(index, std::move(block));
+    indexSections();
+    return index;
+}
+
+qsizetype ConfigDocument::insertBlock(const QString &pattern)
+{
+    qsizetype at = qsizetype(m_sections.size());
+    if (pattern != u"*"_s) {
+        // ssh takes the first value it finds, so a new host goes before the catch-all sections at
+        // the end; after them, every option they set would override the host's own.
+        qsizetype block = m_blocks.size();
+        while (at > 1) {
+            const Section &section = m_sections.at(at - 1);
+            if (section.host && m_blocks.at(block - 1).pattern != u"*"_s)
+                break;
+            block -= section.host ? 1 : 0;
+            --at;
+        }
+    }
+    return insertSection(at, u"Host "_s + printable(pattern) + m_lineBreak, HostBlock{SSHParser::newBlockId(), pattern, {}});
+}
+
+void ConfigDocument::removeBlock(qsizetype block)
+{
+    m_sections.erase(m_sections.begin() + m_sectionOf.at(block));
+    m_blocks.removeAt(block);
+    indexSections();
+}
+
+qsizetype ConfigDocument::duplicateBlock(qsizetype block, const QString &pattern)
+{
+    HostBlock copy = m_blocks.at(block);
+    copy.id = SSHParser::newBlockId();
+    const qsizetype section = m_sectionOf.at(block);
+    const qsizetype index = insertSection(section + 1, sectionText(m_sections.at(section)), std::move(copy));
+    setPattern(index, pattern);
+    return index;
+}
+
+void ConfigDocument::indexSections()
+{
+    m_sectionOf.resize(m_blocks.size());
+    qsizetype block = 0;
+    for (qsizetype i = 0; i < qsizetype(m_sections.size()); ++i) {
+        if (m_sections[i].host)
+            m_sectionOf[block++] = i;
+    }
+}
+
+std::optional<QString> ConfigDocument::validate() const
+{
+    for (qsizetype i = 0; i < m_blocks.size(); ++i) {
+        if (!m_sections.at(m_sectionOf.at(i)).lines)
+            continue;
+        if (auto error = SSHParser::validateBlock(m_blocks.at(i), i))
+            return error;
+    }
+    return std::nullopt;
+}
+
+QString ConfigDocument::text() const
+{
+    QString text;
+    forEachPiece([&text](QStringView piece) {
+        text += piece;
+    });
+    return text;
+}
+
+QByteArray ConfigDocument::toUtf8() const
+{
+    QByteArray bytes;
+    QStringEncoder encoder(QStringEncoder::Utf8);
+    forEachPiece([&](QStringView piece) {
+        bytes += encoder.encode(piece);
+    });
+    return bytes;
+}

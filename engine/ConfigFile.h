@@ -1,0 +1,58 @@
+#pragma once
+
+#include <QByteArrayView>
+#include <QString>
+#include <QStringView>
+
+#include <functional>
+#include <optional>
+
+// Reading and replacing the configuration file on disk, and telling whether someone else changed it.
+namespace ConfigFile {
+    // What the file on disk was when it was last read or written.
+    struct Stamp {
+        bool exists = false;
+        qint64 size = 0;
+        qint64 modified = 0; // nanoseconds
+        quint64 inode = 0;
+        size_t digest = 0; // of the content
+
+        bool sameStatus(const Stamp &other) const
+        {
+            return exists == other.exists && size == other.size && modified == other.modified
+                   && inode == other.inode;
+        }
+    };
+
+    // A digest of bytes that does not depend on how they are cut into pieces.
+    class Digest
+    {
+    public:
+        void add(QByteArrayView bytes);
+        size_t result();
+
+    private:
+        QByteArray m_pending;
+        size_t m_value = 0;
+    };
+
+    // The size, time and inode of the file (through a symbolic link); no digest.
+    Stamp status(const QString &path);
+    // The status and the digest of the content as it is now.
+    Stamp stamp(const QString &path);
+
+    struct ReadResult {
+        std::optional<QString> text; // nothing when the file could not be read
+        QString error;
+        Stamp stamp;
+    };
+    // The whole file decoded as UTF-8; a missing file reads as the empty text.
+    ReadResult read(const QString &path);
+
+    // Gives each piece of the text to the sink, in order.
+    using Pieces = std::function<void(const std::function<void(QStringView)> &sink)>;
+    // Creates the folder (0700) when missing, copies an existing file to config.bak.<stamp>, then
+    // replaces the file atomically with the text as UTF-8 (through a symbolic link, mode 0600).
+    // Nothing on success, else the error's description; `written` gets the new file's stamp.
+    std::optional<QString> write(const QString &path, const Pieces &pieces, Stamp *written = nullptr);
+} // namespace ConfigFile
