@@ -206,8 +206,8 @@ ConfigDocument::ConfigDocument(QString text)
         section.host = sectionIsHost;
         m_sections.push_back(std::move(section));
         if (sectionIsHost) {
-            block.options = QList<HostOption>(std::make_move_iterator(options.begin()),
-                                              std::make_move_iterator(options.end()));
+            block.options =
+                QList<HostOption>(std::make_move_iterator(options.begin()), std::make_move_iterator(options.end()));
             options.clear();
             m_blocks.append(std::move(block));
         }
@@ -253,9 +253,9 @@ ConfigDocument::ConfigDocument(QString text)
             if (sectionIsHost) {
                 const QStringView name = line.split.keyword;
                 QString interned = internedName(name);
-                options.push_back({interned.isNull() ? sharedSlice(text, name.data() - data, name.size())
-                                                     : std::move(interned),
-                                   sharedSlice(text, line.value.data() - data, line.value.size())});
+                options.push_back(
+                    {interned.isNull() ? sharedSlice(text, name.data() - data, name.size()) : std::move(interned),
+                     sharedSlice(text, line.value.data() - data, line.value.size())});
             }
             break;
         case LineKind::Other:
@@ -465,12 +465,18 @@ bool ConfigDocument::setOptionValues(qsizetype block, const QString &name, const
 
 qsizetype ConfigDocument::insertSection(qsizetype at, QString body, HostBlock block)
 {
-    const QString before = sectionText(m_sections.at(at - 1));
+    Section &previous = m_sections[at - 1];
+    const QString before = sectionText(previous);
     QString text;
     bool endsWithoutBreak = false;
     if (!before.isEmpty()) {
         if (lineBreakLength(before) == 0) {
-            text = m_lineBreak;
+            // The last line gets its line break where it stands, so it keeps it whatever happens
+            // to the new block; the file still ends without one.
+            if (previous.lines)
+                previous.lines->lines.last() += m_lineBreak;
+            else
+                previous.text += m_lineBreak;
             endsWithoutBreak = true;
         }
         // One blank line between blocks.
@@ -513,7 +519,9 @@ qsizetype ConfigDocument::insertBlock(const QString &pattern)
             --at;
         }
     }
-    return insertSection(at, u"Host "_s + printable(pattern) + m_lineBreak, HostBlock{SSHParser::newBlockId(), pattern, {}});
+    return insertSection(at,
+                         u"Host "_s + printable(pattern) + m_lineBreak,
+                         HostBlock{SSHParser::newBlockId(), pattern, {}});
 }
 
 void ConfigDocument::removeBlock(qsizetype block)

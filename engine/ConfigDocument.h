@@ -70,12 +70,12 @@ private:
     // An edited section: its lines, each with its own line break, and where the block's lines are.
     struct Lines {
         QStringList lines;
-        qsizetype header = -1;            // the Host line; -1 for other sections
-        QList<qsizetype> optionLines;     // the line of each option of the block, in order
+        qsizetype header = -1; // the Host line; -1 for other sections
+        QList<qsizetype> optionLines; // the line of each option of the block, in order
     };
     struct Section {
-        QString text;                     // as read, while the section is unedited
-        std::unique_ptr<Lines> lines;     // once edited
+        QString text; // as read, while the section is unedited
+        std::unique_ptr<Lines> lines; // once edited
         bool host = false;
     };
 
@@ -92,6 +92,6 @@ private:
 
     std::vector<Section> m_sections; // the first holds the lines before any Host or Match line
     QList<HostBlock> m_blocks;
-    QList<qsizetype> m_sectionOf;     // the section of each block
-    QString m_lineBreak;              // what new lines end with: the file's first line break
+    QList<qsizetype> m_sectionOf; // the section of each block
+    QString m_lineBreak; // what new lines end with: the file's first line break
 };

@@ -244,7 +244,8 @@ namespace ConfigFile {
         digest.add(bytes);
         result.stamp.digest = digest.result();
         // A byte order mark stays in the text, so the file is written back as it was.
-        QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
+        QStringDecoder decoder(QStringDecoder::Utf8,
+                               QStringDecoder::Flag::Stateless | QStringDecoder::Flag::ConvertInitialBom);
         QString text = decoder.decode(bytes);
         if (decoder.hasError()) {
             result.error = QCoreApplication::translate("SSHConfigModel", "The file is not valid UTF-8 text.");

@@ -19,8 +19,7 @@ namespace ConfigFile {
 
         bool sameStatus(const Stamp &other) const
         {
-            return exists == other.exists && size == other.size && modified == other.modified
-                   && inode == other.inode;
+            return exists == other.exists && size == other.size && modified == other.modified && inode == other.inode;
         }
     };
 

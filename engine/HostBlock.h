@@ -10,7 +10,7 @@
 
 // One option line of a host block.
 struct HostOption {
-    QString name;  // as written in the file (spelling kept)
+    QString name; // as written in the file (spelling kept)
     QString value; // the value as read (one pair of enclosing quotes removed)
 
     friend bool operator==(const HostOption &, const HostOption &) = default;

@@ -83,13 +83,10 @@ namespace {
         return c;
     }
 
-
     bool isSinglePathOption(QStringView name)
     {
-        return SSHKeyword::equal(name, u"identityfile")
-               || SSHKeyword::equal(name, u"certificatefile")
-               || SSHKeyword::equal(name, u"identityagent")
-               || SSHKeyword::equal(name, u"controlpath");
+        return SSHKeyword::equal(name, u"identityfile") || SSHKeyword::equal(name, u"certificatefile")
+               || SSHKeyword::equal(name, u"identityagent") || SSHKeyword::equal(name, u"controlpath");
     }
 
     // How many arguments ssh's argv_split() makes of a bare value: words split at spaces and tabs

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "engine/ConfigDocument.h"
+#include "engine/HostBlock.h"
 #include "support/TestSupport.h"
 
 #include <QFile>
@@ -16,24 +16,19 @@ inline HostBlock block(const QString &pattern, std::initializer_list<std::pair<Q
     HostBlock b;
     b.pattern = pattern;
     for (const auto &[key, value] : options)
-        b.options.insert(key, value);
+        b.options.append({key, value});
     return b;
 }
 
-// Blocks as one comparable text, keys sorted: "[leading|lines] pattern{Key=value|...}[carried|lines]".
-inline QString describe(const QList<HostBlock> &blocks, const CarriedLines &carried = {})
+// Blocks as one comparable text, options in file order: "pattern{Key=value|...} ...".
+inline QString describe(const QList<HostBlock> &blocks)
 {
     QStringList parts;
-    if (!carried.leading.isEmpty())
-        parts.append(u'[' + carried.leading.join(u'|') + u']');
     for (const HostBlock &b : blocks) {
         QStringList options;
-        for (auto it = b.options.cbegin(); it != b.options.cend(); ++it)
-            options.append(it.key() + u'=' + it.value());
-        options.sort();
+        for (const HostOption &option : b.options)
+            options.append(option.name + u'=' + option.value);
         parts.append(b.pattern + u'{' + options.join(u'|') + u'}');
-        if (carried.after.contains(b.id))
-            parts.last() += u'[' + carried.after.value(b.id).join(u'|') + u']';
     }
     return parts.join(u' ');
 }

@@ -12,9 +12,8 @@ private slots:
     void addGoesBeforeTrailingGlobalBlocks();
     void editorWrites();
     void unreadableFileIsNeverOverwritten();
-    void carriedLinesFollowTheirBlock();
-    void fixtures_data();
-    void fixtures();
+    void sectionsMoveWithTheirBlock();
+    void outsideChanges();
 };
 
 void TestSSHConfigModel::loadAndSave()
@@ -103,8 +102,8 @@ void TestSSHConfigModel::addGoesBeforeTrailingGlobalBlocks()
     model.addBlock(u"first"_s);
     QCOMPARE(describe(model.blocks()), u"first{} *{Port=1} *{}"_s);
     model.save();
-    // The Match section stays with the last "*" block, where ssh reads it last.
-    QCOMPARE(readFile(path), "Host first\n\nHost *\n    Port 1\n\nHost *\n\nMatch all\n");
+    // Only the new block's lines are new; the others stay as written.
+    QCOMPARE(readFile(path), "Host first\n\nHost *\nPort 1\nHost *\nMatch all\n");
 }
 
 void TestSSHConfigModel::editorWrites()
@@ -123,12 +122,12 @@ void TestSSHConfigModel::editorWrites()
     QCOMPARE(changed.size(), 0);
 
     model.setOption(id, u"User"_s, u" root "_s);
-    QCOMPARE(model.blocks().at(0).options.value(u"User"_s), u"root"_s);
+    QCOMPARE(model.blocks().at(0).value(u"User"), u"root"_s);
     QVERIFY(model.isDirty());
     QCOMPARE(changed.size(), 1);
     QCOMPARE(changed.at(0).at(0).value<QUuid>(), id);
     model.setOption(id, u"User"_s, QString());
-    QVERIFY(!model.blocks().at(0).options.contains(u"User"_s));
+    QCOMPARE(model.blocks().at(0).value(u"User"), std::nullopt);
 
     model.setPattern(id, u" b "_s);
     QCOMPARE(model.blocks().at(0).pattern, u" b "_s);
@@ -179,7 +178,7 @@ void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
     QVERIFY(fifo.errorMessage() && fifo.errorMessage()->startsWith(u"Cannot read "_s + path));
 }
 
-void TestSSHConfigModel::carriedLinesFollowTheirBlock()
+void TestSSHConfigModel::sectionsMoveWithTheirBlock()
 {
     QTemporaryDir dir;
     const QString path = dir.filePath(u"config"_s);
@@ -187,42 +186,55 @@ void TestSSHConfigModel::carriedLinesFollowTheirBlock()
     SSHConfigModel model(path);
     const QUuid one = model.blocks().at(0).id;
     model.duplicateBlock(one);
-    model.removeBlock(model.blocks().at(2).id); // "two": its Match section moves to the end of "one-copy"
+    model.removeBlock(model.blocks().at(2).id); // "two" alone: the Match sections stay where they are
     model.save();
     QCOMPARE(readFile(path),
-             "Include a\nHost one\n\nMatch user x\n  Port 1\n\nHost one-copy\n\nMatch user y\n  Port 2\n"
-             "\nHost three\n");
+             "Include a\nHost one\n\nHost one-copy\n\nMatch user x\n  Port 1\nMatch user y\n  Port 2\nHost three\n");
     model.removeBlock(model.blocks().at(1).id);
-    model.removeBlock(one); // the first block's lines go to the top
+    model.removeBlock(one);
     model.save();
     QCOMPARE(readFile(path), "Include a\nMatch user x\n  Port 1\nMatch user y\n  Port 2\nHost three\n");
     model.load();
     QCOMPARE(describe(model.blocks()), u"three{}"_s);
 }
 
-void TestSSHConfigModel::fixtures_data()
+void TestSSHConfigModel::outsideChanges()
 {
-    QTest::addColumn<QString>("name");
-    const QStringList inputs = QDir(QStringLiteral(KORVEL_ENGINE_DATA)).entryList({u"*.in"_s}, QDir::Files);
-    QVERIFY(!inputs.isEmpty());
-    for (const QString &input : inputs)
-        QTest::newRow(qPrintable(input)) << input.chopped(3);
-}
-
-void TestSSHConfigModel::fixtures()
-{
-    // Load and save gives the expected text; loading and saving that again changes no byte.
-    QFETCH(QString, name);
-    const QString data = QStringLiteral(KORVEL_ENGINE_DATA) + u'/' + name;
     QTemporaryDir dir;
     const QString path = dir.filePath(u"config"_s);
-    writeFile(path, readFile(data + u".in"_s));
-    for (int round = 0; round < 2; ++round) {
-        SSHConfigModel model(path);
-        model.save();
-        QVERIFY(!model.errorMessage());
-        QCOMPARE(QString::fromUtf8(readFile(path)), QString::fromUtf8(readFile(data + u".out"_s)));
-    }
+    writeFile(path, "Host a\n");
+    SSHConfigModel model(path);
+    QSignalSpy reloaded(&model, &SSHConfigModel::reloadedFromDisk);
+
+    // Our own save is no outside change; a touch that keeps the content is none either.
+    model.addBlock(u"b"_s);
+    model.save();
+    QVERIFY(!model.isChangedOnDisk());
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::ReadWrite));
+    QVERIFY(file.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+    file.close();
+    QVERIFY(!model.isChangedOnDisk());
+
+    // Without edits the model reloads by itself, also when the file is replaced by a rename.
+    writeFile(dir.filePath(u"config.new"_s), "Host a\n\nHost b\n\nHost c\n");
+    QVERIFY(::rename(QFile::encodeName(dir.filePath(u"config.new"_s)).constData(), QFile::encodeName(path).constData())
+            == 0);
+    QTRY_COMPARE(describe(model.blocks()), u"a{} b{} c{}"_s);
+    QCOMPARE(reloaded.size(), 1);
+    QVERIFY(!model.isDirty() && !model.hasOutsideChange());
+
+    // With edits it waits for the user; keeping them still leaves the file changed on disk.
+    model.setOption(model.blocks().at(0).id, u"User"_s, u"mine"_s);
+    writeFile(path, "Host theirs\n");
+    QTRY_VERIFY(model.hasOutsideChange());
+    QCOMPARE(reloaded.size(), 1);
+    QCOMPARE(model.blocks().at(0).value(u"User"), u"mine"_s);
+    model.keepMine();
+    QVERIFY(!model.hasOutsideChange() && model.isChangedOnDisk());
+    model.save();
+    QVERIFY(!model.isChangedOnDisk() && !model.hasOutsideChange());
+    QVERIFY(readFile(path).contains("User mine"));
 }
 
 QTEST_GUILESS_MAIN(TestSSHConfigModel)

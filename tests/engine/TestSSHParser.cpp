@@ -9,7 +9,7 @@ class TestSSHParser : public QObject
 private slots:
     void parse_data();
     void parse();
-    void carriedLines();
+    void lookups();
     void subtitle();
 };
 
@@ -26,9 +26,9 @@ void TestSSHParser::parse_data()
     QTest::newRow("HostName is an option, bare Host opens nothing")
         << u"Host a\nHostName h\nHost\nPort 1"_s << u"a{HostName=h|Port=1}"_s;
     QTest::newRow("several patterns, same twice") << u"Host a b  c  \nHost a\nHost a"_s << u"a b  c{} a{} a{}"_s;
-    QTest::newRow("first value wins, names are case-sensitive")
+    QTest::newRow("every line kept, in file order")
         << u"Host a\nIdentityFile one\nIdentityFile two\nUser admin\nuser root"_s
-        << u"a{IdentityFile=one|User=admin|user=root}"_s;
+        << u"a{IdentityFile=one|IdentityFile=two|User=admin|user=root}"_s;
     QTest::newRow("whole rest is the value") << u"Host a\nProxyCommand ssh -W %h:%p -o StrictHostKeyChecking=no gw"_s
                                              << u"a{ProxyCommand=ssh -W %h:%p -o StrictHostKeyChecking=no gw}"_s;
     QTest::newRow("separators") << u"Host a\nA=1\nB = 2\nC= 3\nD =4\nE==5\nSetEnv MY_VAR=hello"_s
@@ -43,7 +43,7 @@ void TestSSHParser::parse_data()
     QTest::newRow("every line break") << u"Host a\u2028A 1\u0085B 2\u000BC 3\u000CD 4\rE 5\u2029F 6"_s
                                       << u"a{A=1|B=2|C=3|D=4|E=5|F=6}"_s;
     QTest::newRow("value without a name or value") << u"Host a\n=x\nUser\nPort ''"_s << u"a{}"_s;
-    QTest::newRow("Match is carried, not an option")
+    QTest::newRow("Match is a section of its own")
         << u"Host a\nUser x\nMatch host b\n  User y\nHost c\nPort 1"_s << u"a{User=x} c{Port=1}"_s;
 }
 
@@ -62,21 +62,21 @@ void TestSSHParser::parse()
     QCOMPARE(ids.size(), blocks.size());
 }
 
-void TestSSHParser::carriedLines()
+void TestSSHParser::lookups()
 {
-    // Lines before the first header, verbatim; a CR LF pair ends one line.
-    ParsedConfig parsed =
-        SSHParser::parseDocument(u"# mine\r\nInclude conf.d/*\r\n\r\n  ServerAliveInterval 5\r\nHost a\r\n"_s);
-    QCOMPARE(describe(parsed.blocks, parsed.carried), u"[# mine|Include conf.d/*||  ServerAliveInterval 5] a{}"_s);
-    // A Match section joins the block before it up to the next header, comments included;
-    // trailing blank lines are the separator, not part of it.
-    parsed = SSHParser::parseDocument(
-        u"Host a\nUser x\n\nmatch user bob\n  # note\n\n  Port 7\n\n\nHost b\nMATCH=all\nUser z\n"_s);
-    QCOMPARE(describe(parsed.blocks, parsed.carried),
-             u"a{User=x}[match user bob|  # note||  Port 7] b{}[MATCH=all|User z]"_s);
-    // With no header at all everything is carried, and a Match before the first header too.
-    parsed = SSHParser::parseDocument(u"Match all\nUser q\nHost\n"_s);
-    QCOMPARE(describe(parsed.blocks, parsed.carried), u"[Match all|User q|Host]"_s);
+    // ssh takes the first line of a keyword in any letter case.
+    const HostBlock b = block(u"a"_s,
+                              {{u"user"_s, u"labuser"_s},
+                               {u"IdentityFile"_s, u"~/one"_s},
+                               {u"User"_s, u"admin"_s},
+                               {u"identityfile"_s, u"~/two"_s}});
+    QCOMPARE(b.value(u"User"), u"labuser"_s);
+    QCOMPARE(b.value(u"USER"), u"labuser"_s);
+    QCOMPARE(b.value(u"Port"), std::nullopt);
+    QCOMPARE(b.values(u"IdentityFile"), QStringList({u"~/one"_s, u"~/two"_s}));
+    QVERIFY(b.values(u"Port").isEmpty());
+    // Only ASCII letters fold, as strcasecmp does.
+    QVERIFY(!SSHKeyword::equal(u"\u00C9", u"\u00E9"));
 }
 
 void TestSSHParser::subtitle()
@@ -86,7 +86,9 @@ void TestSSHParser::subtitle()
     QCOMPARE(block({}, {{u"HostName"_s, u"h"_s}}).subtitle(), u"h"_s);
     QCOMPARE(block({}, {{u"User"_s, u"u"_s}, {u"Port"_s, u"1"_s}}).subtitle(), QString());
     QCOMPARE(block({}, {{u"HostName"_s, u"h"_s}, {u"Port"_s, QString()}}).subtitle(), u"h:"_s);
-    QCOMPARE(block({}, {{u"user"_s, u"u"_s}, {u"HostName"_s, u"h"_s}}).subtitle(), u"h"_s);
+    QCOMPARE(
+        block({}, {{u"user"_s, u"u"_s}, {u"hostname"_s, u"h"_s}, {u"Port"_s, u"2"_s}, {u"port"_s, u"3"_s}}).subtitle(),
+        u"u@h:2"_s);
     QCOMPARE(block(u"*"_s).displayName(), u"* (Global Defaults)"_s);
     QCOMPARE(block(u"* "_s).displayName(), u"* "_s);
 }

@@ -1,4 +1,5 @@
 #include "EngineTest.h"
+#include "engine/ConfigSyntax.h"
 #include "engine/SSHParser.h"
 
 #include <QtTest>
@@ -27,7 +28,7 @@ void TestSSHWriter::render()
     // and a character beyond U+FFFF after U+FFxx although its UTF-16 code units are smaller.
     HostBlock web = block(u"web"_s, {{u"User"_s, u"deploy"_s}, {u"HostName"_s, u"db1"_s}, {u"Port"_s, u"22"_s}});
     for (const QString &name : {u"b"_s, u"Zoption"_s, u"A"_s, u"user"_s, u"x\U0001F600"_s, u"x\uFF21"_s})
-        web.options.insert(name, u"1"_s);
+        web.options.append({name, u"1"_s});
     const HostBlock global = block(u"*"_s, {{u"ServerAliveInterval"_s, u"60"_s}});
     QCOMPARE(QString::fromUtf8(SSHParser::render({web, global, block(u"bare"_s)})),
              u"Host web\n    HostName db1\n    User deploy\n    Port 22\n    A 1\n    Zoption 1\n    b 1\n"
@@ -36,14 +37,13 @@ void TestSSHWriter::render()
     QCOMPARE(SSHParser::render({block(u"a"_s, {{u"Empty"_s, QString()}})}), "Host a\n    Empty \n");
     // IgnoreUnknown only covers the options after it, whatever its letter case.
     HostBlock mac = block(u"mac"_s, {{u"UseKeychain"_s, u"yes"_s}, {u"HostName"_s, u"m"_s}});
-    mac.options.insert(u"ignoreUnknown"_s, u"UseKeychain"_s);
+    mac.options.append({u"ignoreUnknown"_s, u"UseKeychain"_s});
     QCOMPARE(SSHParser::render({mac}),
              "Host mac\n    ignoreUnknown UseKeychain\n    HostName m\n    UseKeychain yes\n");
-    // Carried lines: verbatim at the top, and after their block behind one blank line.
-    const QList<HostBlock> blocks = {block(u"a"_s, {{u"User"_s, u"x"_s}}), block(u"b"_s)};
-    const CarriedLines carried{{u"Include more"_s, QString()}, {{blocks[0].id, {u"Match user bob"_s, u"  Port 7"_s}}}};
-    QCOMPARE(SSHParser::render(blocks, carried),
-             "Include more\n\nHost a\n    User x\n\nMatch user bob\n  Port 7\n\nHost b\n");
+    // Repeated lines keep their order.
+    QCOMPARE(SSHParser::render(
+                 {block(u"r"_s, {{u"IdentityFile"_s, u"b"_s}, {u"User"_s, u"u"_s}, {u"IdentityFile"_s, u"a"_s}})}),
+             "Host r\n    User u\n    IdentityFile b\n    IdentityFile a\n");
 }
 
 void TestSSHWriter::quoting_data()
