@@ -1,5 +1,7 @@
 #include "engine/ConfigDocument.h"
 
+#include "core/TextRules.h"
+#include "core/Uuid.h"
 #include "engine/ConfigSyntax.h"
 
 #include <QStringEncoder>
@@ -10,8 +12,8 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    using SSHParser::isLineBreak;
-    using SSHParser::trimmed;
+    using TextRules::isLineBreak;
+    using TextRules::trimmed;
 
     // A piece of `text` that shares its buffer instead of copying it. The buffer lives as long as
     // any piece does; changing a piece detaches it like any shared string.
@@ -72,7 +74,7 @@ namespace {
 
     struct LineInfo {
         LineKind kind = LineKind::Blank;
-        SSHParser::KeywordSplit split;
+        ConfigSyntax::KeywordSplit split;
         QStringView value;
     };
 
@@ -86,13 +88,13 @@ namespace {
             info.kind = LineKind::Comment;
             return info;
         }
-        info.split = SSHParser::splitKeyword(line);
+        info.split = ConfigSyntax::splitKeyword(line);
         if (SSHKeyword::equal(info.split.keyword, u"host") && !info.split.rest.isEmpty()) {
             info.kind = LineKind::Header;
         } else if (SSHKeyword::equal(info.split.keyword, u"match")) {
             info.kind = LineKind::Match;
         } else {
-            info.value = SSHParser::trimmingQuotes(info.split.rest);
+            info.value = ConfigSyntax::trimmingQuotes(info.split.rest);
             info.kind = info.split.keyword.isEmpty() || info.value.isEmpty() ? LineKind::Other : LineKind::Option;
         }
         return info;
@@ -156,7 +158,7 @@ namespace {
             || SSHKeyword::equal(name, u"match"))
             return false;
         return std::none_of(name.begin(), name.end(), [](QChar c) {
-            return c == u'=' || c == u'"' || c == u'\'' || SSHParser::isBlank(c) || isLineBreak(c);
+            return c == u'=' || c == u'"' || c == u'\'' || TextRules::isBlank(c) || isLineBreak(c);
         });
     }
 
@@ -172,7 +174,7 @@ namespace {
     QStringView indentOf(QStringView line)
     {
         qsizetype n = 0;
-        while (n < line.size() && SSHParser::isBlank(line[n]))
+        while (n < line.size() && TextRules::isBlank(line[n]))
             ++n;
         return line.first(n);
     }
@@ -245,7 +247,7 @@ ConfigDocument::ConfigDocument(QString text)
             sectionIsHost = line.kind == LineKind::Header;
             if (sectionIsHost) {
                 const QStringView rest = line.split.rest;
-                block = HostBlock{SSHParser::newBlockId(), sharedSlice(text, rest.data() - data, rest.size()), {}};
+                block = HostBlock{Uuid::create(), sharedSlice(text, rest.data() - data, rest.size()), {}};
             }
             break;
         }
@@ -324,7 +326,7 @@ QString ConfigDocument::newLine(const Lines &lines, qsizetype anchor, const QStr
         indent = indentOf(lines.lines.at(anchor)).toString();
     else if (!lines.optionLines.isEmpty())
         indent = indentOf(lines.lines.at(lines.optionLines.constFirst())).toString();
-    return indent + name + u' ' + SSHParser::writtenValue(name, printable(value));
+    return indent + name + u' ' + ConfigSyntax::writtenValue(name, printable(value));
 }
 
 void ConfigDocument::insertLine(qsizetype block, qsizetype at, const QString &name, const QString &value)
@@ -369,10 +371,10 @@ void ConfigDocument::rewriteValue(qsizetype block, qsizetype option, const QStri
 {
     Lines &lines = edit(block);
     QString &line = lines.lines[lines.optionLines.at(option)];
-    const QStringView rest = SSHParser::splitKeyword(trimmed(bodyOf(line))).rest;
+    const QStringView rest = ConfigSyntax::splitKeyword(trimmed(bodyOf(line))).rest;
     const qsizetype start = rest.data() - line.constData();
     HostOption &held = m_blocks[block].options[option];
-    line = line.left(start) + SSHParser::writtenValue(held.name, printable(value)) + line.mid(start + rest.size());
+    line = line.left(start) + ConfigSyntax::writtenValue(held.name, printable(value)) + line.mid(start + rest.size());
     held.value = value;
 }
 
@@ -385,7 +387,7 @@ qsizetype ConfigDocument::placeForNew(qsizetype block, const QString &name) cons
     const QList<HostOption> &options = m_blocks.at(block).options;
     qsizetype after = -1;
     for (qsizetype i = 0; i < options.size(); ++i) {
-        if (SSHParser::writesBefore(options.at(i).name, name))
+        if (ConfigSyntax::writesBefore(options.at(i).name, name))
             after = std::max(after, lines.optionLines.at(i));
     }
     if (after < 0)
@@ -399,7 +401,7 @@ bool ConfigDocument::setPattern(qsizetype block, const QString &pattern)
         return false;
     Lines &lines = edit(block);
     QString &line = lines.lines[lines.header];
-    const QStringView rest = SSHParser::splitKeyword(trimmed(bodyOf(line))).rest;
+    const QStringView rest = ConfigSyntax::splitKeyword(trimmed(bodyOf(line))).rest;
     const qsizetype start = rest.data() - line.constData();
     line = line.left(start) + printable(pattern) + line.mid(start + rest.size());
     m_blocks[block].pattern = pattern;
@@ -408,7 +410,7 @@ bool ConfigDocument::setPattern(qsizetype block, const QString &pattern)
 
 bool ConfigDocument::setOption(qsizetype block, const QString &name, const QString &value)
 {
-    const QString text = trimmed(value).toString();
+    const QString text = trimmed(value);
     const QList<HostOption> &options = m_blocks.at(block).options;
     for (qsizetype i = 0; i < options.size(); ++i) {
         if (!SSHKeyword::equal(options.at(i).name, name))
@@ -519,9 +521,7 @@ qsizetype ConfigDocument::insertBlock(const QString &pattern)
             --at;
         }
     }
-    return insertSection(at,
-                         u"Host "_s + printable(pattern) + m_lineBreak,
-                         HostBlock{SSHParser::newBlockId(), pattern, {}});
+    return insertSection(at, u"Host "_s + printable(pattern) + m_lineBreak, HostBlock{Uuid::create(), pattern, {}});
 }
 
 void ConfigDocument::removeBlock(qsizetype block)
@@ -534,7 +534,7 @@ void ConfigDocument::removeBlock(qsizetype block)
 qsizetype ConfigDocument::duplicateBlock(qsizetype block, const QString &pattern)
 {
     HostBlock copy = m_blocks.at(block);
-    copy.id = SSHParser::newBlockId();
+    copy.id = Uuid::create();
     const qsizetype section = m_sectionOf.at(block);
     const qsizetype index = insertSection(section + 1, sectionText(m_sections.at(section)), std::move(copy));
     setPattern(index, pattern);
@@ -556,7 +556,7 @@ std::optional<QString> ConfigDocument::validate() const
     for (qsizetype i = 0; i < m_blocks.size(); ++i) {
         if (!m_sections.at(m_sectionOf.at(i)).lines)
             continue;
-        if (auto error = SSHParser::validateBlock(m_blocks.at(i), i))
+        if (auto error = ConfigSyntax::validateBlock(m_blocks.at(i), i))
             return error;
     }
     return std::nullopt;

@@ -1,10 +1,10 @@
 #pragma once
 
-#include <QByteArrayView>
+#include "core/AtomicFile.h"
+
 #include <QString>
 #include <QStringView>
 
-#include <functional>
 #include <optional>
 
 // Reading and replacing the configuration file on disk, and telling whether someone else changed it.
@@ -23,18 +23,6 @@ namespace ConfigFile {
         }
     };
 
-    // A digest of bytes that does not depend on how they are cut into pieces.
-    class Digest
-    {
-    public:
-        void add(QByteArrayView bytes);
-        size_t result();
-
-    private:
-        QByteArray m_pending;
-        size_t m_value = 0;
-    };
-
     // The size, time and inode of the file (through a symbolic link); no digest.
     Stamp status(const QString &path);
     // The status and the digest of the content as it is now.
@@ -48,10 +36,8 @@ namespace ConfigFile {
     // The whole file decoded as UTF-8; a missing file reads as the empty text.
     ReadResult read(const QString &path);
 
-    // Gives each piece of the text to the sink, in order.
-    using Pieces = std::function<void(const std::function<void(QStringView)> &sink)>;
     // Creates the folder (0700) when missing, copies an existing file to config.bak.<stamp>, then
     // replaces the file atomically with the text as UTF-8 (through a symbolic link, mode 0600).
     // Nothing on success, else the error's description; `written` gets the new file's stamp.
-    std::optional<QString> write(const QString &path, const Pieces &pieces, Stamp *written = nullptr);
+    std::optional<QString> write(const QString &path, const AtomicFile::TextPieces &pieces, Stamp *written = nullptr);
 } // namespace ConfigFile

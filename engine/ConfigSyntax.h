@@ -6,31 +6,12 @@
 #include <QList>
 #include <QString>
 #include <QStringView>
-#include <QUuid>
 
 #include <optional>
 
-// How the client configuration reads: blanks, line breaks, keywords, quotes, and how a value is
-// written so that it reads back as itself.
-namespace SSHParser {
-    // A tab or any Unicode space separator.
-    inline bool isBlank(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u < 0x80)
-            return u == u' ' || u == u'\t';
-        return c.category() == QChar::Separator_Space;
-    }
-    // U+000A..U+000D, NEL, LINE SEPARATOR and PARAGRAPH SEPARATOR each end a line.
-    inline bool isLineBreak(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u > 0x0D && u < 0x85)
-            return false;
-        return u >= 0x0A && (u <= 0x0D || u == 0x85 || u == 0x2028 || u == 0x2029);
-    }
-    QStringView trimmed(QStringView text);
-
+// How the client configuration reads: keywords, separators and quotes, and how a value is written
+// so that it reads back as itself. Blanks and line breaks are TextRules'.
+namespace ConfigSyntax {
     struct KeywordSplit {
         QStringView keyword;
         QStringView rest; // after the separator (blanks with at most one "=" among them), trimmed
@@ -57,7 +38,4 @@ namespace SSHParser {
     std::optional<QString> validate(const QList<HostBlock> &blocks);
     // A fresh file's text for the blocks: table order, four-space indent, one blank line between.
     QByteArray render(const QList<HostBlock> &blocks);
-
-    // A random version-4 identifier without a system call per block.
-    QUuid newBlockId();
-} // namespace SSHParser
+} // namespace ConfigSyntax

@@ -1,28 +1,17 @@
 #include "engine/SSHConfigModel.h"
 
+#include "core/Locations.h"
+#include "core/TextRules.h"
 #include "engine/ConfigDocument.h"
 #include "engine/ConfigFile.h"
-#include "engine/ConfigSyntax.h"
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
 #include <QTimer>
 
 #include <algorithm>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
-
-namespace {
-    // The home directory from the user record, not from $HOME.
-    QString userHomeDirectory()
-    {
-        if (const passwd *entry = ::getpwuid(::getuid()); entry && entry->pw_dir)
-            return QFile::decodeName(entry->pw_dir);
-        return {};
-    }
-} // namespace
 
 struct SSHConfigModel::Private {
     QString configPath;
@@ -30,8 +19,6 @@ struct SSHConfigModel::Private {
     bool dirty = false;
     // Set while the file exists but could not be read: a save would replace it with an empty list.
     bool readFailed = false;
-    QString statusMessage;
-    std::optional<QString> errorMessage;
     // The file as last read or written; anything else on disk came from another program.
     mutable ConfigFile::Stamp stamp;
     bool outsideChange = false;
@@ -41,15 +28,15 @@ struct SSHConfigModel::Private {
 };
 
 SSHConfigModel::SSHConfigModel(QObject *parent)
-    : SSHConfigModel(userHomeDirectory() + u"/.ssh/config"_s, parent)
+    : SSHConfigModel(Locations::system().configFile, parent)
 {}
 
 SSHConfigModel::SSHConfigModel(const QString &configPath, QObject *parent)
-    : QObject(parent)
+    : StatusModel(parent)
     , d(std::make_unique<Private>())
 {
     d->configPath = configPath;
-    d->statusMessage = tr("Ready");
+    setStatusMessage(tr("Ready"));
     d->settle.setSingleShot(true);
     d->settle.setInterval(150);
     connect(&d->watcher, &QFileSystemWatcher::fileChanged, &d->settle, qOverload<>(&QTimer::start));
@@ -68,16 +55,6 @@ const QList<HostBlock> &SSHConfigModel::blocks() const
 bool SSHConfigModel::isDirty() const
 {
     return d->dirty;
-}
-
-QString SSHConfigModel::statusMessage() const
-{
-    return d->statusMessage;
-}
-
-std::optional<QString> SSHConfigModel::errorMessage() const
-{
-    return d->errorMessage;
 }
 
 QString SSHConfigModel::configURL() const
@@ -142,7 +119,7 @@ QByteArray SSHConfigModel::text() const
 
 std::optional<QUuid> SSHConfigModel::addBlock(const QString &pattern)
 {
-    const QString trimmed = SSHParser::trimmed(pattern).toString();
+    const QString trimmed = TextRules::trimmed(pattern);
     if (trimmed.isEmpty())
         return std::nullopt;
     const QList<HostBlock> &all = blocks();
@@ -292,26 +269,10 @@ void SSHConfigModel::setOutsideChange(bool changed)
     emit hasOutsideChangeChanged();
 }
 
-void SSHConfigModel::setErrorMessage(std::optional<QString> message)
-{
-    if (message == d->errorMessage)
-        return;
-    d->errorMessage = std::move(message);
-    emit errorMessageChanged();
-}
-
 void SSHConfigModel::setDirty(bool dirty)
 {
     if (dirty == d->dirty)
         return;
     d->dirty = dirty;
     emit isDirtyChanged();
-}
-
-void SSHConfigModel::setStatusMessage(const QString &message)
-{
-    if (message == d->statusMessage)
-        return;
-    d->statusMessage = message;
-    emit statusMessageChanged();
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/StatusModel.h"
 #include "engine/HostBlock.h"
 
 #include <QByteArray>
@@ -12,7 +13,7 @@
 #include <optional>
 
 // The host blocks of one client configuration file, with a dirty flag, status and error texts.
-class SSHConfigModel final : public QObject
+class SSHConfigModel final : public StatusModel
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SSHConfigModel)
@@ -23,8 +24,6 @@ public:
 
     const QList<HostBlock> &blocks() const;
     bool isDirty() const;
-    QString statusMessage() const;
-    std::optional<QString> errorMessage() const;
     QString configURL() const;
 
     void load();
@@ -32,14 +31,13 @@ public:
     std::optional<QUuid> addBlock(const QString &pattern);
     void removeBlock(const QUuid &id);
     std::optional<QUuid> duplicateBlock(const QUuid &id);
-    // the host editor's in-place edits and the alert's reset:
+    // The host editor's in-place edits:
     void setPattern(const QUuid &id, const QString &pattern); // stored untrimmed, sets isDirty
     // The first line of `key` (ASCII case ignored, as ssh matches it): its value rewritten in place,
     // the line removed when the trimmed value is empty, a new line in the block when there is none.
     void setOption(const QUuid &id, const QString &key, const QString &value);
     // Every line of `key`: the values in order, each trimmed; empty ones dropped.
     void setOptionValues(const QUuid &id, const QString &key, const QStringList &values);
-    void setErrorMessage(std::optional<QString> message);
 
     // The file on disk differs from what was last loaded or saved (another program wrote it).
     // Checked now: size, time and content.
@@ -59,8 +57,6 @@ signals:
     // One block was edited in place (setPattern, setOption); the list's order and ids are unchanged.
     void blockChanged(const QUuid &id);
     void isDirtyChanged();
-    void statusMessageChanged();
-    void errorMessageChanged();
     void hasOutsideChangeChanged();
     // Around a reload the model did by itself after an outside change, so a view can keep its selection.
     void aboutToReloadFromDisk();
@@ -68,7 +64,6 @@ signals:
 
 private:
     void setDirty(bool dirty);
-    void setStatusMessage(const QString &message);
     void setOutsideChange(bool changed);
     void checkDisk();
     void watch();

@@ -1,4 +1,6 @@
 #include "EngineTest.h"
+#include "core/TextRules.h"
+#include "core/Uuid.h"
 #include "engine/ConfigDocument.h"
 #include "engine/ConfigSyntax.h"
 #include "engine/SSHParser.h"
@@ -33,7 +35,7 @@ namespace {
         {
             for (;;) {
                 const QString l = text(0, 24, U"abc HostMatch=\t#\"\u00A0é");
-                const SSHParser::KeywordSplit split = SSHParser::splitKeyword(SSHParser::trimmed(l));
+                const ConfigSyntax::KeywordSplit split = ConfigSyntax::splitKeyword(TextRules::trimmed(l));
                 if (!SSHKeyword::equal(split.keyword, u"host") && !SSHKeyword::equal(split.keyword, u"match"))
                     return l;
             }
@@ -63,7 +65,7 @@ namespace {
         {
             QList<HostBlock> blocks;
             for (int i = 0; i < count; ++i) {
-                HostBlock b{SSHParser::newBlockId(), text(1, 8, U"abcXYZ019*?!.-_é日\U0001F600=#\"'"), {}};
+                HostBlock b{Uuid::create(), text(1, 8, U"abcXYZ019*?!.-_é日\U0001F600=#\"'"), {}};
                 if (b.pattern.startsWith(u'='))
                     b.pattern.prepend(u'x');
                 for (int n = below(3); n > 0; --n)
@@ -79,7 +81,7 @@ namespace {
         // indentation, Match sections, CR LF, no final line break.
         QString messyText(const QList<HostBlock> &blocks)
         {
-            QStringList lines = QString::fromUtf8(SSHParser::render(blocks)).split(u'\n');
+            QStringList lines = QString::fromUtf8(ConfigSyntax::render(blocks)).split(u'\n');
             for (int n = below(12); n > 0; --n) {
                 const int at = below(int(lines.size()) + 1);
                 lines.insert(at, below(5) == 0 ? u"Match"_s + text(1, 2, U" \t=") + text(1, 10, U"ab =\"") : line());
@@ -97,9 +99,9 @@ static QList<HostBlock> writtenOrder(QList<HostBlock> blocks)
 {
     for (HostBlock &b : blocks) {
         std::stable_sort(b.options.begin(), b.options.end(), [](const HostOption &x, const HostOption &y) {
-            const int rx = SSHParser::writeRank(x.name);
-            const int ry = SSHParser::writeRank(y.name);
-            return rx != ry ? rx < ry : rx == INT_MAX && SSHParser::codePointLess(x.name, y.name);
+            const int rx = ConfigSyntax::writeRank(x.name);
+            const int ry = ConfigSyntax::writeRank(y.name);
+            return rx != ry ? rx < ry : rx == INT_MAX && ConfigSyntax::codePointLess(x.name, y.name);
         });
     }
     return blocks;
@@ -118,8 +120,8 @@ void TestConfigRoundTrip::renderedBlocksReadBack()
     Generator gen{QRandomGenerator(20261206)};
     for (int round = 0; round < 2000; ++round) {
         const QList<HostBlock> blocks = gen.blocks(gen.below(6));
-        QVERIFY(!SSHParser::validate(blocks));
-        const QByteArray text = SSHParser::render(blocks);
+        QVERIFY(!ConfigSyntax::validate(blocks));
+        const QByteArray text = ConfigSyntax::render(blocks);
         QCOMPARE(describe(writtenOrder(SSHParser::parse(QString::fromUtf8(text)))), describe(writtenOrder(blocks)));
         // Whatever surrounds them, the document gives back every byte.
         const QString messy = gen.messyText(blocks);
@@ -128,7 +130,7 @@ void TestConfigRoundTrip::renderedBlocksReadBack()
 
     // A large file with CR LF line ends reads the same.
     const QList<HostBlock> blocks = gen.blocks(16000);
-    const QString text = QString::fromUtf8(SSHParser::render(blocks));
+    const QString text = QString::fromUtf8(ConfigSyntax::render(blocks));
     QCOMPARE(describe(SSHParser::parse(QString(text).replace(u'\n', u"\r\n"_s))), describe(writtenOrder(blocks)));
 }
 

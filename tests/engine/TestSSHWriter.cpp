@@ -30,18 +30,18 @@ void TestSSHWriter::render()
     for (const QString &name : {u"b"_s, u"Zoption"_s, u"A"_s, u"user"_s, u"x\U0001F600"_s, u"x\uFF21"_s})
         web.options.append({name, u"1"_s});
     const HostBlock global = block(u"*"_s, {{u"ServerAliveInterval"_s, u"60"_s}});
-    QCOMPARE(QString::fromUtf8(SSHParser::render({web, global, block(u"bare"_s)})),
+    QCOMPARE(QString::fromUtf8(ConfigSyntax::render({web, global, block(u"bare"_s)})),
              u"Host web\n    HostName db1\n    User deploy\n    Port 22\n    A 1\n    Zoption 1\n    b 1\n"
              "    user 1\n    x\uFF21 1\n    x\U0001F600 1\n\nHost *\n    ServerAliveInterval 60\n\nHost bare\n"_s);
-    QCOMPARE(SSHParser::render({}), QByteArray());
-    QCOMPARE(SSHParser::render({block(u"a"_s, {{u"Empty"_s, QString()}})}), "Host a\n    Empty \n");
+    QCOMPARE(ConfigSyntax::render({}), QByteArray());
+    QCOMPARE(ConfigSyntax::render({block(u"a"_s, {{u"Empty"_s, QString()}})}), "Host a\n    Empty \n");
     // IgnoreUnknown only covers the options after it, whatever its letter case.
     HostBlock mac = block(u"mac"_s, {{u"UseKeychain"_s, u"yes"_s}, {u"HostName"_s, u"m"_s}});
     mac.options.append({u"ignoreUnknown"_s, u"UseKeychain"_s});
-    QCOMPARE(SSHParser::render({mac}),
+    QCOMPARE(ConfigSyntax::render({mac}),
              "Host mac\n    ignoreUnknown UseKeychain\n    HostName m\n    UseKeychain yes\n");
     // Repeated lines keep their order.
-    QCOMPARE(SSHParser::render(
+    QCOMPARE(ConfigSyntax::render(
                  {block(u"r"_s, {{u"IdentityFile"_s, u"b"_s}, {u"User"_s, u"u"_s}, {u"IdentityFile"_s, u"a"_s}})}),
              "Host r\n    User u\n    IdentityFile b\n    IdentityFile a\n");
 }
@@ -72,7 +72,7 @@ void TestSSHWriter::quoting()
     QFETCH(QString, name);
     QFETCH(QString, value);
     QFETCH(QString, written);
-    const QByteArray text = SSHParser::render({block(u"h"_s, {{name, value}})});
+    const QByteArray text = ConfigSyntax::render({block(u"h"_s, {{name, value}})});
     QCOMPARE(QString::fromUtf8(text), u"Host h\n    "_s + name + u' ' + written + u'\n');
     QCOMPARE(describe(SSHParser::parse(QString::fromUtf8(text))), describe({block(u"h"_s, {{name, value}})}));
 }

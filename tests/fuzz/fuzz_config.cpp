@@ -4,6 +4,8 @@
 // - blocks: the input, cut at zero bytes into a pattern and name/value pairs, is written and read
 //   back to the same block whenever the writer promises that.
 #include "FuzzSupport.h"
+#include "core/TextRules.h"
+#include "core/Uuid.h"
 #include "engine/ConfigDocument.h"
 #include "engine/ConfigSyntax.h"
 #include "engine/SSHParser.h"
@@ -29,7 +31,7 @@ namespace {
 
     bool holdsLineBreak(QStringView text)
     {
-        return std::any_of(text.begin(), text.end(), SSHParser::isLineBreak);
+        return std::any_of(text.begin(), text.end(), TextRules::isLineBreak);
     }
 
     bool isAsciiWord(QStringView text, QLatin1StringView word)
@@ -62,9 +64,9 @@ namespace {
         const QList<QByteArray> fields = input.split('\0');
         if (fields.size() < 3)
             return;
-        HostBlock block{SSHParser::newBlockId(), QString::fromUtf8(fields[0]), {}};
+        HostBlock block{Uuid::create(), QString::fromUtf8(fields[0]), {}};
         const QString &pattern = block.pattern;
-        if (pattern.isEmpty() || pattern.startsWith(u'=') || SSHParser::trimmed(pattern) != pattern
+        if (pattern.isEmpty() || pattern.startsWith(u'=') || TextRules::trimmed(pattern) != pattern
             || holdsLineBreak(pattern))
             return;
         for (qsizetype i = 1; i + 1 < fields.size(); i += 2) {
@@ -73,13 +75,13 @@ namespace {
             // The names the writer cannot carry as options: a header, a Match section, a comment.
             if (name.isEmpty() || value.isEmpty() || name.startsWith(u'#') || name.contains(u'=')
                 || holdsLineBreak(name) || holdsLineBreak(value) || isAsciiWord(name, "host"_L1)
-                || isAsciiWord(name, "match"_L1) || std::any_of(name.begin(), name.end(), SSHParser::isBlank))
+                || isAsciiWord(name, "match"_L1) || std::any_of(name.begin(), name.end(), TextRules::isBlank))
                 continue;
             block.options.append({name, value});
         }
         const QList<HostBlock> blocks{block};
-        FUZZ_CHECK(!SSHParser::validate(blocks), *SSHParser::validate(blocks));
-        const QByteArray text = SSHParser::render(blocks);
+        FUZZ_CHECK(!ConfigSyntax::validate(blocks), *ConfigSyntax::validate(blocks));
+        const QByteArray text = ConfigSyntax::render(blocks);
         const QList<HostBlock> back = SSHParser::parse(QString::fromUtf8(text));
         FUZZ_CHECK(sameContent(blocks, back), QString::fromUtf8(text));
     }

@@ -1,4 +1,4 @@
-#include "ui/Locations.h"
+#include "core/Locations.h"
 
 #include <QDir>
 

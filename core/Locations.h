@@ -1,0 +1,24 @@
+#pragma once
+
+#include <QString>
+
+// Every fixed place Korvel reads or writes. The application builds one from the user record;
+// tests and tools build one inside a temporary directory and hand it down the same way.
+struct Locations {
+    QString homeDir;
+    QString sshDir;
+    QString configFile;
+    QString knownHostsFile;
+    QString scriptsDir;
+    QString keygenPath;
+
+    // The current user's real locations; the home directory comes from the user record, not $HOME.
+    static Locations system();
+    // The same layout below another home directory and scripts directory.
+    static Locations forHome(const QString &homeDir,
+                             const QString &scriptsDir,
+                             const QString &keygenPath = QStringLiteral("/usr/bin/ssh-keygen"));
+    static QString userHomeDirectory();
+
+    friend bool operator==(const Locations &, const Locations &) = default;
+};
