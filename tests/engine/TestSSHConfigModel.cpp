@@ -1,4 +1,5 @@
 #include "EngineTest.h"
+#include "core/Uuid.h"
 #include "engine/SSHConfigModel.h"
 
 #include <QtTest>
