@@ -1,11 +1,14 @@
 #include "app/AppInfo.h"
 
+#include "core/AtomicFile.h"
 #include "ui/SymbolIcon.h"
 
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QStandardPaths>
 
 using namespace Qt::StringLiterals;
 
@@ -13,6 +16,7 @@ static void initResources()
 {
     // Resources of a static library need an explicit start.
     Q_INIT_RESOURCE(korvel_app);
+    Q_INIT_RESOURCE(korvel_guide);
 }
 
 namespace AppInfo {
@@ -41,17 +45,26 @@ namespace AppInfo {
 
     QString readmePath()
     {
-        // Relative to the binary first, so a package moved to another prefix still finds its own copy.
+        // The installed guide, relative to the binary first so a package moved to another prefix
+        // still finds its own copy, then where this build installs it.
         const QString appDir = QCoreApplication::applicationDirPath();
-        const QStringList candidates = {
-            QDir(appDir).filePath(QStringLiteral(KORVEL_RELATIVE_README)),
-            QStringLiteral(KORVEL_INSTALLED_README),
-            QStringLiteral(KORVEL_SOURCE_README),
-        };
-        for (const QString &path : candidates) {
+        for (const QString &path : {QDir(appDir).filePath(QStringLiteral(KORVEL_RELATIVE_README)),
+                                    QStringLiteral(KORVEL_INSTALLED_README)}) {
             if (QFileInfo(path).isFile())
                 return QFileInfo(path).absoluteFilePath();
         }
-        return {};
+        // Not installed (run from a build directory): the copy built into the binary, written
+        // out once per run so the desktop can open it as a file.
+        static const QString extracted = [] {
+            const QString dir = QStandardPaths::writableLocation(QStandardPaths::CacheLocation);
+            const QString path = dir + u"/README.md"_s;
+            QFile resource(u":/korvel/README.md"_s);
+            if (!QDir().mkpath(dir) || !resource.open(QIODevice::ReadOnly))
+                return QString();
+            AtomicFile::Options options;
+            options.mode = 0644;
+            return AtomicFile::write(path, resource.readAll(), options) ? QString() : path;
+        }();
+        return extracted;
     }
 } // namespace AppInfo

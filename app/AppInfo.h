@@ -11,6 +11,6 @@ namespace AppInfo {
     // The short version string, "1.1" when the application carries none.
     QString appVersion();
     QString buildNumber();
-    // The README installed with Korvel, else the one in the source tree; empty when neither exists.
+    // The README installed with Korvel, else a copy of the one built in; empty when neither can be had.
     QString readmePath();
 } // namespace AppInfo

@@ -40,6 +40,8 @@ private:
 
 void TestAbout::initTestCase()
 {
+    // The built-in guide is written to the cache folder, which must not be the real one.
+    QStandardPaths::setTestModeEnabled(true);
     // The icon lives in a static library's resources, which a link can silently drop.
     AppInfo::configure(*qApp);
     const QImage icon = qApp->windowIcon().pixmap(64, 64).toImage();
