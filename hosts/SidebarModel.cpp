@@ -34,7 +34,7 @@ QString SidebarModel::hostIcon(const HostBlock &block)
 {
     if (block.pattern == u"*"_s)
         return u"globe"_s;
-    if (block.options.contains(u"ProxyJump"_s) || block.options.contains(u"ProxyCommand"_s))
+    if (block.value(u"ProxyJump") || block.value(u"ProxyCommand"))
         return u"network"_s;
     return u"server.rack"_s;
 }
