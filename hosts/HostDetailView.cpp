@@ -77,6 +77,12 @@ namespace {
         return button;
     }
 
+    // No value in it: blanks only.
+    bool isEmptyField(const QLineEdit *edit)
+    {
+        return Blanks::trimmed(edit->text()).isEmpty();
+    }
+
     QStringList commonKeys(const OptionCatalogue::OptionSection &section)
     {
         const auto &common = OptionCatalogue::sectionCommonKeys();
@@ -155,20 +161,24 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
 {
     OptionRow r;
     r.key = key;
+    r.repeats = OptionCatalogue::acceptsRepeats(key);
     r.row = new QWidget(parent);
     r.row->setObjectName(key + u"Row"_s);
     auto *layout = new QHBoxLayout(r.row);
     layout->setContentsMargins(0, 2, 0, 2);
     layout->setSpacing(6);
 
-    auto *label = new QLabel(key, r.row);
-    label->setMinimumWidth(labelColumnWidth());
-    layout->addWidget(label);
+    r.label = new QLabel(key, r.row);
+    r.label->setMinimumWidth(labelColumnWidth());
+    layout->addWidget(r.label, 0, Qt::AlignTop);
+    r.column = new QVBoxLayout;
+    r.column->setSpacing(2);
+    layout->addLayout(r.column, 1);
 
+    int lineHeight = 0;
     const auto &pickers = OptionCatalogue::optionPickerValues();
     const auto pickerValues = pickers.constFind(key);
     if (pickerValues != pickers.cend()) {
-        layout->addStretch(1);
         r.picker = new QComboBox(r.row);
         r.picker->setObjectName(key + u"Picker"_s);
         r.picker->setAccessibleName(key);
@@ -177,55 +187,133 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         r.picker->addItem(tr("(unset)"));
         r.picker->insertSeparator(1);
         r.picker->addItems(*pickerValues);
-        label->setBuddy(r.picker);
-        layout->addWidget(r.picker);
+        r.label->setBuddy(r.picker);
+        auto *line = new QHBoxLayout;
+        line->addStretch(1);
+        line->addWidget(r.picker);
+        r.column->addLayout(line);
+        lineHeight = r.picker->sizeHint().height();
         connect(r.picker, &QComboBox::activated, this, [this, key, picker = r.picker](int index) {
             // Item 0 is "(unset)", item 1 the separator.
             writeOption(key, index >= 2 ? picker->itemText(index) : QString());
             picker->setPlaceholderText({});
         });
     } else {
-        r.edit = new QLineEdit(r.row);
-        r.edit->setObjectName(key + u"Edit"_s);
-        r.edit->setAccessibleName(key);
-        makeBorderlessField(r.edit);
-        r.edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
-        r.edit->setFont(Style::monospaceFont());
-        label->setBuddy(r.edit);
-        layout->addWidget(r.edit, 1);
-
-        r.clear = iconButton(u"xmark.circle.fill"_s, Style::tertiary(), tr("Clear %1").arg(key), r.row);
-        r.clear->setObjectName(key + u"ClearButton"_s);
-        r.clear->hide();
-        layout->addWidget(r.clear);
-
-        connect(r.edit, &QLineEdit::textEdited, this, [this, key](const QString &text) {
-            writeOption(key, text);
-        });
-        connect(r.clear, &QToolButton::clicked, this, [this, key, edit = r.edit] {
-            edit->clear();
-            writeOption(key, QString());
-        });
-        if (key == identityFileKey) {
-            r.browse = iconButton(u"folder"_s, Style::secondary(), tr("Browse for private key file"), r.row);
-            r.browse->setObjectName(u"browseButton"_s);
-            layout->addWidget(r.browse);
-            connect(r.browse, &QToolButton::clicked, this, [this, key] {
-                const auto found = m_rowIndex.constFind(key);
-                if (found != m_rowIndex.cend())
-                    chooseKeyFile(m_rows.at(*found));
-            });
-        }
+        addField(r);
+        const Field &field = r.fields.constFirst();
+        lineHeight = std::max(field.edit->sizeHint().height(), field.clear->sizeHint().height());
     }
+    // The label and the buttons on the right line up with the first field, however many follow.
+    r.label->setMinimumHeight(lineHeight);
 
     const auto &help = OptionCatalogue::optionHelp();
     const auto helpText = help.constFind(key);
-    if (helpText != help.cend()) {
-        r.info = new InfoButton(*helpText, r.row);
-        r.info->setAccessibleName(tr("Help for %1").arg(key));
-        layout->addWidget(r.info);
+    if (r.repeats || helpText != help.cend()) {
+        auto *trailing = new QWidget(r.row);
+        trailing->setFixedHeight(lineHeight);
+        auto *trailingLayout = new QHBoxLayout(trailing);
+        trailingLayout->setContentsMargins(0, 0, 0, 0);
+        trailingLayout->setSpacing(6);
+        if (r.repeats) {
+            r.add = iconButton(u"plus.circle"_s, Style::blue(), tr("Add another %1").arg(key), trailing);
+            r.add->setObjectName(key + u"AddButton"_s);
+            trailingLayout->addWidget(r.add);
+            connect(r.add, &QToolButton::clicked, this, [this, key] {
+                addValue(key);
+            });
+        }
+        if (helpText != help.cend()) {
+            r.info = new InfoButton(*helpText, trailing);
+            r.info->setAccessibleName(tr("Help for %1").arg(key));
+            trailingLayout->addWidget(r.info);
+        }
+        layout->addWidget(trailing, 0, Qt::AlignTop);
     }
     return r;
+}
+
+void HostDetailView::addField(OptionRow &row)
+{
+    Field f;
+    f.line = new QWidget(row.row);
+    auto *layout = new QHBoxLayout(f.line);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(6);
+    f.edit = new QLineEdit(f.line);
+    makeBorderlessField(f.edit);
+    f.edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    f.edit->setFont(Style::monospaceFont());
+    layout->addWidget(f.edit, 1);
+    f.clear = iconButton(u"xmark.circle.fill"_s, Style::tertiary(), QString(), f.line);
+    f.clear->hide();
+    layout->addWidget(f.clear);
+
+    const QString key = row.key;
+    connect(f.edit, &QLineEdit::textEdited, this, [this, key, edit = f.edit] {
+        fieldEdited(key, edit);
+    });
+    connect(f.clear, &QToolButton::clicked, this, [this, key, edit = f.edit] {
+        removeValue(key, edit);
+    });
+    if (key == identityFileKey) {
+        f.browse = iconButton(u"folder"_s, Style::secondary(), QString(), f.line);
+        layout->addWidget(f.browse);
+        connect(f.browse, &QToolButton::clicked, this, [this, key, edit = f.edit] {
+            chooseKeyFile(key, edit);
+        });
+    }
+    row.column->insertWidget(int(row.fields.size()), f.line);
+    f.line->show(); // at once, not when the layout gets to it, so the new field can take focus
+    row.fields.append(f);
+    nameFields(row);
+}
+
+void HostDetailView::dropField(OptionRow &row, qsizetype at)
+{
+    const Field f = row.fields.takeAt(at);
+    // The field may be torn down from inside one of its own signals, so delete it later.
+    f.line->hide();
+    for (QObject *child : f.line->findChildren<QObject *>())
+        child->setObjectName({});
+    row.column->removeWidget(f.line);
+    f.line->deleteLater();
+    nameFields(row);
+}
+
+void HostDetailView::nameFields(OptionRow &row)
+{
+    if (!row.fields.isEmpty())
+        row.label->setBuddy(row.fields.constFirst().edit);
+    for (qsizetype i = 0; i < row.fields.size(); ++i) {
+        const Field &f = row.fields.at(i);
+        const QString number = i == 0 ? QString() : QString::number(i + 1);
+        //: An option name and the number of its field, for a screen reader ("IdentityFile 2").
+        const QString name = i == 0 ? row.key : tr("%1 %2").arg(row.key, number);
+        f.edit->setObjectName(row.key + u"Edit"_s + number);
+        f.edit->setAccessibleName(name);
+        f.clear->setObjectName(row.key + u"ClearButton"_s + number);
+        const QString clearText = row.repeats ? tr("Remove %1").arg(name) : tr("Clear %1").arg(name);
+        f.clear->setToolTip(clearText);
+        f.clear->setAccessibleName(clearText);
+        if (f.browse) {
+            f.browse->setObjectName(u"browseButton"_s + number);
+            const QString browseText =
+                i == 0 ? tr("Browse for private key file") : tr("Browse for private key file %1").arg(number);
+            f.browse->setToolTip(browseText);
+            f.browse->setAccessibleName(browseText);
+        }
+    }
+}
+
+HostDetailView::OptionRow *HostDetailView::findRow(const QString &key)
+{
+    if (const auto found = m_rowIndex.constFind(key); found != m_rowIndex.cend())
+        return &m_rows[*found];
+    for (OptionRow &row : m_customRows) {
+        if (row.key == key)
+            return &row;
+    }
+    return nullptr;
 }
 
 void HostDetailView::buildForm()
@@ -374,16 +462,10 @@ void HostDetailView::setShowAdvanced(bool show)
         SymbolIcon::icon(show ? u"chevron.up.circle"_s : u"chevron.down.circle"_s, Style::secondary()));
 }
 
-void HostDetailView::fillRow(OptionRow &row, const QString &value, bool force)
+void HostDetailView::fillRow(OptionRow &row, const HostBlock &b, bool force)
 {
-    if (row.edit) {
-        // Leave the field being typed in alone: its untrimmed text is the user's, not ours.
-        if (force || (!row.edit->hasFocus() && Blanks::trimmed(row.edit->text()) != value)) {
-            if (row.edit->text() != value)
-                row.edit->setText(value);
-        }
-        row.clear->setVisible(!value.isEmpty());
-    } else if (row.picker) {
+    if (row.picker) {
+        const QString value = b.value(row.key).value_or(QString());
         const QStringList values = OptionCatalogue::optionPickerValues().value(row.key);
         const qsizetype at = values.indexOf(value);
         if (value.isEmpty()) {
@@ -397,7 +479,92 @@ void HostDetailView::fillRow(OptionRow &row, const QString &value, bool force)
         }
         if (row.picker->currentIndex() >= 0)
             row.picker->setPlaceholderText({});
+    } else if (row.repeats) {
+        fillValues(row, b.values(row.key), force);
+    } else {
+        fillValues(row, {b.value(row.key).value_or(QString())}, force);
     }
+    updateClearButtons(row, b);
+    if (!row.repeats)
+        showIgnoredLines(row, b.values(row.key).size() - 1);
+}
+
+void HostDetailView::fillValues(OptionRow &row, const QStringList &values, bool force)
+{
+    const auto fill = [force](const Field &f, const QString &value) {
+        // Leave the field being typed in alone: its untrimmed text is the user's, not ours.
+        if (force || (!f.edit->hasFocus() && Blanks::trimmed(f.edit->text()) != value)) {
+            if (f.edit->text() != value)
+                f.edit->setText(value);
+        }
+    };
+    // Empty fields hold no line of the file (one just added, or one the user is typing in), so
+    // the values go to the others in order. A different count means the file changed under the
+    // form: then the fields start again from the values.
+    const qsizetype filled = std::count_if(row.fields.cbegin(), row.fields.cend(), [](const Field &f) {
+        return !isEmptyField(f.edit);
+    });
+    if (!force && filled == values.size()) {
+        qsizetype next = 0;
+        for (const Field &f : std::as_const(row.fields)) {
+            if (!isEmptyField(f.edit))
+                fill(f, values.at(next++));
+        }
+        return;
+    }
+    const qsizetype wanted = std::max<qsizetype>(1, values.size());
+    const bool reshaped = row.fields.size() != wanted;
+    while (row.fields.size() > wanted)
+        dropField(row, row.fields.size() - 1);
+    while (row.fields.size() < wanted)
+        addField(row);
+    for (qsizetype i = 0; i < row.fields.size(); ++i)
+        fill(row.fields.at(i), values.value(i));
+    if (reshaped)
+        updateTabOrder();
+}
+
+void HostDetailView::updateClearButtons(OptionRow &row, const HostBlock &b)
+{
+    if (row.fields.isEmpty())
+        return;
+    if (!row.repeats) {
+        row.fields.constFirst().clear->setVisible(!b.value(row.key).value_or(QString()).isEmpty());
+        return;
+    }
+    // A lone empty field has nothing to remove; an added one can be taken away again.
+    for (const Field &f : std::as_const(row.fields))
+        f.clear->setVisible(row.fields.size() > 1 || !isEmptyField(f.edit));
+}
+
+void HostDetailView::showIgnoredLines(OptionRow &row, qsizetype later)
+{
+    QWidget *field = row.picker ? static_cast<QWidget *>(row.picker) : row.fields.constFirst().edit;
+    if (later <= 0) {
+        if (row.ignored && !row.ignored->isHidden()) {
+            row.ignored->hide();
+            field->setAccessibleDescription({});
+        }
+        return;
+    }
+    if (!row.ignored) {
+        row.ignored = new QLabel(row.row);
+        row.ignored->setObjectName(row.key + u"IgnoredLabel"_s);
+        row.ignored->setWordWrap(true);
+        row.ignored->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+        row.ignored->setFont(Style::captionFont());
+        Style::setTextColor(row.ignored, Style::secondary());
+        row.column->addWidget(row.ignored);
+    }
+    // ssh keeps the first value it reads for these options and skips every later line.
+    const QString text =
+        later == 1 ? tr("ssh uses the first %1 line; the 1 later line is ignored.").arg(row.key)
+                   : tr("ssh uses the first %1 line; the %2 later lines are ignored.").arg(row.key).arg(later);
+    if (row.ignored->text() != text) {
+        row.ignored->setText(text);
+        field->setAccessibleDescription(text);
+    }
+    row.ignored->show();
 }
 
 void HostDetailView::refill(bool force)
@@ -408,10 +575,10 @@ void HostDetailView::refill(bool force)
     if (force || (!m_aliasEdit->hasFocus() && m_aliasEdit->text() != b->pattern))
         m_aliasEdit->setText(b->pattern);
     for (OptionRow &row : m_rows)
-        fillRow(row, b->options.value(row.key), force);
+        fillRow(row, *b, force);
     syncCustomSection();
     for (OptionRow &row : m_customRows)
-        fillRow(row, b->options.value(row.key), force);
+        fillRow(row, *b, force);
 }
 
 void HostDetailView::onBlockChanged(const QUuid &id)
@@ -420,39 +587,129 @@ void HostDetailView::onBlockChanged(const QUuid &id)
         refill(false);
 }
 
+void HostDetailView::fieldEdited(const QString &key, QLineEdit *edit)
+{
+    const OptionRow *row = findRow(key);
+    if (!row)
+        return;
+    if (row->repeats)
+        writeValues(key);
+    else
+        writeOption(key, edit->text());
+}
+
 void HostDetailView::writeOption(const QString &key, const QString &text)
 {
     const HostBlock *b = block();
     if (!b)
         return;
-    const bool had = b->options.contains(key);
     m_model->setOption(m_blockId, key, text);
-    // A name added without a value disappears like any other option once its value is removed.
-    if (had && Blanks::trimmed(text).isEmpty())
-        m_pendingKeys.removeAll(key);
     // setOption may have found nothing to change; keep the clear button in step either way.
     if (const HostBlock *after = block()) {
-        if (const auto found = m_rowIndex.constFind(key); found != m_rowIndex.cend()) {
-            OptionRow &row = m_rows[*found];
-            if (row.clear)
-                row.clear->setVisible(!after->options.value(key).isEmpty());
-        }
+        if (OptionRow *row = findRow(key))
+            updateClearButtons(*row, *after);
     }
     syncCustomSection();
+}
+
+void HostDetailView::writeValues(const QString &key)
+{
+    const HostBlock *b = block();
+    const OptionRow *row = findRow(key);
+    if (!b || !row)
+        return;
+    QStringList values;
+    for (const Field &f : row->fields) {
+        if (const QString value = Blanks::trimmed(f.edit->text()); !value.isEmpty())
+            values.append(value);
+    }
+    if (values != b->values(key))
+        m_model->setOptionValues(m_blockId, key, values);
+    if (const HostBlock *after = block()) {
+        if (OptionRow *changed = findRow(key))
+            updateClearButtons(*changed, *after);
+    }
+    syncCustomSection();
+}
+
+void HostDetailView::removeValue(const QString &key, QLineEdit *edit)
+{
+    OptionRow *row = findRow(key);
+    const HostBlock *b = block();
+    if (!row || !b)
+        return;
+    const auto field = std::find_if(row->fields.cbegin(), row->fields.cend(), [edit](const Field &f) {
+        return f.edit == edit;
+    });
+    if (field == row->fields.cend())
+        return;
+    if (row->repeats && row->fields.size() > 1) {
+        const qsizetype at = field - row->fields.cbegin();
+        const bool hadFocus = field->line->isAncestorOf(focusWidget());
+        // Fields without text hold no line; the first field with text holds the first line.
+        const auto hasText = [](const Field &f) {
+            return !isEmptyField(f.edit);
+        };
+        const bool firstLine = hasText(*field) && std::none_of(row->fields.cbegin(), field, hasText);
+        dropField(*row, at);
+        if (hadFocus)
+            row->fields.at(std::min(at, row->fields.size() - 1)).edit->setFocus();
+        updateTabOrder();
+        // setOptionValues would move the later values up a line each; this takes out the line itself.
+        if (firstLine)
+            m_model->setOption(m_blockId, key, QString());
+        writeValues(key);
+        return;
+    }
+    edit->clear();
+    fieldEdited(key, edit);
+    // Not typing: show at once what ssh now reads, such as a later line that takes over.
+    if (OptionRow *after = findRow(key); after && block())
+        fillRow(*after, *block(), true);
+}
+
+void HostDetailView::addValue(const QString &key)
+{
+    OptionRow *row = findRow(key);
+    if (!row || row->fields.isEmpty())
+        return;
+    // One empty field at a time: it becomes a line of the file once a value is typed.
+    auto field = std::find_if(row->fields.cbegin(), row->fields.cend(), [](const Field &f) {
+        return isEmptyField(f.edit);
+    });
+    if (field == row->fields.cend()) {
+        addField(*row);
+        if (const HostBlock *b = block())
+            updateClearButtons(*row, *b);
+        updateTabOrder();
+        field = row->fields.cend() - 1;
+    }
+    ensureWidgetVisible(field->edit);
+    field->edit->setFocus();
 }
 
 void HostDetailView::syncCustomSection()
 {
     const HostBlock *b = block();
     QStringList keys;
+    const auto listed = [&keys](const QString &name) {
+        return std::any_of(keys.cbegin(), keys.cend(), [&name](const QString &key) {
+            return SSHKeyword::equal(key, name);
+        });
+    };
     if (b) {
-        const QSet<QString> &known = OptionCatalogue::allKnownKeys();
-        for (auto it = b->options.cbegin(); it != b->options.cend(); ++it) {
-            if (!known.contains(it.key()))
-                keys.append(it.key());
+        // A name added through the sheet is an option like any other once it has a line: it goes
+        // away with its last value.
+        m_pendingKeys.removeIf([b](const QString &pending) {
+            return b->value(pending).has_value();
+        });
+        // One row per option, named as its first line spells it.
+        for (const HostOption &option : b->options) {
+            if (!OptionCatalogue::knownKey(option.name) && !listed(option.name))
+                keys.append(option.name);
         }
         for (const QString &pending : std::as_const(m_pendingKeys)) {
-            if (!keys.contains(pending))
+            if (!listed(pending))
                 keys.append(pending);
         }
     }
@@ -460,37 +717,42 @@ void HostDetailView::syncCustomSection()
     std::sort(keys.begin(), keys.end(), [](const QString &a, const QString &b) {
         return QString::compare(a, b, Qt::CaseSensitive) < 0;
     });
-    if (keys == m_customKeys) {
-        for (OptionRow &row : m_customRows)
-            row.clear->setVisible(b && !b->options.value(row.key).isEmpty());
+    if (keys == m_customKeys)
         return;
-    }
 
-    QWidget *focused = nullptr;
+    // Rows that stay keep their widgets, so a field being typed in keeps its focus and cursor.
+    bool lostFocus = false;
+    QList<OptionRow> rows;
     for (const OptionRow &row : std::as_const(m_customRows)) {
-        if (row.edit->hasFocus())
-            focused = row.edit;
+        m_customLayout->removeWidget(row.row);
+        if (keys.contains(row.key))
+            continue;
+        lostFocus = lostFocus || row.row->isAncestorOf(focusWidget());
         // Rows may be torn down from inside one of their own signals, so delete them later.
         row.row->hide();
         row.row->setObjectName({});
         for (QObject *child : row.row->findChildren<QObject *>())
             child->setObjectName({});
-        m_customLayout->removeWidget(row.row);
         row.row->deleteLater();
     }
-    m_customRows.clear();
-    m_customKeys = keys;
-
     QWidget *box = m_customLayout->parentWidget();
     for (const QString &key : std::as_const(keys)) {
-        OptionRow row = makeRow(key, box);
-        m_customLayout->addWidget(row.row);
-        fillRow(row, b->options.value(key), true);
-        m_customRows.append(row);
+        const auto kept = std::find_if(m_customRows.cbegin(), m_customRows.cend(), [&key](const OptionRow &row) {
+            return row.key == key;
+        });
+        if (kept != m_customRows.cend()) {
+            rows.append(*kept);
+        } else {
+            rows.append(makeRow(key, box));
+            fillRow(rows.last(), *b, true);
+        }
+        m_customLayout->addWidget(rows.last().row);
     }
+    m_customRows = rows;
+    m_customKeys = keys;
     m_customSection->setVisible(!keys.isEmpty());
     updateTabOrder();
-    if (focused)
+    if (lostFocus)
         setFocus();
 }
 
@@ -503,33 +765,37 @@ void HostDetailView::addCustomOption()
             if (!self || self->m_blockId != id)
                 return;
             const HostBlock *b = self->block();
-            if (!b || b->options.contains(name) || self->m_pendingKeys.contains(name))
+            const auto pending =
+                std::any_of(self->m_pendingKeys.cbegin(), self->m_pendingKeys.cend(), [&name](const QString &key) {
+                    return SSHKeyword::equal(key, name);
+                });
+            if (!b || b->value(name) || pending)
                 return;
-            if (const auto found = self->m_rowIndex.constFind(name); found != self->m_rowIndex.cend()) {
+            const QString known = OptionCatalogue::knownKey(name).value_or(QString());
+            if (const auto found = self->m_rowIndex.constFind(known); found != self->m_rowIndex.cend()) {
                 // A catalogue option already has its row; make sure it is on screen.
                 const OptionRow &row = self->m_rows.at(*found);
                 if (row.advanced)
                     self->setShowAdvanced(true);
-                QWidget *field = row.edit ? static_cast<QWidget *>(row.edit) : row.picker;
+                QWidget *field = row.picker ? static_cast<QWidget *>(row.picker) : row.fields.constFirst().edit;
                 self->ensureWidgetVisible(field);
                 field->setFocus();
                 return;
             }
             self->m_pendingKeys.append(name);
             self->syncCustomSection();
-            for (const OptionRow &row : std::as_const(self->m_customRows)) {
-                if (row.key == name) {
-                    self->ensureWidgetVisible(row.edit);
-                    row.edit->setFocus();
-                }
+            if (const OptionRow *row = self->findRow(name)) {
+                self->ensureWidgetVisible(row->fields.constFirst().edit);
+                row->fields.constFirst().edit->setFocus();
             }
         },
         window());
     sheet->open();
 }
 
-void HostDetailView::chooseKeyFile(const OptionRow &row)
+void HostDetailView::chooseKeyFile(const QString &key, QLineEdit *edit)
 {
+    const QPointer<QLineEdit> field(edit); // the file may be reloaded while the dialog is open
     QFileDialog dialog(this, tr("Select Private Key"));
     dialog.setObjectName(u"privateKeyDialog"_s);
     dialog.setOption(QFileDialog::DontUseNativeDialog);
@@ -546,20 +812,25 @@ void HostDetailView::chooseKeyFile(const OptionRow &row)
     const std::optional<QString> chosen = Dialogs::chooseFile(&dialog);
     if (!chosen)
         return;
-    const QString value = tildePath(*chosen, m_locations.homeDir);
-    row.edit->setText(value);
-    writeOption(row.key, value);
+    if (!field)
+        return;
+    field->setText(tildePath(*chosen, m_locations.homeDir));
+    fieldEdited(key, field);
 }
 
 void HostDetailView::updateTabOrder()
 {
     QList<QWidget *> chain{m_aliasEdit, m_aliasInfo};
     auto addRow = [&chain](const OptionRow &row) {
-        for (QWidget *w : {static_cast<QWidget *>(row.edit),
-                           static_cast<QWidget *>(row.picker),
-                           static_cast<QWidget *>(row.clear),
-                           static_cast<QWidget *>(row.browse),
-                           static_cast<QWidget *>(row.info)}) {
+        for (const Field &f : row.fields) {
+            for (QWidget *w :
+                 {static_cast<QWidget *>(f.edit), static_cast<QWidget *>(f.clear), static_cast<QWidget *>(f.browse)}) {
+                if (w)
+                    chain.append(w);
+            }
+        }
+        for (QWidget *w :
+             {static_cast<QWidget *>(row.picker), static_cast<QWidget *>(row.add), static_cast<QWidget *>(row.info)}) {
             if (w)
                 chain.append(w);
         }

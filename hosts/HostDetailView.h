@@ -20,8 +20,8 @@ struct HostBlock;
 
 // The form that edits one host block: its alias and every option of the catalogue, grouped in
 // sections, with the advanced options behind a toggle and unknown options under "Custom Options".
-// The rows are built once; choosing another block only refills their values. Every edit goes
-// straight into the model.
+// An option ssh takes from every line gets one field per line. The rows are built once; choosing
+// another block only refills their values. Every edit goes straight into the model.
 class HostDetailView final : public QScrollArea
 {
     Q_OBJECT
@@ -54,13 +54,23 @@ public:
     static QString tildePath(const QString &path, const QString &homeDir);
 
 private:
-    struct OptionRow {
-        QString key;
-        QWidget *row = nullptr;
+    // One value field of a row; an option ssh takes from every line gets one field per line.
+    struct Field {
+        QWidget *line = nullptr;
         QLineEdit *edit = nullptr;
-        QComboBox *picker = nullptr;
         QToolButton *clear = nullptr;
         QToolButton *browse = nullptr;
+    };
+    struct OptionRow {
+        QString key;
+        bool repeats = false; // acceptsRepeats: one field per line, with an add button
+        QWidget *row = nullptr;
+        QLabel *label = nullptr;
+        QVBoxLayout *column = nullptr; // the fields (or the picker), then the note on ignored lines
+        QList<Field> fields; // none for a picker
+        QComboBox *picker = nullptr;
+        QToolButton *add = nullptr;
+        QLabel *ignored = nullptr; // made when first needed
         InfoButton *info = nullptr;
         bool advanced = false;
     };
@@ -72,14 +82,25 @@ private:
 
     void buildForm();
     OptionRow makeRow(const QString &key, QWidget *parent);
+    void addField(OptionRow &row);
+    void dropField(OptionRow &row, qsizetype at);
+    void nameFields(OptionRow &row);
+    OptionRow *findRow(const QString &key);
     int labelColumnWidth() const;
     QWidget *makeSection(const QString &title, QWidget **box, QVBoxLayout **boxLayout);
     const HostBlock *block() const;
+    void fieldEdited(const QString &key, QLineEdit *edit);
     void writeOption(const QString &key, const QString &text);
-    void fillRow(OptionRow &row, const QString &value, bool force);
+    void writeValues(const QString &key);
+    void removeValue(const QString &key, QLineEdit *edit);
+    void addValue(const QString &key);
+    void fillRow(OptionRow &row, const HostBlock &b, bool force);
+    void fillValues(OptionRow &row, const QStringList &values, bool force);
+    void updateClearButtons(OptionRow &row, const HostBlock &b);
+    void showIgnoredLines(OptionRow &row, qsizetype later);
     void refill(bool force);
     void syncCustomSection();
-    void chooseKeyFile(const OptionRow &row);
+    void chooseKeyFile(const QString &key, QLineEdit *edit);
     void updateTabOrder();
     void onBlockChanged(const QUuid &id);
 

@@ -21,6 +21,8 @@ private slots:
     void formFollowsTheSelectedHost();
     void fieldsEditOnlyWhatChanged();
     void addedOptionNamesAreCheckedOnce();
+    void repeatedOptionsGetOneFieldPerLine();
+    void laterLinesOfSingleOptionsAreNoted();
 };
 
 void TestHostDetail::formFollowsTheSelectedHost()
@@ -59,7 +61,7 @@ void TestHostDetail::formFollowsTheSelectedHost()
     QTest::keyClick(alpha, Qt::Key_Backspace);
     QCOMPARE(detail->customOptionNames(), QStringList{u"Zeta"_s});
     QTRY_VERIFY(!f.find(u"alphaEdit"_s));
-    QVERIFY(!f.model->blocks().at(0).options.contains(u"alpha"_s));
+    QVERIFY(!f.model->blocks().at(0).value(u"alpha"));
 }
 
 void TestHostDetail::fieldsEditOnlyWhatChanged()
@@ -73,13 +75,13 @@ void TestHostDetail::fieldsEditOnlyWhatChanged()
     QVERIFY(!f.model->isDirty());
     auto *port = f.find<QLineEdit>(u"PortEdit"_s);
     QTest::keyClicks(port, u"  2222 "_s);
-    QCOMPARE(f.model->blocks().at(0).options.value(u"Port"_s), u"2222"_s);
+    QCOMPARE(f.model->blocks().at(0).value(u"Port"), u"2222"_s);
     QCOMPARE(port->text(), u"  2222 "_s);
 
     auto *clear = f.find<QToolButton>(u"HostNameClearButton"_s);
     QVERIFY(clear->isVisible());
     QTest::mouseClick(clear, Qt::LeftButton);
-    QVERIFY(!f.model->blocks().at(0).options.contains(u"HostName"_s) && !clear->isVisible());
+    QVERIFY(!f.model->blocks().at(0).value(u"HostName") && !clear->isVisible());
     QCOMPARE(f.rowOf(f.host(u"web"_s)).data(SidebarModel::SubtitleRole).toString(), f.model->blocks().at(0).subtitle());
     QVERIFY(!f.model->blocks().at(0).subtitle().contains(u"web.internal"_s));
 
@@ -88,23 +90,10 @@ void TestHostDetail::fieldsEditOnlyWhatChanged()
     QCOMPARE(picker->currentText(), u"yes"_s);
     picker->setFocus();
     QTest::keyClick(picker, Qt::Key_Down); // the next allowed value
-    QCOMPARE(f.model->blocks().at(0).options.value(u"AddKeysToAgent"_s), u"no"_s);
+    QCOMPARE(f.model->blocks().at(0).value(u"AddKeysToAgent"), u"no"_s);
     QTest::keyClick(picker, Qt::Key_Home);
     QCOMPARE(picker->currentText(), u"(unset)"_s);
-    QVERIFY(!f.model->blocks().at(0).options.contains(u"AddKeysToAgent"_s));
-
-    // The key chooser stores paths inside the home directory with "~".
-    const QString home = f.home.path();
-    const auto choose = [&f](const QString &chosen) {
-        Dialogs::setNextFileName(chosen); // empty: cancelled
-        QTest::mouseClick(f.find<QToolButton>(u"browseButton"_s), Qt::LeftButton);
-        return f.model->blocks().at(0).options.value(u"IdentityFile"_s);
-    };
-    QCOMPARE(choose(u"/etc/ssh/key"_s), u"/etc/ssh/key"_s);
-    QCOMPARE(choose(home + u"x/key"_s), home + u"x/key"_s); // a sibling merely starting with its name
-    QCOMPARE(choose(home + u"/.ssh/id_ed25519"_s), u"~/.ssh/id_ed25519"_s);
-    QCOMPARE(f.find<QLineEdit>(u"IdentityFileEdit"_s)->text(), u"~/.ssh/id_ed25519"_s);
-    QCOMPARE(choose(QString()), u"~/.ssh/id_ed25519"_s);
+    QVERIFY(!f.model->blocks().at(0).value(u"AddKeysToAgent"));
 
     // The alias shows in the sidebar and header at once; the field keeps focus and cursor.
     auto *alias = f.find<QLineEdit>(u"hostAliasEdit"_s);
@@ -151,9 +140,104 @@ void TestHostDetail::addedOptionNamesAreCheckedOnce()
     auto *field = f.find<QLineEdit>(u"HashKnownHostsEdit"_s);
     QVERIFY(field && field->isVisible() && field->text().isEmpty());
     // No value yet: nothing for the file until one is typed.
-    QVERIFY(!f.model->blocks().at(1).options.contains(u"HashKnownHosts"_s));
+    QVERIFY(!f.model->blocks().at(1).value(u"HashKnownHosts"));
     QTest::keyClicks(field, u"yes"_s);
-    QCOMPARE(f.model->blocks().at(1).options.value(u"HashKnownHosts"_s), u"yes"_s);
+    QCOMPARE(f.model->blocks().at(1).value(u"HashKnownHosts"), u"yes"_s);
+}
+
+void TestHostDetail::repeatedOptionsGetOneFieldPerLine()
+{
+    QByteArray expected = "Host multi\n  IdentityFile ~/.ssh/a\n  LocalForward 1 h:1\n  IdentityFile ~/.ssh/b\n"
+                          "  LocalForward 2 h:2\n  User u\n";
+    HostsFixture f(expected);
+    f.clickRow(f.host(u"multi"_s));
+    f.content->hostDetailView()->setShowAdvanced(true);
+    QCoreApplication::processEvents(); // lays the shown rows out, so their buttons take clicks
+    const auto texts = [&f](const QString &key) {
+        QStringList found;
+        for (int i = 1; auto *edit = f.find<QLineEdit>(key + u"Edit"_s + (i == 1 ? QString() : QString::number(i)));
+             ++i)
+            found << edit->text();
+        return found;
+    };
+    QCOMPARE(texts(u"IdentityFile"_s), QStringList({u"~/.ssh/a"_s, u"~/.ssh/b"_s}));
+    QCOMPARE(texts(u"LocalForward"_s), QStringList({u"1 h:1"_s, u"2 h:2"_s}));
+
+    // Typing in the second field rewrites its line only, and the field keeps focus and cursor.
+    auto *second = f.find<QLineEdit>(u"IdentityFileEdit2"_s);
+    second->setFocus();
+    second->end(false);
+    QTest::keyClicks(second, u"2"_s);
+    QVERIFY(second->hasFocus() && second->cursorPosition() == 9);
+    expected.replace("~/.ssh/b", "~/.ssh/b2");
+    QCOMPARE(f.model->text(), expected);
+
+    QTest::mouseClick(f.find<QToolButton>(u"LocalForwardClearButton"_s), Qt::LeftButton);
+    QCOMPARE(texts(u"LocalForward"_s), QStringList{u"2 h:2"_s});
+    expected.replace("  LocalForward 1 h:1\n", "");
+    QCOMPARE(f.model->text(), expected);
+
+    // An added field reaches the file once a value is typed, after the option's last line.
+    QTest::mouseClick(f.find<QToolButton>(u"IdentityFileAddButton"_s), Qt::LeftButton);
+    auto *added = f.find<QLineEdit>(u"IdentityFileEdit3"_s);
+    QVERIFY(added && added->hasFocus() && added->text().isEmpty());
+    QCOMPARE(f.model->text(), expected);
+    QCoreApplication::processEvents();
+    QTest::keyClicks(added, u"~/.ssh/c"_s);
+    expected.replace("~/.ssh/b2\n", "~/.ssh/b2\n  IdentityFile ~/.ssh/c\n");
+    QCOMPARE(f.model->text(), expected);
+
+    // Each field has its own key chooser, which stores paths inside the home directory with "~".
+    const QString home = f.home.path();
+    const auto choose = [&f](const QString &chosen) {
+        Dialogs::setNextFileName(chosen); // empty: cancelled
+        QTest::mouseClick(f.find<QToolButton>(u"browseButton3"_s), Qt::LeftButton);
+        return f.model->blocks().at(0).values(u"IdentityFile");
+    };
+    QCOMPARE(choose(u"/etc/ssh/key"_s).at(2), u"/etc/ssh/key"_s);
+    QCOMPARE(choose(home + u"x/key"_s).at(2), home + u"x/key"_s); // a sibling merely starting with its name
+    const QStringList chosen = {u"~/.ssh/a"_s, u"~/.ssh/b2"_s, u"~/.ssh/id_ed25519"_s};
+    QCOMPARE(choose(home + u"/.ssh/id_ed25519"_s), chosen);
+    QCOMPARE(choose(QString()), chosen);
+    QCOMPARE(texts(u"IdentityFile"_s), chosen);
+
+    // The fields below move up and take the names of the removed one.
+    QTest::mouseClick(f.find<QToolButton>(u"IdentityFileClearButton"_s), Qt::LeftButton);
+    QCOMPARE(texts(u"IdentityFile"_s), chosen.mid(1));
+    QCOMPARE(f.model->blocks().at(0).values(u"IdentityFile"), chosen.mid(1));
+}
+
+void TestHostDetail::laterLinesOfSingleOptionsAreNoted()
+{
+    QByteArray expected = "Host two\n  hostname h.example\n  user a\n  User b\n  USER c\n  Custom x\n  custom y\n";
+    HostsFixture f(expected);
+    f.clickRow(f.host(u"two"_s));
+    // Names match in any letter case, as ssh reads them; a custom row takes its first spelling.
+    QCOMPARE(f.find<QLineEdit>(u"HostNameEdit"_s)->text(), u"h.example"_s);
+    QCOMPARE(f.content->hostDetailView()->customOptionNames(), QStringList{u"Custom"_s});
+    QCOMPARE(f.find<QLineEdit>(u"CustomEdit"_s)->text(), u"x"_s);
+    QCOMPARE(f.find<QLabel>(u"CustomIgnoredLabel"_s)->text(),
+             u"ssh uses the first Custom line; the 1 later line is ignored."_s);
+
+    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
+    auto *note = f.find<QLabel>(u"UserIgnoredLabel"_s);
+    QCOMPARE(user->text(), u"a"_s);
+    QVERIFY(note->isVisible());
+    QCOMPARE(note->text(), u"ssh uses the first User line; the 2 later lines are ignored."_s);
+    user->setFocus();
+    user->selectAll();
+    QTest::keyClicks(user, u"d"_s);
+    expected.replace("user a", "user d");
+    QCOMPARE(f.model->text(), expected);
+
+    // Clearing drops the first line, and the next one shows as what ssh now uses.
+    auto *clear = f.find<QToolButton>(u"UserClearButton"_s);
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QCOMPARE(user->text(), u"b"_s);
+    QCOMPARE(note->text(), u"ssh uses the first User line; the 1 later line is ignored."_s);
+    QTest::mouseClick(clear, Qt::LeftButton);
+    QVERIFY(user->text() == u"c"_s && !note->isVisible());
+    QCOMPARE(f.model->text(), QByteArray("Host two\n  hostname h.example\n  USER c\n  Custom x\n  custom y\n"));
 }
 
 QTEST_MAIN(TestHostDetail)
