@@ -8,6 +8,9 @@ source tools/setup.sh
 
 jobs=$(nproc)
 
+# Formatting is checked, not changed: `clang-format -i <file>` fixes what this names.
+git ls-files -- '*.cpp' '*.h' | xargs clang-format --dry-run -Werror
+
 korvel_configure build -DKORVEL_BUILD_TESTS=ON -DKORVEL_WERROR=ON
 cmake --build build --parallel "$jobs"
 ctest --test-dir build --output-on-failure --parallel "$jobs"

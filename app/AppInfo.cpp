@@ -48,8 +48,8 @@ namespace AppInfo {
         // The installed guide, relative to the binary first so a package moved to another prefix
         // still finds its own copy, then where this build installs it.
         const QString appDir = QCoreApplication::applicationDirPath();
-        for (const QString &path : {QDir(appDir).filePath(QStringLiteral(KORVEL_RELATIVE_README)),
-                                    QStringLiteral(KORVEL_INSTALLED_README)}) {
+        for (const QString &path :
+             {QDir(appDir).filePath(QStringLiteral(KORVEL_RELATIVE_README)), QStringLiteral(KORVEL_INSTALLED_README)}) {
             if (QFileInfo(path).isFile())
                 return QFileInfo(path).absoluteFilePath();
         }
