@@ -1,11 +1,12 @@
 #include "knownhosts/KnownHostsModel.h"
 
-#include "ui/Locations.h"
+#include "core/AtomicFile.h"
+#include "core/Locations.h"
+#include "core/TextRules.h"
+#include "core/Uuid.h"
 
 #include <QFile>
 #include <QHash>
-#include <QRandomGenerator>
-#include <QSaveFile>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -95,48 +96,6 @@ namespace {
         return bytes;
     }
 
-    bool isBlank(QChar c)
-    {
-        const char16_t u = c.unicode();
-        if (u < 0x80)
-            return u == u' ' || u == u'\t';
-        return c.category() == QChar::Separator_Space;
-    }
-
-    // Version-4 identifiers drawn in bulk: one system call per identifier is what makes a million
-    // lines slow to load.
-    class UuidSource
-    {
-    public:
-        QUuid next()
-        {
-            if (m_used == m_words.size()) {
-                QRandomGenerator::global()->fillRange(m_words.data(), m_words.size());
-                m_used = 0;
-            }
-            const quint32 *w = m_words.data() + m_used;
-            m_used += 4;
-            const auto b = [w](int i) {
-                return uchar(w[2 + i / 4] >> (8 * (i % 4)));
-            };
-            return QUuid(w[0],
-                         ushort(w[1]),
-                         ushort(((w[1] >> 16) & 0x0FFF) | 0x4000),
-                         uchar((b(0) & 0x3F) | 0x80),
-                         b(1),
-                         b(2),
-                         b(3),
-                         b(4),
-                         b(5),
-                         b(6),
-                         b(7));
-        }
-
-    private:
-        std::array<quint32, 4 * 512> m_words{};
-        size_t m_used = m_words.size();
-    };
-
     // Key type names repeat on every line; sharing one string per name saves a million allocations.
     class Interner
     {
@@ -190,8 +149,7 @@ namespace {
                     continue;
                 }
             }
-            const char16_t c = p[i];
-            if ((c >= 0x0A && c <= 0x0D) || c == 0x85 || c == 0x2028 || c == 0x2029) {
+            if (TextRules::isLineBreak(QChar(p[i]))) {
                 f(lineStart, i - lineStart);
                 lineStart = i + 1;
             }
@@ -224,7 +182,7 @@ namespace {
             const QChar *text = line.constData();
             const qsizetype end = line.size();
             qsizetype pos = 0;
-            while (pos < end && isBlank(text[pos]))
+            while (pos < end && TextRules::isBlank(text[pos]))
                 ++pos;
             if (pos == end || text[pos] == u'#')
                 return;
@@ -236,17 +194,17 @@ namespace {
             while (found < 3 && pos < end) {
                 const qsizetype start = pos;
                 const qsizetype limit = found == 2 ? qMin(end, pos + 33) : end;
-                while (pos < limit && !isBlank(text[pos]))
+                while (pos < limit && !TextRules::isBlank(text[pos]))
                     ++pos;
                 fields[found++] = QStringView(text + start, pos - start);
-                while (found < 3 && pos < end && isBlank(text[pos]))
+                while (found < 3 && pos < end && TextRules::isBlank(text[pos]))
                     ++pos;
             }
             if (found < 3)
                 return;
 
             KnownHostEntry entry;
-            entry.id = m_ids.next();
+            entry.id = Uuid::create();
             entry.rawLine = line;
             entry.isHashed = fields[0].startsWith(u"|1|");
             entry.host = entry.isHashed ? m_hashedHost : fields[0].toString();
@@ -262,23 +220,8 @@ namespace {
 
     private:
         const QString m_hashedHost = KnownHostsModel::hashedHostText();
-        UuidSource m_ids;
         Interner m_algorithms;
     };
-
-    // Writes until everything is out. Unbuffered, because QSaveFile commits a file cut short when a
-    // full disk stops a buffered write part way; the write that then fails carries the system's error.
-    bool writeFully(QFileDevice &file, const char *data, qsizetype length)
-    {
-        while (length > 0) {
-            const qint64 written = file.write(data, length);
-            if (written <= 0)
-                return false;
-            data += written;
-            length -= written;
-        }
-        return true;
-    }
 
     QString countText(qsizetype n, const QString &singular, const QString &plural)
     {
@@ -291,8 +234,8 @@ KnownHostsModel::KnownHostsModel(QObject *parent)
 {}
 
 KnownHostsModel::KnownHostsModel(const QString &filePath, QObject *parent)
-    : QObject(parent)
-    , m_fileURL(filePath)
+    : StatusModel(parent)
+    , m_filePath(filePath)
 {}
 
 QString KnownHostsModel::hashedHostText()
@@ -300,25 +243,9 @@ QString KnownHostsModel::hashedHostText()
     return tr("(hashed entry)");
 }
 
-void KnownHostsModel::setErrorMessage(std::optional<QString> message)
-{
-    if (message == m_errorMessage)
-        return;
-    m_errorMessage = std::move(message);
-    emit errorMessageChanged();
-}
-
-void KnownHostsModel::setStatusMessage(const QString &message)
-{
-    if (message == m_statusMessage)
-        return;
-    m_statusMessage = message;
-    emit statusMessageChanged();
-}
-
 void KnownHostsModel::load()
 {
-    std::optional<QByteArray> bytes = readFile(m_fileURL);
+    std::optional<QByteArray> bytes = readFile(m_filePath);
     QString text;
     if (bytes) {
         QStringDecoder decoder = lineDecoder();
@@ -373,9 +300,9 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
         lengths.push_back(it.key().size());
     std::sort(lengths.begin(), lengths.end());
 
-    const std::optional<QByteArray> bytes = readFile(m_fileURL);
+    const std::optional<QByteArray> bytes = readFile(m_filePath);
     const auto readFailed = [this] {
-        setErrorMessage(tr("Cannot read %1").arg(m_fileURL));
+        setErrorMessage(tr("Cannot read %1").arg(m_filePath));
     };
     if (!bytes) {
         readFailed();
@@ -430,12 +357,13 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
         return;
     }
 
-    QSaveFile file(m_fileURL);
-    bool written = file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-    for (auto it = kept.cbegin(); written && it != kept.cend(); ++it)
-        written = writeFully(file, bytes->constData() + it->first, it->second);
-    if (!written || !file.commit()) {
-        setErrorMessage(file.errorString());
+    // The file's mode stays, and a symbolic link stays a link to the rewritten file.
+    const auto failure = AtomicFile::write(m_filePath, [&](const auto &sink) {
+        for (const auto &[offset, length] : kept)
+            sink(QByteArrayView(bytes->constData() + offset, length));
+    });
+    if (failure) {
+        setErrorMessage(tr("Cannot write %1: %2").arg(m_filePath, *failure));
         return;
     }
 

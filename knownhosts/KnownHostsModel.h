@@ -1,18 +1,16 @@
 #pragma once
 
+#include "core/StatusModel.h"
 #include "knownhosts/KnownHostEntry.h"
 
 #include <QList>
-#include <QObject>
 #include <QSet>
 #include <QString>
 #include <QStringList>
 
-#include <optional>
-
 // The user's known_hosts file: reads its usable lines and removes chosen ones by rewriting the
 // file without them. It never adds or edits entries.
-class KnownHostsModel final : public QObject
+class KnownHostsModel final : public StatusModel
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(KnownHostsModel)
@@ -24,19 +22,11 @@ public:
     {
         return m_entries;
     }
-    QString statusMessage() const
+    QString filePath() const
     {
-        return m_statusMessage;
+        return m_filePath;
     }
-    std::optional<QString> errorMessage() const
-    {
-        return m_errorMessage;
-    }
-    void setErrorMessage(std::optional<QString> message);
-    QString fileURL() const
-    {
-        return m_fileURL;
-    }
+    // Every line of the file as loaded, unusable ones included; entries index into it.
     const QStringList &allLines() const
     {
         return m_allLines;
@@ -50,15 +40,9 @@ public:
 
 signals:
     void entriesChanged();
-    void statusMessageChanged();
-    void errorMessageChanged();
 
 private:
-    void setStatusMessage(const QString &message);
-
     QList<KnownHostEntry> m_entries;
-    QString m_statusMessage;
-    std::optional<QString> m_errorMessage;
-    QString m_fileURL;
+    QString m_filePath;
     QStringList m_allLines;
 };

@@ -1,13 +1,9 @@
 #include "knownhosts/KnownHostsTableModel.h"
 
 #include "knownhosts/KnownHostsModel.h"
-#include "ui/Style.h"
-#include "ui/SymbolIcon.h"
 
 #include <algorithm>
 #include <cstring>
-
-using namespace Qt::StringLiterals;
 
 namespace {
     // Languages whose case mapping differs from the default one (dotted and dotless i).
@@ -21,11 +17,7 @@ namespace {
 KnownHostsTableModel::KnownHostsTableModel(const KnownHostsModel *source, QObject *parent)
     : QAbstractTableModel(parent)
     , m_source(source)
-    , m_lockIcon(SymbolIcon::icon(u"lock.fill"_s, Style::secondary()))
-    , m_hostFont(Style::monospaceFont())
-    , m_detailFont(Style::monospaceFont())
 {
-    m_detailFont.setPointSizeF(Style::captionFont().pointSizeF());
     connect(source, &KnownHostsModel::entriesChanged, this, [this] {
         beginResetModel();
         rebuildIndex();
@@ -187,20 +179,12 @@ QVariant KnownHostsTableModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
         return column == HostColumn ? entry.host : column == AlgorithmColumn ? entry.algorithm : entry.keyPreview;
-    case Qt::DecorationRole:
-        if (column == HostColumn && entry.isHashed)
-            return m_lockIcon;
-        return {};
     case Qt::ToolTipRole:
         if (column == HostColumn && entry.isHashed)
             return tr("Hostname is hashed for privacy (HashKnownHosts yes)");
         return {};
-    case Qt::FontRole:
-        return column == HostColumn ? m_hostFont : m_detailFont;
-    case Qt::ForegroundRole:
-        if (column != HostColumn)
-            return Style::secondary();
-        return {};
+    case IsHashedRole:
+        return entry.isHashed;
     default:
         return {};
     }

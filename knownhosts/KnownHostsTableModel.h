@@ -4,8 +4,6 @@
 
 #include <QAbstractTableModel>
 #include <QByteArray>
-#include <QFont>
-#include <QIcon>
 #include <QLocale>
 #include <QSet>
 
@@ -16,6 +14,7 @@ class KnownHostsModel;
 // The rows of the known-hosts table: the model's entries whose host or algorithm contains the
 // filter text, ignoring case by the rules of the locale. Folded copies of both fields are kept in
 // one buffer built at load time, so a keystroke is a single scan without allocations per row.
+// Fonts, colours and the lock icon are the view's to draw.
 class KnownHostsTableModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -26,6 +25,9 @@ public:
         AlgorithmColumn,
         KeyPreviewColumn,
         ColumnCount
+    };
+    enum Role {
+        IsHashedRole = Qt::UserRole, // bool, on every column
     };
 
     explicit KnownHostsTableModel(const KnownHostsModel *source, QObject *parent = nullptr);
@@ -60,8 +62,4 @@ private:
     QByteArray m_folded;
     std::vector<qsizetype> m_starts;
     std::vector<int> m_visible;
-
-    QIcon m_lockIcon;
-    QFont m_hostFont;
-    QFont m_detailFont;
 };

@@ -3,6 +3,7 @@
 #include "knownhosts/KnownHostsModel.h"
 #include "knownhosts/KnownHostsTableModel.h"
 #include "ui/Dialogs.h"
+#include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
@@ -15,7 +16,6 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPainter>
-#include <QPointer>
 #include <QStackedWidget>
 #include <QStyledItemDelegate>
 #include <QTableView>
@@ -43,18 +43,43 @@ namespace {
         using QItemSelectionModel::select;
     };
 
-    // The key preview is cut in the middle, keeping both ends of the key visible.
-    class MiddleElideDelegate final : public QStyledItemDelegate
+    // Hosts in the monospace font with a lock on hashed ones; the other columns smaller and
+    // dimmer, and the key preview cut in the middle so both ends of the key stay visible.
+    class EntryDelegate final : public QStyledItemDelegate
     {
     public:
-        using QStyledItemDelegate::QStyledItemDelegate;
+        explicit EntryDelegate(QObject *parent)
+            : QStyledItemDelegate(parent)
+            , m_lockIcon(SymbolIcon::icon(u"lock.fill"_s, Style::secondary()))
+            , m_hostFont(Style::monospaceFont())
+            , m_detailFont(Style::monospaceFont())
+        {
+            m_detailFont.setPointSizeF(Style::captionFont().pointSizeF());
+        }
 
     protected:
         void initStyleOption(QStyleOptionViewItem *option, const QModelIndex &index) const override
         {
             QStyledItemDelegate::initStyleOption(option, index);
-            option->textElideMode = Qt::ElideMiddle;
+            if (index.column() == KnownHostsTableModel::HostColumn) {
+                option->font = m_hostFont;
+                if (index.data(KnownHostsTableModel::IsHashedRole).toBool()) {
+                    option->icon = m_lockIcon;
+                    option->features |= QStyleOptionViewItem::HasDecoration;
+                }
+            } else {
+                option->font = m_detailFont;
+                option->palette.setColor(QPalette::Text, Style::secondary());
+            }
+            option->fontMetrics = QFontMetrics(option->font);
+            if (index.column() == KnownHostsTableModel::KeyPreviewColumn)
+                option->textElideMode = Qt::ElideMiddle;
         }
+
+    private:
+        QIcon m_lockIcon;
+        QFont m_hostFont;
+        QFont m_detailFont;
     };
 
     // The filter field's rounded backdrop in the control background colour.
@@ -119,8 +144,8 @@ KnownHostsView::KnownHostsView(const Locations &locations, QWidget *parent)
         updateState();
     });
     connect(m_model, &KnownHostsModel::statusMessageChanged, this, &KnownHostsView::updateState);
-    connect(m_model, &KnownHostsModel::errorMessageChanged, this, &KnownHostsView::showErrorIfAny);
     connect(m_tableModel, &QAbstractItemModel::modelReset, this, &KnownHostsView::syncViewSelection);
+    ModelAlert::attach(this, m_model);
     updateState();
 }
 
@@ -247,7 +272,7 @@ void KnownHostsView::makeTable()
     m_table->setWordWrap(false);
     m_table->setCornerButtonEnabled(false);
     m_table->setTextElideMode(Qt::ElideRight);
-    m_table->setItemDelegateForColumn(KnownHostsTableModel::KeyPreviewColumn, new MiddleElideDelegate(m_table));
+    m_table->setItemDelegate(new EntryDelegate(m_table));
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
     m_table->setIconSize(QSize(12, 12));
 
@@ -375,20 +400,4 @@ void KnownHostsView::updateState()
         status += u"  "_s + tr("· %1 selected").arg(m_selectedIDs.size());
     m_statusLine->setFullText(status);
     m_removeButton->setEnabled(!m_selectedIDs.isEmpty());
-}
-
-void KnownHostsView::showErrorIfAny()
-{
-    const std::optional<QString> message = m_model->errorMessage();
-    if (!message)
-        return;
-    // One alert at a time; a closing one is already on its way out.
-    if (const auto *open = findChild<QMessageBox *>(u"errorAlert"_s, Qt::FindDirectChildrenOnly);
-        open && open->isVisible())
-        return;
-    QPointer<KnownHostsModel> model = m_model;
-    Dialogs::showError(this, *message, [model] {
-        if (model)
-            model->setErrorMessage(std::nullopt);
-    });
 }

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Locations.h"
+#include "core/Locations.h"
 
 #include <QSet>
 #include <QUuid>
@@ -47,7 +47,6 @@ private:
     void confirmRemoval();
     void syncViewSelection();
     void updateState();
-    void showErrorIfAny();
 
     KnownHostsModel *m_model;
     KnownHostsTableModel *m_tableModel;

@@ -72,9 +72,10 @@ void TestKnownHostsModel::parsesLines_data()
                             << u"h1|ssh-rsa|K…|0|0"_s << u"Loaded 1 entry"_s;
     QTest::newRow("byte order mark kept")
         << QByteArray("\xef\xbb\xbfh ssh-rsa K\n") << u"\ufeffh|ssh-rsa|K…|0|0"_s << u"Loaded 1 entry"_s;
-    QTest::newRow("not UTF-8") << QByteArray("h ssh-rsa K\n\xff\xfe\n") << QString() << u"known_hosts not found"_s;
-    QTest::newRow("cut short") << QByteArray("h ssh-rsa K\nh2 ssh-rsa K\xe2\x80") << QString()
-                               << u"known_hosts not found"_s;
+    // Bytes that are not UTF-8 show nothing, and a removal leaves them as they are.
+    for (const char *bad : {"\xff\xfe", "\xc0\xaf", "\xed\xa0\x80", "\xe2\x80"})
+        QTest::addRow("not UTF-8: %s", QByteArray(bad).toHex(' ').constData())
+            << QByteArray("h ssh-rsa K\nh2 ssh-rsa K") + bad << QString() << u"known_hosts not found"_s;
 }
 
 void TestKnownHostsModel::parsesLines()
@@ -140,6 +141,10 @@ void TestKnownHostsModel::removalKeepsEveryOtherByte_data()
                                 << QByteArray("x ssh-rsa X\n") << 2;
     QTest::newRow("second twin") << twin + "x ssh-rsa X\n" + twin << QList<int>{2} << QByteArray()
                                  << "x ssh-rsa X\n" + twin << 1;
+    // Zero bytes are ordinary characters.
+    QTest::newRow("zero bytes") << QByteArray("a\0b ssh-rsa AAAA\0\nplain ssh-ed25519 K\r\n\0\0\0\n\0 x y\n", 49)
+                                << QList<int>{0, 2} << QByteArray() << QByteArray("plain ssh-ed25519 K\r\n\0\0\0\n", 25)
+                                << 2;
     // A line changed on disk since the load stays and is not counted.
     QTest::newRow("changed on disk") << QByteArray("a ssh-rsa A\nb ssh-rsa B\n") << QList<int>{0, 1}
                                      << QByteArray("a ssh-rsa A2\nb ssh-rsa B\nnew ssh-rsa N\n")
