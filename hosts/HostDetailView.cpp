@@ -175,7 +175,6 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
     r.column->setSpacing(2);
     layout->addLayout(r.column, 1);
 
-    int lineHeight = 0;
     const auto &pickers = OptionCatalogue::optionPickerValues();
     const auto pickerValues = pickers.constFind(key);
     if (pickerValues != pickers.cend()) {
@@ -192,7 +191,6 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         line->addStretch(1);
         line->addWidget(r.picker);
         r.column->addLayout(line);
-        lineHeight = r.picker->sizeHint().height();
         connect(r.picker, &QComboBox::activated, this, [this, key, picker = r.picker](int index) {
             // Item 0 is "(unset)", item 1 the separator.
             writeOption(key, index >= 2 ? picker->itemText(index) : QString());
@@ -200,17 +198,13 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         });
     } else {
         addField(r);
-        const Field &field = r.fields.constFirst();
-        lineHeight = std::max(field.edit->sizeHint().height(), field.clear->sizeHint().height());
     }
-    // The label and the buttons on the right line up with the first field, however many follow.
-    r.label->setMinimumHeight(lineHeight);
 
     const auto &help = OptionCatalogue::optionHelp();
     const auto helpText = help.constFind(key);
+    QWidget *trailing = nullptr;
     if (r.repeats || helpText != help.cend()) {
-        auto *trailing = new QWidget(r.row);
-        trailing->setFixedHeight(lineHeight);
+        trailing = new QWidget(r.row);
         auto *trailingLayout = new QHBoxLayout(trailing);
         trailingLayout->setContentsMargins(0, 0, 0, 0);
         trailingLayout->setSpacing(6);
@@ -229,6 +223,21 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         }
         layout->addWidget(trailing, 0, Qt::AlignTop);
     }
+
+    // Every line is as tall as the tallest control of the first, so the label and the buttons on
+    // the right line up with the first field however many follow.
+    r.row->ensurePolished(); // size hints follow the style only once it is applied
+    QWidget *first = r.picker ? static_cast<QWidget *>(r.picker) : r.fields.constFirst().line;
+    r.lineHeight = first->sizeHint().height();
+    for (QWidget *w : {static_cast<QWidget *>(r.label), trailing}) {
+        if (w)
+            r.lineHeight = std::max(r.lineHeight, w->sizeHint().height());
+    }
+    for (const Field &f : std::as_const(r.fields))
+        f.line->setMinimumHeight(r.lineHeight);
+    r.label->setMinimumHeight(r.lineHeight);
+    if (trailing)
+        trailing->setFixedHeight(r.lineHeight);
     return r;
 }
 
@@ -236,6 +245,7 @@ void HostDetailView::addField(OptionRow &row)
 {
     Field f;
     f.line = new QWidget(row.row);
+    f.line->setMinimumHeight(row.lineHeight);
     auto *layout = new QHBoxLayout(f.line);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);

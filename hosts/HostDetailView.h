@@ -72,6 +72,7 @@ private:
         QToolButton *add = nullptr;
         QLabel *ignored = nullptr; // made when first needed
         InfoButton *info = nullptr;
+        int lineHeight = 0;
         bool advanced = false;
     };
     struct Section {
