@@ -24,6 +24,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
+#include <QScrollBar>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -192,6 +193,25 @@ namespace {
                  form->ensureWidgetVisible(toggle, 50, 40);
                  return s.shoot();
              }},
+            {u"host-editor-repeated.png"_s,
+             [](Stage &s) {
+                 if (!s.selectHost(u"db-replica"_s))
+                     return QImage();
+                 auto *form = s.window()->findChild<HostDetailView *>();
+                 auto *section = form ? form->findChild<QWidget *>(u"AuthenticationSection"_s) : nullptr;
+                 if (!section)
+                     return QImage();
+                 form->setShowAdvanced(true);
+                 // Taller than usual, so the key files and the forwards fit in one picture.
+                 const QSize size = s.window()->size();
+                 s.window()->resize(size.width(), 900);
+                 Stage::settle();
+                 form->verticalScrollBar()->setValue(section->y() - 8);
+                 const QImage image = s.shoot();
+                 form->setShowAdvanced(false);
+                 s.window()->resize(size);
+                 return image;
+             }},
             {u"add-host-duplicate.png"_s,
              [](Stage &s) {
                  s.clearSelection();
@@ -311,8 +331,11 @@ Host web-prod
 Host db-replica
     HostName 10.20.0.31
     User postgres
+    IdentityFile ~/.ssh/id_ed25519
+    IdentityFile ~/.ssh/deploy_rsa
     ProxyJump bastion
     LocalForward 5433 localhost:5432
+    LocalForward 9187 localhost:9187
 
 Host build-box
     HostName build.example.net
