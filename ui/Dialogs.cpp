@@ -36,14 +36,15 @@ namespace {
         return value;
     }
 
-    void record(const QString &title, const QString &text, const QList<Dialogs::Choice> &choices)
+    void
+    record(const QString &title, const QString &text, const QList<Dialogs::Choice> &choices, int defaultChoice = -1)
     {
         if (!seams().testMode)
             return;
         QStringList buttons;
         for (const auto &choice : choices)
             buttons << choice.text;
-        seams().asked.append({title, text, buttons});
+        seams().asked.append({title, text, buttons, defaultChoice});
     }
 } // namespace
 
@@ -52,9 +53,10 @@ namespace Dialogs {
             const QString &title,
             const QString &text,
             const QList<Choice> &choices,
-            QMessageBox::Icon icon)
+            QMessageBox::Icon icon,
+            int defaultChoice)
     {
-        record(title, text, choices);
+        record(title, text, choices, defaultChoice);
         if (auto answer = takeFront(seams().answers)) {
             for (qsizetype i = 0; i < choices.size(); ++i) {
                 if (choices.at(i).text == *answer)
@@ -70,6 +72,8 @@ namespace Dialogs {
         QList<QAbstractButton *> buttons;
         for (const auto &choice : choices)
             buttons << box.addButton(choice.text, choice.role);
+        if (defaultChoice >= 0 && defaultChoice < buttons.size())
+            box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
         box.exec();
         return int(buttons.indexOf(box.clickedButton()));
     }

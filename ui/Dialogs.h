@@ -21,11 +21,13 @@ namespace Dialogs {
 
     // Shows a modal question. Returns the index of the chosen button, or -1 when the box was
     // dismissed without one (Escape goes to the button with the reject role, as usual).
+    // defaultChoice is the index of the button Return presses; -1 leaves it to the style.
     int ask(QWidget *parent,
             const QString &title,
             const QString &text,
             const QList<Choice> &choices,
-            QMessageBox::Icon icon = QMessageBox::Warning);
+            QMessageBox::Icon icon = QMessageBox::Warning,
+            int defaultChoice = -1);
 
     // Shows the "Error" alert window-modally and returns at once; onDismissed runs however it closes.
     void showError(QWidget *parent, const QString &message, std::function<void()> onDismissed);
@@ -51,6 +53,7 @@ namespace Dialogs {
         QString title;
         QString text;
         QStringList buttons;
+        int defaultChoice = -1;
     };
     // The questions asked so far (test mode only), oldest first.
     QList<Asked> &asked();
