@@ -26,6 +26,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <utility>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -129,6 +131,11 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
             updateHostHeader();
     });
     connect(m_sidebarModel, &SidebarModel::rowsUpdated, this, &ContentView::syncListSelection);
+    connect(model, &SSHConfigModel::aboutToReloadFromDisk, this, [this] {
+        const auto index = selectedHostIndex();
+        m_reselectPattern = index ? std::optional(m_model->blocks().at(*index).pattern) : std::nullopt;
+    });
+    connect(model, &SSHConfigModel::reloadedFromDisk, this, &ContentView::reselectAfterReload);
     updateDetail();
 }
 
@@ -498,6 +505,21 @@ void ContentView::duplicateHost(const QUuid &id)
 void ContentView::reloadFromDisk()
 {
     m_model->load();
+    setSelectedItem(std::nullopt);
+}
+
+void ContentView::reselectAfterReload()
+{
+    // Nothing, or a pane, was selected: that stays as it is.
+    const std::optional<QString> pattern = std::exchange(m_reselectPattern, std::nullopt);
+    if (!pattern)
+        return;
+    for (const HostBlock &block : m_model->blocks()) {
+        if (block.pattern == *pattern) {
+            setSelectedItem(SidebarItem::host(block.id));
+            return;
+        }
+    }
     setSelectedItem(std::nullopt);
 }
 

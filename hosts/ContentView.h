@@ -85,12 +85,15 @@ private:
     void showContextMenu(const QPoint &pos);
     void showPendingError();
     void reloadFromDisk();
+    void reselectAfterReload();
 
     SSHConfigModel *m_model;
     Locations m_locations;
     std::optional<SidebarItem> m_selected;
     bool m_syncingSelection = false;
     bool m_errorShown = false;
+    // The selected host's pattern while the model reloads by itself: ids do not survive a load.
+    std::optional<QString> m_reselectPattern;
 
     SidebarModel *m_sidebarModel;
     QSplitter *m_splitter = nullptr;

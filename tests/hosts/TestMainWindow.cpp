@@ -3,10 +3,13 @@
 #include "ui/PaneChrome.h"
 
 #include <QDir>
+#include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QToolButton>
+
+#include <cstdio>
 
 using namespace Qt::StringLiterals;
 
@@ -15,6 +18,17 @@ namespace {
                                     "Host web\n  HostName web.internal\n  User deploy\n\n"
                                     "Host db\n  HostName db.internal\n\n"
                                     "Host tunnel\n  ProxyCommand ssh -W %h:%p gw\n";
+
+    // Another program writes the config: in place, or as editors do, through a renamed new file.
+    void writeFromOutside(const QString &path, const QByteArray &text, bool append)
+    {
+        QFile file(append ? path : path + u".new"_s);
+        QVERIFY(file.open(append ? QIODevice::Append : QIODevice::WriteOnly));
+        QVERIFY(file.write(text) == text.size());
+        file.close();
+        if (!append)
+            QVERIFY(::rename(QFile::encodeName(file.fileName()).constData(), QFile::encodeName(path).constData()) == 0);
+    }
 } // namespace
 
 class TestMainWindow final : public QObject
@@ -22,6 +36,8 @@ class TestMainWindow final : public QObject
     Q_OBJECT
 private slots:
     void editMarksDirtyAndCtrlSSaves();
+    void outsideRewriteReloadsAndKeepsTheSelection_data();
+    void outsideRewriteReloadsAndKeepsTheSelection();
     void toolbarAndRowsFollowTheHosts();
     void searchMatchesSubtitleAndGlobal();
     void contextMenuRemovesTheClickedRow();
@@ -55,6 +71,46 @@ void TestMainWindow::editMarksDirtyAndCtrlSSaves()
     QVERIFY(!save->isEnabled() && !headerShowsDot());
     QVERIFY(TestSupport::readFile(f.locations.configFile).contains("User root"));
     QCOMPARE(f.find<StatusLine>(u"statusLine"_s)->fullText(), u"Saved — backup created in ~/.ssh/"_s);
+}
+
+void TestMainWindow::outsideRewriteReloadsAndKeepsTheSelection_data()
+{
+    QTest::addColumn<QByteArray>("theirs");
+    QTest::addColumn<bool>("append");
+    QTest::addColumn<QStringList>("hosts");
+    QTest::addColumn<bool>("webStays");
+    const QByteArray moved = "Host cache\n\nHost web\n  HostName web2.internal\n\nHost db\n";
+    QTest::newRow("renamed over") << moved << false << QStringList({u"cache"_s, u"web"_s, u"db"_s}) << true;
+    QTest::newRow("appended") << QByteArray("Host web-old\n") << true
+                              << QStringList({u"* (Global Defaults)"_s, u"web"_s, u"db"_s, u"tunnel"_s, u"web-old"_s})
+                              << true;
+    QTest::newRow("host gone") << QByteArray("Host db\n") << false << QStringList{u"db"_s} << false;
+}
+
+void TestMainWindow::outsideRewriteReloadsAndKeepsTheSelection()
+{
+    QFETCH(QByteArray, theirs);
+    QFETCH(bool, append);
+    QFETCH(QStringList, hosts);
+    QFETCH(bool, webStays);
+    HostsFixture f(sampleConfig);
+    f.clickRow(f.host(u"web"_s));
+    f.content->setSearchText(u"web"_s);
+    writeFromOutside(f.locations.configFile, theirs, append);
+
+    QTRY_COMPARE(f.model->blocks().size(), hosts.size());
+    QVERIFY(!f.model->isDirty());
+    // The search stays, over the other program's hosts; the host is found again by its pattern.
+    QCOMPARE(f.listedHosts(), hosts.filter(u"web"_s));
+    if (webStays) {
+        QCOMPARE(f.content->selectedItem(), f.host(u"web"_s));
+        QCOMPARE(f.find<QLabel>(u"hostNameLabel"_s)->text(), u"web"_s);
+        QVERIFY(f.list->selectionModel()->isSelected(f.rowOf(f.host(u"web"_s))));
+    } else {
+        QVERIFY(!f.content->selectedItem() && f.find(u"emptyState"_s)->isVisible());
+    }
+    f.content->setSearchText({});
+    QCOMPARE(f.listedHosts(), hosts);
 }
 
 void TestMainWindow::toolbarAndRowsFollowTheHosts()
@@ -186,7 +242,8 @@ void TestMainWindow::reloadWithUnsavedChanges()
     QCOMPARE(TestSupport::readFile(f.locations.configFile).contains("User admin"), editOnDisk);
     QCOMPARE(f.content->selectedItem().has_value(), editKept);
     QCOMPARE(f.model->isDirty(), editKept);
-    QCOMPARE(f.model->blocks().at(2).options.value(u"User"_s), editKept || editOnDisk ? u"admin"_s : QString());
+    QCOMPARE(f.model->blocks().at(2).value(u"User").value_or(QString()),
+             editKept || editOnDisk ? u"admin"_s : QString());
     if (saveFails) {
         QMessageBox *alert = nullptr;
         QTRY_VERIFY((alert = f.find<QMessageBox>(u"errorAlert"_s)));
