@@ -1,6 +1,7 @@
 #include "app/KorvelApp.h"
 
 #include "engine/SSHConfigModel.h"
+#include "hosts/ContentView.h"
 #include "hosts/MainWindow.h"
 #include "ui/Dialogs.h"
 
@@ -53,9 +54,8 @@ bool KorvelApp::confirmClose()
                                      {tr("Cancel"), QMessageBox::RejectRole}});
     switch (choice) {
     case 0:
-        m_model->save();
-        // A failed save keeps the window open, with the model's error alert on it.
-        return !m_model->isDirty();
+        // A failed or cancelled save keeps the window open; a failure leaves the error alert on it.
+        return m_window->contentView()->saveChecked();
     case 1:
         return true;
     default:

@@ -14,6 +14,7 @@
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
+#include <QDir>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -77,6 +78,35 @@ namespace {
         }
     };
 
+    // An inline notice in the manner of the desktop's message bars: a rounded box washed with the
+    // warning colour over the window background, so it reads in light and dark palettes alike.
+    class MessageBar final : public QWidget
+    {
+    public:
+        static constexpr int outerMargin = 8;
+
+        explicit MessageBar(QWidget *parent)
+            : QWidget(parent)
+        {
+            setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Maximum);
+        }
+
+    protected:
+        void paintEvent(QPaintEvent *) override
+        {
+            QPainter painter(this);
+            painter.setRenderHint(QPainter::Antialiasing);
+            QColor fill = Style::orange();
+            fill.setAlphaF(0.14f);
+            QColor border = Style::orange();
+            border.setAlphaF(0.55f);
+            painter.setPen(QPen(border, 1));
+            painter.setBrush(fill);
+            const qreal inset = outerMargin + 0.5;
+            painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), 4, 4);
+        }
+    };
+
     constexpr int sidebarMinWidth = 210;
     constexpr int sidebarIdealWidth = 240;
     constexpr int sidebarMaxWidth = 300;
@@ -112,9 +142,12 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
     m_splitter->setStretchFactor(1, 1);
     m_splitter->setSizes({sidebarIdealWidth, 820 - sidebarIdealWidth});
 
-    auto *layout = new QHBoxLayout(this);
+    m_outsideBar = buildOutsideChangeBar();
+    auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    layout->addWidget(m_splitter);
+    layout->setSpacing(0);
+    layout->addWidget(m_outsideBar);
+    layout->addWidget(m_splitter, 1);
 
     connect(model, &SSHConfigModel::statusMessageChanged, this, [this] {
         m_status->setFullText(m_model->statusMessage());
@@ -136,7 +169,50 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
         m_reselectPattern = index ? std::optional(m_model->blocks().at(*index).pattern) : std::nullopt;
     });
     connect(model, &SSHConfigModel::reloadedFromDisk, this, &ContentView::reselectAfterReload);
+    connect(model, &SSHConfigModel::hasOutsideChangeChanged, this, [this] {
+        m_outsideBar->setVisible(m_model->hasOutsideChange());
+    });
     updateDetail();
+}
+
+QWidget *ContentView::buildOutsideChangeBar()
+{
+    // A strip under the toolbar, closed off from the columns below by a hairline like theirs.
+    auto *strip = new QWidget(this);
+    strip->setObjectName(u"outsideChangeBar"_s);
+    auto *stripLayout = new QVBoxLayout(strip);
+    stripLayout->setContentsMargins(0, 0, 0, 0);
+    stripLayout->setSpacing(0);
+    auto *bar = new MessageBar(strip);
+    const QString text = tr("%1 changed on disk").arg(configDisplayPath());
+    bar->setAccessibleName(text);
+    stripLayout->addWidget(bar);
+    stripLayout->addWidget(makeDivider(Qt::Horizontal, strip));
+    auto *layout = new QHBoxLayout(bar);
+    layout->setContentsMargins(MessageBar::outerMargin + 10,
+                               MessageBar::outerMargin + 6,
+                               MessageBar::outerMargin + 6,
+                               MessageBar::outerMargin + 6);
+    layout->setSpacing(8);
+    auto *icon = new QLabel(bar);
+    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
+    icon->setPixmap(SymbolIcon::icon(u"exclamationmark.triangle.fill"_s, Style::orange()).pixmap(iconSize, iconSize));
+    auto *label = new QLabel(text, bar);
+    label->setObjectName(u"outsideChangeLabel"_s);
+    label->setTextFormat(Qt::PlainText);
+    label->setWordWrap(true);
+    auto *reload = new QPushButton(tr("Reload"), bar);
+    reload->setObjectName(u"outsideReloadButton"_s);
+    auto *keep = new QPushButton(tr("Keep Mine"), bar);
+    keep->setObjectName(u"outsideKeepButton"_s);
+    layout->addWidget(icon);
+    layout->addWidget(label, 1);
+    layout->addWidget(reload);
+    layout->addWidget(keep);
+    connect(reload, &QPushButton::clicked, this, &ContentView::reload);
+    connect(keep, &QPushButton::clicked, m_model, &SSHConfigModel::keepMine);
+    strip->hide();
+    return strip;
 }
 
 QWidget *ContentView::buildSidebar()
@@ -536,9 +612,8 @@ void ContentView::reload()
                                      {tr("Discard & Reload"), QMessageBox::DestructiveRole},
                                      {tr("Cancel"), QMessageBox::RejectRole}});
     if (choice == 0) {
-        m_model->save();
-        // Reloading after a failed save would throw away the edits the user asked to keep.
-        if (m_model->isDirty())
+        // Reloading after a failed or cancelled save would throw away the edits the user asked to keep.
+        if (!saveChecked())
             return;
         reloadFromDisk();
     } else if (choice == 1) {
@@ -548,7 +623,35 @@ void ContentView::reload()
 
 void ContentView::save()
 {
+    saveChecked();
+}
+
+bool ContentView::saveChecked()
+{
+    if (m_model->isChangedOnDisk()) {
+        const int choice =
+            Dialogs::ask(this,
+                         tr("Overwrite Changes on Disk?"),
+                         tr("%1 was changed by another program since Korvel read it. Saving replaces those "
+                            "changes with yours.")
+                             .arg(configDisplayPath()),
+                         {{tr("Overwrite"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                         QMessageBox::Warning,
+                         1);
+        if (choice != 0)
+            return false;
+    }
     m_model->save();
+    // Every caller saves unsaved edits, so a model still dirty means the save failed.
+    return !m_model->isDirty();
+}
+
+QString ContentView::configDisplayPath() const
+{
+    const QString path = QDir::cleanPath(m_model->configURL());
+    if (!m_locations.homeDir.isEmpty() && path == QDir::cleanPath(m_locations.homeDir + u"/.ssh/config"_s))
+        return u"~/.ssh/config"_s;
+    return path;
 }
 
 void ContentView::showEvent(QShowEvent *event)

@@ -68,6 +68,11 @@ public:
     void removeHost(const QUuid &id);
     void reload();
     void save();
+    // Saves, first asking before it replaces what another program wrote to the file since it was
+    // read. True when the edits are on disk; false when the user cancelled or the save failed.
+    bool saveChecked();
+    // The config file's path as the user knows it: "~/.ssh/config" for the usual one.
+    QString configDisplayPath() const;
 
 signals:
     void selectionChanged();
@@ -79,6 +84,7 @@ private:
     QWidget *buildSidebar();
     QWidget *buildEmptyState();
     QWidget *buildHostPage();
+    QWidget *buildOutsideChangeBar();
     void syncListSelection();
     void updateDetail();
     void updateHostHeader();
@@ -96,6 +102,7 @@ private:
     std::optional<QString> m_reselectPattern;
 
     SidebarModel *m_sidebarModel;
+    QWidget *m_outsideBar = nullptr;
     QSplitter *m_splitter = nullptr;
     QLineEdit *m_search = nullptr;
     QToolButton *m_searchClear = nullptr;

@@ -92,16 +92,25 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QVERIFY(app.mainWindow()->close());
         QCOMPARE(readFile(m_locations.configFile), original);
     }
-    // A save that fails must not close the window and lose the edit; once it can, it saves and closes.
+    // A save that is cancelled or fails must not close the window and lose the edit; once it can,
+    // it saves and closes. The config going away with its folder is an outside change, so each
+    // save asks before replacing it.
     KorvelApp app(m_locations);
     launchAndEdit(app, u"saved"_s, u"Save & Quit"_s);
     QVERIFY(QDir(m_locations.sshDir).removeRecursively());
     TestSupport::writeFile(m_locations.sshDir, "not a directory");
+    Dialogs::setNextAnswer(u"Cancel"_s);
     QVERIFY(!app.mainWindow()->close());
-    QVERIFY(app.model()->isDirty());
+    QCOMPARE(Dialogs::asked().constLast().title, u"Overwrite Changes on Disk?"_s);
+    QVERIFY(app.model()->isDirty() && !app.model()->errorMessage());
+    Dialogs::setNextAnswer(u"Save & Quit"_s);
+    Dialogs::setNextAnswer(u"Overwrite"_s);
+    QVERIFY(!app.mainWindow()->close());
+    QVERIFY(app.model()->isDirty() && app.model()->errorMessage());
     app.model()->setErrorMessage(std::nullopt);
     QVERIFY(QFile::remove(m_locations.sshDir));
     Dialogs::setNextAnswer(u"Save & Quit"_s);
+    Dialogs::setNextAnswer(u"Overwrite"_s);
     QVERIFY(app.mainWindow()->close());
     QVERIFY(readFile(m_locations.configFile).contains("User saved"));
 }

@@ -35,7 +35,7 @@ class TestMainWindow final : public QObject
 {
     Q_OBJECT
 private slots:
-    void editMarksDirtyAndCtrlSSaves();
+    void editsMeetAnOutsideChange();
     void outsideRewriteReloadsAndKeepsTheSelection_data();
     void outsideRewriteReloadsAndKeepsTheSelection();
     void toolbarAndRowsFollowTheHosts();
@@ -48,29 +48,80 @@ private slots:
     void panesLiveOnlyWhileSelected();
 };
 
-void TestMainWindow::editMarksDirtyAndCtrlSSaves()
+void TestMainWindow::editsMeetAnOutsideChange()
 {
     HostsFixture f(sampleConfig);
     const auto headerShowsDot = [&f] {
         return f.content->sidebarModel()->index(0).data(SidebarModel::DirtyRole).toBool();
     };
+    const auto user = [&f] {
+        return f.model->blocks().at(2).value(u"User").value_or(QString());
+    };
     QAction *save = f.find<QAction>(u"saveAction"_s);
-    QVERIFY(!save->isEnabled() && !headerShowsDot());
+    auto *bar = f.find(u"outsideChangeBar"_s);
+    QVERIFY(!save->isEnabled() && !headerShowsDot() && !bar->isVisible());
 
     f.clickRow(f.host(u"db"_s));
-    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
-    QVERIFY(user && user->isVisible());
-    user->setFocus();
-    QTest::keyClicks(user, u"root"_s);
+    auto *userEdit = f.find<QLineEdit>(u"UserEdit"_s);
+    QVERIFY(userEdit && userEdit->isVisible());
+    userEdit->setFocus();
+    QTest::keyClicks(userEdit, u"root"_s);
     QVERIFY(save->isEnabled() && headerShowsDot());
     // The sidebar row follows at once while the field keeps focus and cursor.
     QCOMPARE(f.rowOf(f.host(u"db"_s)).data(SidebarModel::SubtitleRole).toString(), u"root@db.internal"_s);
-    QVERIFY(user->hasFocus() && user->cursorPosition() == 4);
+    QVERIFY(userEdit->hasFocus() && userEdit->cursorPosition() == 4);
 
-    QTest::keyClick(user, Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(!save->isEnabled() && !headerShowsDot());
+    // Nobody else wrote the file: Ctrl+S saves without asking.
+    QTest::keyClick(userEdit, Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!save->isEnabled() && !headerShowsDot() && Dialogs::asked().isEmpty());
     QVERIFY(TestSupport::readFile(f.locations.configFile).contains("User root"));
     QCOMPARE(f.find<StatusLine>(u"statusLine"_s)->fullText(), u"Saved — backup created in ~/.ssh/"_s);
+
+    // With an edit pending, another program's write shows the bar instead of reloading.
+    QTest::keyClicks(userEdit, u"2"_s);
+    const QByteArray theirs = sampleConfig + "\nHost cache\n";
+    writeFromOutside(f.locations.configFile, theirs, false);
+    QTRY_VERIFY(bar->isVisible());
+    QCOMPARE(f.find<QLabel>(u"outsideChangeLabel"_s)->text(), u"~/.ssh/config changed on disk"_s);
+    QTest::mouseClick(f.find<QAbstractButton>(u"outsideKeepButton"_s), Qt::LeftButton);
+    QVERIFY(!bar->isVisible() && f.model->isDirty());
+    QCOMPARE(user(), u"root2"_s);
+
+    // Saving over it asks first; only "Overwrite" replaces their file.
+    Dialogs::setNextAnswer(u"Cancel"_s);
+    save->trigger();
+    QCOMPARE(Dialogs::asked().size(), 1);
+    QCOMPARE(Dialogs::asked().constLast().title, u"Overwrite Changes on Disk?"_s);
+    QCOMPARE(Dialogs::asked().constLast().text,
+             u"~/.ssh/config was changed by another program since Korvel read it. Saving replaces those changes "
+             u"with yours."_s);
+    QCOMPARE(Dialogs::asked().constLast().buttons, QStringList({u"Overwrite"_s, u"Cancel"_s}));
+    QCOMPARE(Dialogs::asked().constLast().defaultChoice, 1);
+    QVERIFY(f.model->isDirty() && TestSupport::readFile(f.locations.configFile) == theirs);
+    Dialogs::setNextAnswer(u"Overwrite"_s);
+    save->trigger();
+    QVERIFY(!f.model->isDirty());
+    QCOMPARE(TestSupport::readFile(f.locations.configFile), f.model->text());
+    QVERIFY(f.model->text().contains("User root2") && !f.model->text().contains("cache"));
+
+    // "Reload" on the bar asks as the toolbar's does; a cancelled overwrite keeps everything.
+    QTest::keyClicks(userEdit, u"3"_s);
+    writeFromOutside(f.locations.configFile, "Host cache\n  HostName cache.internal\n", true);
+    QTRY_VERIFY(bar->isVisible());
+    Dialogs::asked().clear();
+    Dialogs::setNextAnswer(u"Save & Reload"_s);
+    Dialogs::setNextAnswer(u"Cancel"_s);
+    QTest::mouseClick(f.find<QAbstractButton>(u"outsideReloadButton"_s), Qt::LeftButton);
+    QCOMPARE(Dialogs::asked().size(), 2);
+    QCOMPARE(Dialogs::asked().constFirst().buttons,
+             QStringList({u"Save & Reload"_s, u"Discard & Reload"_s, u"Cancel"_s}));
+    QVERIFY(bar->isVisible() && user() == u"root23"_s);
+    QVERIFY(!TestSupport::readFile(f.locations.configFile).contains("root23"));
+    Dialogs::setNextAnswer(u"Discard & Reload"_s);
+    QTest::mouseClick(f.find<QAbstractButton>(u"outsideReloadButton"_s), Qt::LeftButton);
+    QVERIFY(!bar->isVisible() && !f.model->isDirty());
+    QCOMPARE(user(), u"root2"_s);
+    QCOMPARE(f.listedHosts().constLast(), u"cache"_s);
 }
 
 void TestMainWindow::outsideRewriteReloadsAndKeepsTheSelection_data()
@@ -99,7 +150,7 @@ void TestMainWindow::outsideRewriteReloadsAndKeepsTheSelection()
     writeFromOutside(f.locations.configFile, theirs, append);
 
     QTRY_COMPARE(f.model->blocks().size(), hosts.size());
-    QVERIFY(!f.model->isDirty());
+    QVERIFY(!f.model->isDirty() && !f.find(u"outsideChangeBar"_s)->isVisible());
     // The search stays, over the other program's hosts; the host is found again by its pattern.
     QCOMPARE(f.listedHosts(), hosts.filter(u"web"_s));
     if (webStays) {
@@ -208,20 +259,21 @@ void TestMainWindow::contextMenuRemovesTheClickedRow()
 
 void TestMainWindow::reloadWithUnsavedChanges_data()
 {
-    QTest::addColumn<QString>("answer");
+    QTest::addColumn<QStringList>("answers");
     QTest::addColumn<bool>("saveFails");
     QTest::addColumn<bool>("editOnDisk");
     QTest::addColumn<bool>("editKept");
-    QTest::newRow("save") << u"Save & Reload"_s << false << true << false;
-    QTest::newRow("discard") << u"Discard & Reload"_s << false << false << false;
-    QTest::newRow("cancel") << u"Cancel"_s << false << false << true;
-    // A failed save must not go on to reload and drop the edits.
-    QTest::newRow("save fails") << u"Save & Reload"_s << true << false << true;
+    QTest::newRow("save") << QStringList{u"Save & Reload"_s} << false << true << false;
+    QTest::newRow("discard") << QStringList{u"Discard & Reload"_s} << false << false << false;
+    QTest::newRow("cancel") << QStringList{u"Cancel"_s} << false << false << true;
+    // A failed save must not go on to reload and drop the edits. The config going away with its
+    // folder is an outside change, so the save asks before it tries.
+    QTest::newRow("save fails") << QStringList({u"Save & Reload"_s, u"Overwrite"_s}) << true << false << true;
 }
 
 void TestMainWindow::reloadWithUnsavedChanges()
 {
-    QFETCH(QString, answer);
+    QFETCH(QStringList, answers);
     QFETCH(bool, saveFails);
     QFETCH(bool, editOnDisk);
     QFETCH(bool, editKept);
@@ -233,9 +285,10 @@ void TestMainWindow::reloadWithUnsavedChanges()
         TestSupport::writeFile(f.locations.sshDir, "not a directory");
     }
 
-    Dialogs::setNextAnswer(answer);
+    for (const QString &answer : std::as_const(answers))
+        Dialogs::setNextAnswer(answer);
     QTest::keyClick(f.window.get(), Qt::Key_R, Qt::ControlModifier);
-    QCOMPARE(Dialogs::asked().size(), 1);
+    QCOMPARE(Dialogs::asked().size(), answers.size());
     QCOMPARE(Dialogs::asked().constFirst().title, u"Unsaved Changes"_s);
     QCOMPARE(Dialogs::asked().constFirst().buttons,
              QStringList({u"Save & Reload"_s, u"Discard & Reload"_s, u"Cancel"_s}));
