@@ -449,6 +449,50 @@ bool ConfigDocument::setOptionValues(qsizetype block, const QString &name, const
         return false;
     const QString spelling = found.isEmpty() ? name : options.at(found.constFirst()).name;
     Lines &lines = edit(block);
+    const QStringList current = m_blocks.at(block).values(name);
+
+    // Lines taken out of the middle, or put in between, touch only those lines when every other
+    // value stays as it was, in order.
+    auto matchInOrder = [](const QStringList &whole, const QStringList &part) {
+        QList<bool> matched(whole.size(), false);
+        qsizetype j = 0;
+        for (qsizetype i = 0; i < whole.size() && j < part.size(); ++i) {
+            if (whole.at(i) == part.at(j)) {
+                matched[i] = true;
+                ++j;
+            }
+        }
+        return j == part.size() ? matched : QList<bool>();
+    };
+    if (wanted.size() < current.size()) {
+        if (const QList<bool> keep = matchInOrder(current, wanted); !keep.isEmpty()) {
+            for (qsizetype i = found.size() - 1; i >= 0; --i) {
+                if (!keep.at(i))
+                    removeLine(block, found.at(i));
+            }
+            return true;
+        }
+    } else if (wanted.size() > current.size() && !found.isEmpty()) {
+        if (const QList<bool> old = matchInOrder(wanted, current); !old.isEmpty()) {
+            // Values are placed in order, so the first i lines of the option hold wanted[0..i).
+            qsizetype after = -1;
+            for (qsizetype i = 0; i < wanted.size(); ++i) {
+                QList<qsizetype> lineOf;
+                const QList<HostOption> &now = m_blocks.at(block).options;
+                for (qsizetype k = 0; k < now.size(); ++k) {
+                    if (SSHKeyword::equal(now.at(k).name, name))
+                        lineOf.append(lines.optionLines.at(k));
+                }
+                if (old.at(i)) {
+                    after = lineOf.at(i);
+                    continue;
+                }
+                after = after >= 0 ? after + 1 : lineOf.constFirst();
+                insertLine(block, after, spelling, wanted.at(i));
+            }
+            return true;
+        }
+    }
 
     const qsizetype kept = std::min(found.size(), wanted.size());
     for (qsizetype i = 0; i < kept; ++i) {

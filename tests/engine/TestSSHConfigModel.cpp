@@ -12,6 +12,7 @@ private slots:
     void addRemoveDuplicate();
     void addGoesBeforeTrailingGlobalBlocks();
     void editorWrites();
+    void repeatedValuesTouchOnlyTheirLines();
     void unreadableFileIsNeverOverwritten();
     void sectionsMoveWithTheirBlock();
     void outsideChanges();
@@ -142,6 +143,26 @@ void TestSSHConfigModel::editorWrites()
     QVERIFY(model.errorMessage()->startsWith(u"Failed to save "_s + path + u": "_s));
     QCOMPARE(readFile(path), "Host a\nUser x\n");
     QVERIFY(model.isDirty());
+}
+
+void TestSSHConfigModel::repeatedValuesTouchOnlyTheirLines()
+{
+    // A value taken out of the middle takes its own line; one put in between gets a line of its own.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(
+        path,
+        "Host a\n  IdentityFile ~/one\n  User x\n  identityfile \"~/t w o\"\n  # three\n  IdentityFile ~/three\n");
+    SSHConfigModel model(path);
+    const QUuid id = model.blocks().at(0).id;
+    model.setOptionValues(id, u"IdentityFile"_s, {u"~/one"_s, u"~/three"_s});
+    QCOMPARE(model.text(), "Host a\n  IdentityFile ~/one\n  User x\n  # three\n  IdentityFile ~/three\n");
+    model.setOptionValues(id, u"IdentityFile"_s, {u"~/zero"_s, u"~/one"_s, u"~/mid"_s, u"~/three"_s});
+    QCOMPARE(model.text(),
+             "Host a\n  IdentityFile ~/zero\n  IdentityFile ~/one\n  IdentityFile ~/mid\n  User x\n  # three\n"
+             "  IdentityFile ~/three\n");
+    model.setOptionValues(id, u"identityFILE"_s, {u"~/1"_s, u"~/2"_s});
+    QCOMPARE(model.text(), "Host a\n  IdentityFile ~/1\n  IdentityFile ~/2\n  User x\n  # three\n");
 }
 
 void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
