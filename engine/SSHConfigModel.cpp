@@ -22,6 +22,8 @@ struct SSHConfigModel::Private {
     // The file as last read or written; anything else on disk came from another program.
     mutable ConfigFile::Stamp stamp;
     bool outsideChange = false;
+    // The change on disk the user chose to keep their edits over; the bar comes back only for a newer one.
+    std::optional<ConfigFile::Stamp> keptOver;
     QFileSystemWatcher watcher;
     // Editors write a file in several steps; look once they are done.
     QTimer settle;
@@ -76,6 +78,7 @@ void SSHConfigModel::load()
         setErrorMessage(tr("Cannot read %1: %2").arg(d->configPath, read.error));
     }
     watch();
+    d->keptOver.reset();
     setOutsideChange(false);
     emit blocksChanged();
     setDirty(false);
@@ -107,6 +110,7 @@ void SSHConfigModel::save()
         setErrorMessage(tr("Failed to save %1: %2").arg(d->configPath, *failure));
         return;
     }
+    d->keptOver.reset();
     setOutsideChange(false);
     setDirty(false);
     setStatusMessage(tr("Saved — backup created in ~/.ssh/"));
@@ -223,6 +227,7 @@ bool SSHConfigModel::hasOutsideChange() const
 
 void SSHConfigModel::keepMine()
 {
+    d->keptOver = ConfigFile::status(d->configPath);
     setOutsideChange(false);
 }
 
@@ -232,7 +237,8 @@ void SSHConfigModel::checkDisk()
     if (!isChangedOnDisk())
         return;
     if (d->dirty) {
-        setOutsideChange(true);
+        if (!d->keptOver || !d->keptOver->sameStatus(ConfigFile::status(d->configPath)))
+            setOutsideChange(true);
         return;
     }
     emit aboutToReloadFromDisk();

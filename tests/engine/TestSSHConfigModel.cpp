@@ -254,6 +254,13 @@ void TestSSHConfigModel::outsideChanges()
     QCOMPARE(model.blocks().at(0).value(u"User"), u"mine"_s);
     model.keepMine();
     QVERIFY(!model.hasOutsideChange() && model.isChangedOnDisk());
+    // Something else in the folder changing does not bring the kept change back; a newer one does.
+    writeFile(dir.filePath(u"known_hosts"_s), "h ssh-ed25519 AAAA\n");
+    QTest::qWait(400);
+    QVERIFY(!model.hasOutsideChange());
+    writeFile(path, "Host theirs\n\nHost again\n");
+    QTRY_VERIFY(model.hasOutsideChange());
+    model.keepMine();
     model.save();
     QVERIFY(!model.isChangedOnDisk() && !model.hasOutsideChange());
     QVERIFY(readFile(path).contains("User mine"));
