@@ -1,0 +1,603 @@
+#include "engine/SSHConfigModel.h"
+#include "support/TestSupport.h"
+
+#include <QDirIterator>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <QtTest>
+
+using namespace Qt::StringLiterals;
+using TestSupport::readFile;
+using TestSupport::writeFile;
+
+namespace {
+    // One line as ssh reads it (ASCII blanks; the keyword ends at a blank or "="), kept apart from
+    // the engine's reader so that the two can disagree.
+    struct Line {
+        // clang-format off
+        enum Kind { Blank, Comment, Host, Match, Option } kind = Blank;
+        // clang-format on
+        QString text, indent, keyword;
+        QStringList patterns; // of a Host line, up to a comment
+        qsizetype patternsBegin = 0, patternsEnd = 0;
+
+        explicit Line(const QByteArray &raw)
+            : text(QString::fromUtf8(raw))
+        {
+            static const QRegularExpression head(
+                u"^([ \\t\\r\\f]*)(#?)([^ \\t\\r\\f=]*)[ \\t\\r\\f]*=?[ \\t\\r\\f]*"_s);
+            static const QRegularExpression token(u"[^ \\t\\r\\f]+"_s);
+            const QRegularExpressionMatch m = head.match(text);
+            indent = m.captured(1);
+            keyword = m.captured(3);
+            if (!m.captured(2).isEmpty() || keyword.isEmpty()) {
+                kind = m.captured(2).isEmpty() ? Blank : Comment;
+                return;
+            }
+            kind = keyword.compare(u"host"_s, Qt::CaseInsensitive) == 0    ? Host
+                   : keyword.compare(u"match"_s, Qt::CaseInsensitive) == 0 ? Match
+                                                                           : Option;
+            patternsBegin = patternsEnd = m.capturedEnd();
+            for (auto it = token.globalMatch(text, patternsBegin); kind == Host && it.hasNext();) {
+                const QRegularExpressionMatch t = it.next();
+                if (t.captured().startsWith(u'#'))
+                    break;
+                patterns.append(t.captured());
+                patternsEnd = t.capturedEnd();
+            }
+        }
+    };
+
+    // The file's lines and where each section (Host block or Match section) lies.
+    struct Layout {
+        QList<QByteArray> raw;
+        QList<Line> lines;
+        QList<qsizetype> headers, hosts; // Host and Match lines; Host lines only, the model's blocks
+
+        explicit Layout(const QByteArray &text)
+            : raw(text.split('\n'))
+        {
+            for (const QByteArray &r : std::as_const(raw)) {
+                lines.append(Line(r));
+                if (lines.last().kind == Line::Host || lines.last().kind == Line::Match)
+                    headers.append(lines.size() - 1);
+                if (lines.last().kind == Line::Host)
+                    hosts.append(lines.size() - 1);
+            }
+        }
+        // A section starts at its header, or at the comment run right above it after a blank line.
+        qsizetype sectionStart(qsizetype header) const
+        {
+            qsizetype j = header;
+            while (j > 0 && lines[j - 1].kind == Line::Comment)
+                --j;
+            return j == 0 || lines[j - 1].kind == Line::Blank ? j : header;
+        }
+        qsizetype nextHeader(qsizetype line) const
+        {
+            const auto it = std::upper_bound(headers.cbegin(), headers.cend(), line);
+            return it == headers.cend() ? raw.size() : *it;
+        }
+        std::pair<qsizetype, qsizetype> blockRange(qsizetype block) const
+        {
+            const qsizetype next = nextHeader(hosts[block]);
+            return {sectionStart(hosts[block]), next == raw.size() ? next : sectionStart(next)};
+        }
+    };
+
+    // old[at, at + removed) became new[at, at + inserted); the rest is equal.
+    struct Change {
+        qsizetype at, removed, inserted;
+    };
+    Change diff(const QList<QByteArray> &a, const QList<QByteArray> &b)
+    {
+        qsizetype p = 0, s = 0;
+        while (p < a.size() && p < b.size() && a[p] == b[p])
+            ++p;
+        while (s < a.size() - p && s < b.size() - p && a[a.size() - 1 - s] == b[b.size() - 1 - s])
+            ++s;
+        return {p, a.size() - p - s, b.size() - p - s};
+    }
+    QString firstDifference(const QByteArray &expected, const QByteArray &actual)
+    {
+        const Layout a(expected), b(actual);
+        const Change c = diff(a.raw, b.raw);
+        return u"line %1: expected \"%2\", got \"%3\""_s.arg(c.at + 1).arg(
+            QString::fromUtf8(a.raw.mid(c.at, c.removed).join("⏎")),
+            QString::fromUtf8(b.raw.mid(c.at, c.inserted).join("⏎")));
+    }
+
+    // ssh's glob with case ignored and negations left out: matches at least what ssh matches.
+    bool mayMatch(const QStringList &patterns, const QString &host)
+    {
+        return std::any_of(patterns.cbegin(), patterns.cend(), [&](const QString &p) {
+            const QString re = QRegularExpression::escape(p).replace(u"\\*"_s, u".*"_s).replace(u"\\?"_s, u"."_s);
+            return !p.startsWith(u'!')
+                   && QRegularExpression(QRegularExpression::anchoredPattern(re),
+                                         QRegularExpression::CaseInsensitiveOption)
+                          .match(host)
+                          .hasMatch();
+        });
+    }
+    QStringList literalAliases(const Layout &l, qsizetype skipBlock = -1)
+    {
+        static const QRegularExpression wild(u"[*?!@]|^-"_s);
+        QStringList aliases;
+        for (qsizetype i = 0; i < l.hosts.size(); ++i)
+            for (const QString &p : l.lines[l.hosts[i]].patterns)
+                if (i != skipBlock && !p.contains(wild) && !aliases.contains(p))
+                    aliases.append(p);
+        return aliases;
+    }
+
+    // ssh takes ~ and relative Include paths from the user record, not from $HOME; a HOME of our own
+    // still keeps Match exec commands (gpg-connect-agent) away from the real home. Stderr counts
+    // only on failure: those commands print run-specific text there while ssh succeeds.
+    QByteArray sshG(const QString &config, const QString &home, const QString &destination)
+    {
+        QProcess p;
+        QProcessEnvironment env;
+        env.insert(u"HOME"_s, home);
+        env.insert(u"PATH"_s, u"/usr/bin:/bin"_s);
+        env.insert(u"LC_ALL"_s, u"C"_s);
+        p.setProcessEnvironment(env);
+        p.setStandardInputFile(QProcess::nullDevice());
+        p.start(u"/usr/bin/ssh"_s, {u"-G"_s, u"-F"_s, config, u"--"_s, destination});
+        if (!p.waitForFinished(5000)) {
+            p.kill();
+            p.waitForFinished();
+            return "timed out";
+        }
+        const int code = p.exitStatus() == QProcess::NormalExit ? p.exitCode() : -1;
+        return "exit " + QByteArray::number(code) + '\n' + p.readAllStandardOutput()
+               + (code ? p.readAllStandardError() : QByteArray());
+    }
+    QString sshHostname(const QByteArray &output)
+    {
+        const qsizetype at = output.indexOf("\nhostname ");
+        return at < 0 ? QString() : QString::fromUtf8(output.mid(at + 10, output.indexOf('\n', at + 1) - at - 10));
+    }
+
+    // A corpus file copied into a temporary folder as "config"; its include folder is copied too
+    // and @INCDIR@ in the text becomes the copy's path.
+    struct Fixture {
+        QTemporaryDir dir;
+        QString config = dir.filePath(u"config"_s), home = dir.filePath(u"home"_s);
+        QByteArray bytes;
+
+        Fixture(const QString &corpus, const QString &name)
+        {
+            QDir().mkpath(home);
+            bytes = readFile(corpus + u'/' + name);
+            const QString inc = corpus + u'/' + QFileInfo(name).completeBaseName() + u".inc"_s;
+            if (QFileInfo(inc).isDir()) {
+                const QString copy = dir.filePath(u"inc"_s);
+                for (QDirIterator it(inc, QDir::Files | QDir::Hidden, QDirIterator::Subdirectories); it.hasNext();) {
+                    const QString from = it.next();
+                    writeFile(copy + u'/' + QDir(inc).relativeFilePath(from), readFile(from));
+                }
+                bytes.replace("@INCDIR@", QFile::encodeName(copy));
+            }
+            writeFile(config, bytes);
+        }
+    };
+
+    // Patterns and options without ids: "pattern{Name=value|...} ...".
+    QString shape(const QList<HostBlock> &blocks)
+    {
+        QStringList parts;
+        for (const HostBlock &b : blocks) {
+            QStringList options;
+            for (const HostOption &o : b.options)
+                options.append(o.name + u'=' + o.value);
+            parts.append(b.pattern + u'{' + options.join(u'|') + u'}');
+        }
+        return parts.join(u' ');
+    }
+
+    // clang-format off
+    enum class Op { Set, Values, Rename, AddBlock, Duplicate, Remove };
+    // clang-format on
+    struct Edit {
+        Op op = Op::Set;
+        int block = 0;
+        QString key, value;
+        QStringList values;
+
+        std::optional<QUuid> apply(SSHConfigModel &model) const
+        {
+            const QUuid id = op == Op::AddBlock ? QUuid() : model.blocks().at(block).id;
+            if (op == Op::Set)
+                model.setOption(id, key, value);
+            if (op == Op::Values)
+                model.setOptionValues(id, key, values);
+            if (op == Op::Rename)
+                model.setPattern(id, value);
+            if (op == Op::Remove)
+                model.removeBlock(id);
+            return op == Op::AddBlock ? model.addBlock(value) : op == Op::Duplicate ? model.duplicateBlock(id) : id;
+        }
+    };
+
+    // clang-format off
+    const QStringList writeOrder{u"IgnoreUnknown"_s, // first: it only covers the lines after it
+        u"HostName"_s, u"User"_s, u"Port"_s, u"ConnectTimeout"_s, u"AddressFamily"_s, u"IdentityFile"_s,
+        u"IdentityAgent"_s, u"AddKeysToAgent"_s, u"UseKeychain"_s, u"IdentitiesOnly"_s, u"PubkeyAuthentication"_s,
+        u"PasswordAuthentication"_s, u"PreferredAuthentications"_s, u"KbdInteractiveAuthentication"_s,
+        u"ForwardAgent"_s, u"ForwardX11"_s, u"ForwardX11Trusted"_s, u"ProxyJump"_s, u"ProxyCommand"_s,
+        u"LocalForward"_s, u"RemoteForward"_s, u"DynamicForward"_s, u"ServerAliveInterval"_s,
+        u"ServerAliveCountMax"_s, u"TCPKeepAlive"_s, u"StrictHostKeyChecking"_s, u"UserKnownHostsFile"_s,
+        u"Compression"_s, u"Ciphers"_s, u"MACs"_s, u"HostKeyAlgorithms"_s, u"KexAlgorithms"_s,
+        u"PubkeyAcceptedAlgorithms"_s, u"ControlMaster"_s, u"ControlPath"_s, u"ControlPersist"_s, u"LogLevel"_s,
+        u"BatchMode"_s, u"RequestTTY"_s, u"VisualHostKey"_s, u"PermitLocalCommand"_s, u"LocalCommand"_s,
+        u"NumberOfPasswordPrompts"_s, u"SetEnv"_s, u"SendEnv"_s, u"EscapeChar"_s};
+    // New options the random edits add; each is valid for ssh in any block.
+    const QList<std::pair<QString, QString>> addable{
+        {u"ConnectTimeout"_s, u"10"_s}, {u"AddressFamily"_s, u"inet"_s}, {u"ForwardAgent"_s, u"no"_s},
+        {u"ServerAliveInterval"_s, u"30"_s}, {u"Compression"_s, u"yes"_s}, {u"LogLevel"_s, u"ERROR"_s},
+        {u"BatchMode"_s, u"yes"_s}, {u"EscapeChar"_s, u"none"_s}, {u"IgnoreUnknown"_s, u"UseKeychain"_s}};
+    // clang-format on
+
+    // Where a new option line goes and its indent: after the block's last line whose option comes
+    // earlier in the write order, else after its last option line; IgnoreUnknown first.
+    std::pair<qsizetype, QString> placeFor(const Layout &l, qsizetype block, const QString &key)
+    {
+        const auto rank = [](const QString &name) {
+            const auto it = std::find_if(writeOrder.cbegin(), writeOrder.cend(), [&](const QString &o) {
+                return o.compare(name, Qt::CaseInsensitive) == 0;
+            });
+            return it - writeOrder.cbegin();
+        };
+        const qsizetype header = l.hosts[block], others = writeOrder.size();
+        qsizetype first = -1, last = -1, lastBefore = -1;
+        for (qsizetype j = header + 1; j < l.nextHeader(header); ++j) {
+            const QString &name = l.lines[j].keyword;
+            if (l.lines[j].kind != Line::Option)
+                continue;
+            first = first < 0 ? j : first;
+            last = j;
+            if (rank(name) < rank(key) || (rank(name) == others && rank(key) == others && name < key))
+                lastBefore = j;
+        }
+        const QString indent = first < 0 ? u"    "_s : l.lines[first].indent;
+        if (key.compare(u"IgnoreUnknown"_s, Qt::CaseInsensitive) == 0 || last < 0)
+            return {header, indent};
+        return {lastBefore >= 0 ? lastBefore : last, l.lines[lastBefore >= 0 ? lastBefore : last].indent};
+    }
+} // namespace
+
+Q_DECLARE_METATYPE(Edit)
+
+// Real client configurations: an unchanged load and save keeps every byte, and random edits through
+// the model change only the lines of the edited block and nothing ssh reads for the other hosts.
+class TestConfigCorpus : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void roundTrip_data();
+    void roundTrip();
+    void randomEditsStayLocal_data();
+    void randomEditsStayLocal();
+    void editShapes_data();
+    void editShapes();
+
+private:
+    void randomEdit(SSHConfigModel &model, const Fixture &f, QRandomGenerator &random, int step, const QString &where);
+
+    QString m_corpus = QDir::cleanPath(QStringLiteral(KORVEL_SOURCE_DIR) + u"/../shared/corpus/ssh_config"_s);
+    QStringList m_files;
+    QHash<QString, QStringList> m_destinations;
+    QHash<QString, QStringList> m_corpusValues; // lower-case option name: values seen in the corpus
+};
+
+void TestConfigCorpus::initTestCase()
+{
+    if (!QFileInfo(m_corpus).isDir())
+        QFAIL(qPrintable(u"corpus folder missing: "_s + m_corpus));
+    QVERIFY2(QFileInfo(u"/usr/bin/ssh"_s).isExecutable(), "ssh -G needs /usr/bin/ssh");
+    m_files = QDir(m_corpus).entryList({u"*.conf"_s}, QDir::Files, QDir::Name);
+    QVERIFY(!m_files.isEmpty());
+    for (const QByteArray &line : readFile(m_corpus + u"/DESTINATIONS.txt"_s).split('\n')) {
+        QStringList words = QString::fromUtf8(line).split(u' ', Qt::SkipEmptyParts);
+        if (!words.isEmpty() && !words.first().startsWith(u'#'))
+            m_destinations.insert(words.takeFirst(), words);
+    }
+    for (const QString &name : std::as_const(m_files)) {
+        Fixture f(m_corpus, name);
+        SSHConfigModel model(f.config);
+        for (const HostBlock &b : model.blocks())
+            for (const HostOption &o : b.options)
+                m_corpusValues[o.name.toLower()].append(o.value);
+    }
+}
+
+void TestConfigCorpus::roundTrip_data()
+{
+    QTest::addColumn<QString>("name");
+    for (const QString &name : std::as_const(m_files))
+        QTest::newRow(qPrintable(name)) << name;
+}
+
+void TestConfigCorpus::roundTrip()
+{
+    QFETCH(QString, name);
+    Fixture f(m_corpus, name);
+    const Layout layout(f.bytes);
+    // A byte-identical save makes ssh -G agree by itself; one file per source keeps the check honest
+    // without running ssh a thousand times.
+    QStringList destinations;
+    if (name.endsWith(u"-1.conf"_s))
+        destinations = literalAliases(layout) + m_destinations.value(name);
+    QByteArrayList before;
+    for (const QString &d : std::as_const(destinations))
+        before.append(sshG(f.config, f.home, d));
+    {
+        SSHConfigModel model(f.config);
+        QCOMPARE(model.blocks().size(), layout.hosts.size());
+        QVERIFY2(model.text() == f.bytes, qPrintable(firstDifference(f.bytes, model.text())));
+        model.save();
+        QVERIFY2(!model.errorMessage(), qPrintable(model.errorMessage().value_or(QString())));
+    }
+    const QByteArray saved = readFile(f.config);
+    QVERIFY2(saved == f.bytes, qPrintable(firstDifference(f.bytes, saved)));
+    QCOMPARE(QDir(f.dir.path()).entryList({u"config.bak.*"_s}, QDir::Files).size(), 1);
+    for (qsizetype i = 0; i < destinations.size(); ++i)
+        QVERIFY2(sshG(f.config, f.home, destinations[i]) == before[i], qPrintable(u"ssh -G "_s + destinations[i]));
+}
+
+void TestConfigCorpus::randomEditsStayLocal_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<quint32>("seed");
+    // KORVEL_CORPUS_SEED replays a reported seed: test_configcorpus randomEditsStayLocal:<file>
+    const quint32 replay = quint32(qEnvironmentVariableIntValue("KORVEL_CORPUS_SEED"));
+    for (qsizetype i = 0; i < m_files.size(); ++i)
+        QTest::newRow(qPrintable(m_files[i])) << m_files[i] << (replay ? replay : quint32(7001 + i));
+}
+
+void TestConfigCorpus::randomEditsStayLocal()
+{
+    QFETCH(QString, name);
+    QFETCH(quint32, seed);
+    Fixture f(m_corpus, name);
+    QRandomGenerator random(seed);
+    SSHConfigModel model(f.config);
+    for (int step = 0; step < 8 && !QTest::currentTestFailed(); ++step)
+        randomEdit(model, f, random, step, u"%1 seed %2 step %3"_s.arg(name).arg(seed).arg(step));
+}
+
+void TestConfigCorpus::randomEdit(SSHConfigModel &model,
+                                  const Fixture &f,
+                                  QRandomGenerator &random,
+                                  int step,
+                                  const QString &where)
+{
+    const QByteArray oldText = model.text();
+    const QList<HostBlock> oldBlocks = model.blocks();
+    const Layout old(oldText);
+    QVERIFY2(old.hosts.size() == oldBlocks.size(), qPrintable(where + u": Host lines and blocks differ"_s));
+
+    const auto pick = [&](const auto &list) {
+        return list.at(random.bounded(int(list.size())));
+    };
+    Edit e{oldBlocks.isEmpty() ? Op::AddBlock : Op(random.bounded(6)), -1, {}, {}, {}};
+    if (e.op != Op::AddBlock)
+        e.block = random.bounded(int(oldBlocks.size()));
+    const HostBlock &source = oldBlocks.value(e.block);
+    if (e.op == Op::Set) {
+        const int kind = random.bounded(4);
+        if (kind < 2 && !source.options.isEmpty()) {
+            // Clear an option, or give it a value another corpus file has for it (never a new
+            // Include: the files it pulls in could break every host).
+            e.key = pick(source.options).name;
+            const QStringList seen = m_corpusValues.value(e.key.toLower());
+            if (kind == 1 && !seen.isEmpty() && e.key.compare(u"Include"_s, Qt::CaseInsensitive) != 0)
+                e.value = pick(seen);
+            if (kind == 1 && (e.value.isEmpty() || e.value == source.value(e.key)))
+                e.key.clear();
+        } else if (const auto &[key, value] = pick(addable); kind == 2 && !source.value(key)) {
+            e.key = key;
+            e.value = value;
+        }
+        if (e.key.isEmpty()) {
+            e.key = pick(QStringList{u"User"_s, u"Port"_s, u"HostName"_s, u"IdentityFile"_s});
+            e.value = e.key == u"Port"_s ? QString::number(2000 + step) : u"k%1.test"_s.arg(step);
+        }
+    } else if (e.op == Op::Values) {
+        e.key = pick(QStringList{u"IdentityFile"_s, u"LocalForward"_s, u"SendEnv"_s});
+        for (int n = 1 + random.bounded(3); n > 0; --n)
+            e.values.append(e.key == u"LocalForward"_s ? u"%1 localhost:22"_s.arg(4000 + 10 * step + n)
+                                                       : u"K%1_%2"_s.arg(step).arg(n));
+    } else if (e.op == Op::Rename || e.op == Op::AddBlock) {
+        e.value = u"korvel-%1-%2"_s.arg(step).arg(random.bounded(1000));
+    }
+    const char *const ops[] = {"set", "values", "rename", "add", "duplicate", "remove"};
+    const QString what = u"%1: %2 block %3 %4 [%5]"_s.arg(where)
+                             .arg(QLatin1StringView(ops[int(e.op)]))
+                             .arg(e.block)
+                             .arg(e.key, e.op == Op::Values ? e.values.join(u'|') : e.value);
+
+    // ssh -G for a few aliases of other blocks that the edited block's patterns cannot match.
+    QStringList touched = e.op == Op::AddBlock ? QStringList{e.value} : old.lines[old.hosts[e.block]].patterns;
+    if (e.op == Op::Rename)
+        touched.append(e.value);
+    if (e.op == Op::Duplicate) // the copy's last pattern, numbered or not
+        touched.append(touched.value(touched.size() - 1) + u"-copy*"_s);
+    QStringList aliases = literalAliases(old, e.block);
+    aliases.removeIf([&](const QString &a) {
+        return mayMatch(touched, a);
+    });
+    while (aliases.size() > (step < 2 ? 3 : 0))
+        aliases.removeAt(random.bounded(int(aliases.size())));
+    QByteArrayList before;
+    for (const QString &a : std::as_const(aliases))
+        before.append(sshG(f.config, f.home, a));
+
+    const std::optional<QUuid> result = e.apply(model);
+    const QByteArray newText = model.text();
+    const Layout now(newText);
+    const Change c = diff(old.raw, now.raw);
+    const QString shown = what + u": "_s + firstDifference(oldText, newText);
+    const auto [start, end] = e.block < 0 ? std::pair<qsizetype, qsizetype>{} : old.blockRange(e.block);
+    const bool inside = c.at >= start && c.at + c.removed <= end;
+    QList<HostBlock> expected = oldBlocks;
+    QList<HostOption> *options = e.block < 0 ? nullptr : &expected[e.block].options;
+    const auto sameKey = [&](const HostOption &o) {
+        return SSHKeyword::equal(o.name, e.key);
+    };
+
+    if (e.op == Op::Set) {
+        const auto it = std::find_if(options->begin(), options->end(), sameKey);
+        const bool present = it != options->end();
+        // One line: rewritten in place, removed, or new at its place in the write order.
+        QVERIFY2(inside && c.removed == (present ? 1 : 0) && c.inserted == (e.value.isEmpty() ? 0 : 1),
+                 qPrintable(shown));
+        if (present && e.value.isEmpty()) {
+            options->erase(it);
+        } else if (present) {
+            it->value = e.value;
+        } else {
+            const auto [after, indent] = placeFor(old, e.block, e.key);
+            QVERIFY2(c.at == after + 1 && now.lines[c.at].indent == indent, qPrintable(shown));
+            QList<HostOption> got = model.blocks().at(e.block).options;
+            QVERIFY2(got.removeOne(HostOption{e.key, e.value}) && got == *options, qPrintable(shown));
+            *options = model.blocks().at(e.block).options; // where it sits in the list is the engine's choice
+        }
+    } else if (e.op == Op::Values) {
+        QList<HostOption> got = model.blocks().at(e.block).options;
+        QVERIFY2(inside && model.blocks().at(e.block).values(e.key) == e.values, qPrintable(shown));
+        got.removeIf(sameKey);
+        options->removeIf(sameKey);
+        QVERIFY2(got == *options, qPrintable(shown));
+        *options = model.blocks().at(e.block).options;
+    } else if (e.op == Op::Rename) {
+        // Only the patterns change: keyword, separator and any comment stay.
+        const Line &was = old.lines[old.hosts[e.block]];
+        const QString line = was.text.left(was.patternsBegin) + e.value + was.text.mid(was.patternsEnd);
+        QVERIFY2(c.at == old.hosts[e.block] && c.removed == 1 && c.inserted == 1 && now.lines[c.at].text == line,
+                 qPrintable(shown));
+        expected[e.block].pattern = e.value;
+    } else if (e.op == Op::AddBlock) {
+        // Before the trailing run of "Host *" and Match sections, after every other section.
+        qsizetype run = old.headers.size();
+        while (run > 0
+               && (old.lines[old.headers[run - 1]].kind == Line::Match
+                   || old.lines[old.headers[run - 1]].patterns == QStringList{u"*"_s}))
+            --run;
+        const qsizetype limit = run == old.headers.size() ? old.raw.size() : old.sectionStart(old.headers[run]);
+        QVERIFY2(result && c.removed == 0 && c.at <= limit && (run == 0 || c.at > old.headers[run - 1]),
+                 qPrintable(shown));
+        const auto index = std::count_if(old.hosts.cbegin(), old.hosts.cend(), [&](qsizetype h) {
+            return h < c.at;
+        });
+        expected.insert(index, HostBlock{*result, e.value, {}});
+    } else if (e.op == Op::Duplicate) {
+        // The source's lines (with or without the comments above its header) under a new Host line,
+        // right after the source; blank lines around the copy are the engine's choice. The diff may
+        // show the copy rotated when its first lines equal the lines after it.
+        const auto trimmed = [](QList<QByteArray> l) {
+            while (!l.isEmpty() && Line(l.first()).kind == Line::Blank)
+                l.removeFirst();
+            while (!l.isEmpty() && Line(l.last()).kind == Line::Blank)
+                l.removeLast();
+            return l;
+        };
+        const QList<QByteArray> copy = now.raw.mid(c.at, c.inserted);
+        const auto header = std::find_if(copy.cbegin(), copy.cend(), [](const QByteArray &r) {
+            return Line(r).kind == Line::Host;
+        });
+        bool same = false;
+        for (qsizetype from : {start, old.hosts[e.block]}) {
+            QList<QByteArray> want = old.raw.mid(from, end - from);
+            want[old.hosts[e.block] - from] = header == copy.cend() ? QByteArray() : *header;
+            for (qsizetype r = 0; r < copy.size(); ++r)
+                same = same || trimmed(copy.mid(r) + copy.first(r)) == trimmed(want);
+        }
+        QVERIFY2(result && c.removed == 0 && same && c.at > old.hosts[e.block] && c.at <= end + c.inserted,
+                 qPrintable(shown));
+        // Named "-copy", numbered when that name is taken.
+        const QString name = model.blocks().value(e.block + 1).pattern;
+        const QRegularExpression copyName(u"^"_s + QRegularExpression::escape(source.pattern) + u"-copy\\d*$"_s);
+        QVERIFY2(copyName.match(name).hasMatch(), qPrintable(shown + u", named "_s + name));
+        expected.insert(e.block + 1, HostBlock{*result, name, source.options});
+    } else if (e.op == Op::Remove) {
+        QVERIFY2(inside && c.inserted == 0 && c.at <= old.hosts[e.block], qPrintable(shown));
+        expected.removeAt(e.block);
+    }
+    QVERIFY2(model.blocks() == expected,
+             qPrintable(what + u": blocks\n  "_s + shape(model.blocks()) + u"\nexpected\n  "_s + shape(expected)));
+
+    model.save();
+    QVERIFY2(!model.errorMessage(), qPrintable(what + u": "_s + model.errorMessage().value_or(QString())));
+    QVERIFY2(readFile(f.config) == newText, qPrintable(what + u": saved text differs from text()"_s));
+    SSHConfigModel reloaded(f.config);
+    QVERIFY2(shape(reloaded.blocks()) == shape(expected),
+             qPrintable(what + u": reloaded\n  "_s + shape(reloaded.blocks()) + u"\nexpected\n  "_s + shape(expected)));
+
+    for (qsizetype i = 0; i < aliases.size(); ++i) {
+        // ssh matches Host lines again against the final host name (canonicalisation, Match final).
+        if (!mayMatch(touched, sshHostname(before[i])))
+            QVERIFY2(sshG(f.config, f.home, aliases[i]) == before[i], qPrintable(what + u": ssh -G "_s + aliases[i]));
+    }
+}
+
+void TestConfigCorpus::editShapes_data()
+{
+    QTest::addColumn<QByteArray>("input");
+    QTest::addColumn<Edit>("edit");
+    QTest::addColumn<QByteArray>("expected");
+    const auto set = [](int block, const QString &key, const QString &value) {
+        return Edit{Op::Set, block, key, value, {}};
+    };
+    const auto edit = [](Op op, int block, const QString &value = {}, const QStringList &values = {}) {
+        return Edit{op, block, u"IdentityFile"_s, value, values};
+    };
+    // clang-format off
+    QTest::newRow("value after =") << "Host a\n\tuser=deploy\n"_ba << set(0, u"User"_s, u"ops"_s) << "Host a\n\tuser=ops\n"_ba;
+    QTest::newRow("first of two") << "Host a\n  user labuser\n  User admin\n"_ba << set(0, u"User"_s, u"root"_s) << "Host a\n  user root\n  User admin\n"_ba;
+    QTest::newRow("CR LF kept") << "Host a\r\n  User x\r\n"_ba << set(0, u"Port"_s, u"22"_s) << "Host a\r\n  User x\r\n  Port 22\r\n"_ba;
+    QTest::newRow("no final break, new") << "Host a\n  User x\n\nHost b\n  User y"_ba << set(1, u"Port"_s, u"2"_s) << "Host a\n  User x\n\nHost b\n  User y\n  Port 2"_ba;
+    QTest::newRow("no final break, edit") << "Host b\n  User y"_ba << set(0, u"User"_s, u"z"_s) << "Host b\n  User z"_ba;
+    QTest::newRow("no final break, remove") << "Host a\n  User x\n\nHost b\n  User y"_ba << edit(Op::Remove, 1) << "Host a\n  User x\n"_ba;
+    QTest::newRow("clear keeps comment") << "Host a\n  # deploy account\n  User x\n  Port 2\n"_ba << set(0, u"User"_s, {}) << "Host a\n  # deploy account\n  Port 2\n"_ba;
+    QTest::newRow("after earlier name") << "Host a\n\thostname h\n\tport 2\n"_ba << set(0, u"User"_s, u"u"_s) << "Host a\n\thostname h\n\tUser u\n\tport 2\n"_ba;
+    QTest::newRow("after last earlier line") << "Host a\n  Port 2\n  HostName h\n  Compression yes\n"_ba << set(0, u"User"_s, u"u"_s) << "Host a\n  Port 2\n  HostName h\n  User u\n  Compression yes\n"_ba;
+    QTest::newRow("none earlier") << "Host a\n  Port 2\n  # note\n\n"_ba << set(0, u"HostName"_s, u"h"_s) << "Host a\n  Port 2\n  HostName h\n  # note\n\n"_ba;
+    QTest::newRow("other names by code point") << "Host a\n  HostName h\n  Tunnel no\n"_ba << set(0, u"BindAddress"_s, u"b"_s) << "Host a\n  HostName h\n  BindAddress b\n  Tunnel no\n"_ba;
+    QTest::newRow("other names, later") << "Host a\n  HostName h\n  Tunnel no\n"_ba << set(0, u"VerifyHostKeyDNS"_s, u"no"_s) << "Host a\n  HostName h\n  Tunnel no\n  VerifyHostKeyDNS no\n"_ba;
+    QTest::newRow("IgnoreUnknown first") << "Host a\n  HostName h\n"_ba << set(0, u"IgnoreUnknown"_s, u"UseKeychain"_s) << "Host a\n  IgnoreUnknown UseKeychain\n  HostName h\n"_ba;
+    QTest::newRow("after IgnoreUnknown") << "Host a\n  IgnoreUnknown X\n  Port 2\n"_ba << set(0, u"HostName"_s, u"h"_s) << "Host a\n  IgnoreUnknown X\n  HostName h\n  Port 2\n"_ba;
+    QTest::newRow("empty block") << "Host a\nHost b\n\tUser u\n"_ba << set(0, u"User"_s, u"x"_s) << "Host a\n    User x\nHost b\n\tUser u\n"_ba;
+    QTest::newRow("Include stays") << "Host a\n  HostName h\n  Include extra.conf\n  Port 2\n"_ba << set(0, u"User"_s, u"u"_s) << "Host a\n  HostName h\n  User u\n  Include extra.conf\n  Port 2\n"_ba;
+    QTest::newRow("Match untouched") << "Host a\n  User u\nMatch host b\n  User m\nHost c\n"_ba << set(0, u"Port"_s, u"2"_s) << "Host a\n  User u\n  Port 2\nMatch host b\n  User m\nHost c\n"_ba;
+    QTest::newRow("remove before Match") << "Host a\n  User u\nMatch host b\n  User m\nHost c\n"_ba << edit(Op::Remove, 0) << "Match host b\n  User m\nHost c\n"_ba;
+    QTest::newRow("remove keeps next comment") << "Host a\n  User u\n\n# about b\nHost b\n"_ba << edit(Op::Remove, 0) << "# about b\nHost b\n"_ba;
+    QTest::newRow("rename keeps spelling") << "host = old\n  User u\n"_ba << edit(Op::Rename, 0, u"new"_s) << "host = new\n  User u\n"_ba;
+    QTest::newRow("rename keeps comment") << "Host\told other # lab\n"_ba << edit(Op::Rename, 0, u"new"_s) << "Host\tnew # lab\n"_ba;
+    QTest::newRow("duplicate") << "Host a\n  # c\n  User u\nHost b\n"_ba << edit(Op::Duplicate, 0) << "Host a\n  # c\n  User u\nHost a-copy\n  # c\n  User u\nHost b\n"_ba;
+    QTest::newRow("values, fewer") << "Host a\n  IdentityFile one\n  User u\n  IdentityFile two\n"_ba << edit(Op::Values, 0, {}, {u"x"_s}) << "Host a\n  IdentityFile x\n  User u\n"_ba;
+    QTest::newRow("values, more") << "Host a\n  IdentityFile one\n  User u\n  IdentityFile two\n"_ba << edit(Op::Values, 0, {}, {u"x"_s, u"y"_s, u"z"_s}) << "Host a\n  IdentityFile x\n  User u\n  IdentityFile y\n  IdentityFile z\n"_ba;
+    // clang-format on
+}
+
+void TestConfigCorpus::editShapes()
+{
+    QFETCH(QByteArray, input);
+    QFETCH(Edit, edit);
+    QFETCH(QByteArray, expected);
+    QTemporaryDir dir;
+    writeFile(dir.filePath(u"config"_s), input);
+    SSHConfigModel model(dir.filePath(u"config"_s));
+    if (QByteArrayView(QTest::currentDataTag()) == "first of two") {
+        QCOMPARE(model.blocks().at(0).value(u"User"), u"labuser"_s);
+        QCOMPARE(model.blocks().at(0).values(u"USER"), (QStringList{u"labuser"_s, u"admin"_s}));
+    }
+    QVERIFY(edit.apply(model));
+    QVERIFY2(model.text() == expected, qPrintable(firstDifference(expected, model.text())));
+}
+
+QTEST_GUILESS_MAIN(TestConfigCorpus)
+#include "TestConfigCorpus.moc"
