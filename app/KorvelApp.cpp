@@ -20,7 +20,7 @@ MainWindow *KorvelApp::mainWindow()
         m_model = std::make_unique<SSHConfigModel>(m_locations.configFile);
         m_window = std::make_unique<MainWindow>(m_model.get(), m_locations);
         m_window->resize(defaultWidth, defaultHeight);
-        connect(m_window.get(), &MainWindow::aboutRequested, this, &AppDelegate::showAbout);
+        connect(m_window.get(), &MainWindow::aboutRequested, &m_about, &AboutCommand::trigger);
         // Closing the window ends the run (Quit closes it too), so unsaved edits are caught here.
         m_window->installEventFilter(this);
     }
@@ -31,7 +31,9 @@ void KorvelApp::launch()
 {
     MainWindow *window = mainWindow();
     window->show();
-    m_appDelegate.applicationDidFinishLaunching(window);
+    // Started from a terminal, the window would otherwise open behind it.
+    window->raise();
+    window->activateWindow();
 }
 
 bool KorvelApp::eventFilter(QObject *watched, QEvent *event)

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppDelegate.h"
-#include "ui/Locations.h"
+#include "app/AboutCommand.h"
+#include "core/Locations.h"
 
 #include <QObject>
 
@@ -10,7 +10,7 @@
 class MainWindow;
 class SSHConfigModel;
 
-// The application: the one configuration model, the main window showing it, and the delegate.
+// The application: the one configuration model, the main window showing it, and the About command.
 class KorvelApp final : public QObject
 {
     Q_OBJECT
@@ -31,9 +31,9 @@ public:
     {
         return m_model.get();
     }
-    AppDelegate *appDelegate()
+    AboutCommand *aboutCommand()
     {
-        return &m_appDelegate;
+        return &m_about;
     }
 
 protected:
@@ -44,7 +44,7 @@ private:
     bool confirmClose();
 
     Locations m_locations;
-    AppDelegate m_appDelegate;
+    AboutCommand m_about;
     // Declared before the window, which holds a pointer to it, so the window goes first.
     std::unique_ptr<SSHConfigModel> m_model;
     std::unique_ptr<MainWindow> m_window;

@@ -1,5 +1,5 @@
+#include "app/AboutCommand.h"
 #include "app/AboutView.h"
-#include "app/AppDelegate.h"
 #include "app/AppInfo.h"
 
 #include <QAbstractButton>
@@ -50,31 +50,24 @@ void TestAbout::initTestCase()
 
 void TestAbout::aboutCommandReusesOpenPanelAndReplacesClosedOne()
 {
-    {
-        AppDelegate delegate;
-        delegate.applicationDidFinishLaunching(nullptr);
-        AppDelegate::showAbout();
-        QPointer<AboutPanel> first = delegate.aboutPanel();
-        AppDelegate::showAbout();
-        QVERIFY(first);
-        QCOMPARE(visiblePanels(), QList<AboutPanel *>{first});
+    AboutCommand about;
+    about.trigger();
+    QPointer<AboutPanel> first = about.panel();
+    about.trigger();
+    QVERIFY(first);
+    QCOMPARE(visiblePanels(), QList<AboutPanel *>{first});
 
-        first->close();
-        QVERIFY(visiblePanels().isEmpty());
-        AppDelegate::showAbout();
-        QCOMPARE(visiblePanels().size(), 1);
-        QVERIFY(first.isNull()); // the hidden panel is dropped, not kept around
-        const AboutPanel *second = visiblePanels().constFirst();
-        QCOMPARE(second->size(), QSize(300, 310));
-        QCOMPARE(second->windowTitle(), u"About Korvel"_s);
-        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
-        const QPoint offset = second->frameGeometry().center() - screen.center();
-        QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1, "centred on the screen");
-    }
-    // The delegate is gone, so the command has nobody to run it.
-    QCOMPARE(AppDelegate::shared(), nullptr);
-    AppDelegate::showAbout();
+    first->close();
     QVERIFY(visiblePanels().isEmpty());
+    about.trigger();
+    QCOMPARE(visiblePanels().size(), 1);
+    QVERIFY(first.isNull()); // the hidden panel is dropped, not kept around
+    const AboutPanel *second = visiblePanels().constFirst();
+    QCOMPARE(second->size(), QSize(300, 310));
+    QCOMPARE(second->windowTitle(), u"About Korvel"_s);
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QPoint offset = second->frameGeometry().center() - screen.center();
+    QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1, "centred on the screen");
 }
 
 void TestAbout::linkOpensTheReadmeAsAFile()

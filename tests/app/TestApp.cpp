@@ -55,7 +55,7 @@ void TestApp::menuBarOffersAboutButNoHelpOrNewWindow()
     QCOMPARE(about->text(), u"About Korvel"_s);
     QCOMPARE(about->menuRole(), QAction::AboutRole);
     about->trigger();
-    QVERIFY(app.appDelegate()->aboutPanel() && app.appDelegate()->aboutPanel()->isVisible());
+    QVERIFY(app.aboutCommand()->panel() && app.aboutCommand()->panel()->isVisible());
 }
 
 void TestApp::closingWithUnsavedEditsAsksFirst()

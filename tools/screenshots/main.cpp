@@ -4,8 +4,8 @@
 // To add a screen, append a Scene to scenes(): give it a file name and a function that puts the
 // windows into the wanted state and returns the picture (usually through shoot() or shootSheet()).
 
+#include "app/AboutCommand.h"
 #include "app/AboutView.h"
-#include "app/AppDelegate.h"
 #include "app/AppInfo.h"
 #include "app/KorvelApp.h"
 #include "engine/SSHConfigModel.h"
@@ -275,8 +275,8 @@ namespace {
              }},
             {u"about.png"_s,
              [](Stage &s) {
-                 AppDelegate::showAbout();
-                 AboutPanel *panel = s.app->appDelegate()->aboutPanel();
+                 s.app->aboutCommand()->trigger();
+                 AboutPanel *panel = s.app->aboutCommand()->panel();
                  if (!panel)
                      return QImage();
                  const QImage image = Stage::shoot(panel);

@@ -1,0 +1,23 @@
+#pragma once
+
+#include <QObject>
+#include <QPointer>
+
+class AboutPanel;
+
+// The About command: raises the open panel, or replaces a closed one with a new centred panel.
+class AboutCommand final : public QObject
+{
+    Q_OBJECT
+    Q_DISABLE_COPY_MOVE(AboutCommand)
+public:
+    explicit AboutCommand(QObject *parent = nullptr);
+    ~AboutCommand() override;
+
+    void trigger();
+    // The panel last made, open or closed; null before the first trigger.
+    AboutPanel *panel() const;
+
+private:
+    QPointer<AboutPanel> m_panel;
+};
