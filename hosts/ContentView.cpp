@@ -10,6 +10,7 @@
 #include "knownhosts/KnownHostsView.h"
 #include "scripts/BinScriptsView.h"
 #include "ui/Dialogs.h"
+#include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
@@ -152,7 +153,7 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
     connect(model, &SSHConfigModel::statusMessageChanged, this, [this] {
         m_status->setFullText(m_model->statusMessage());
     });
-    connect(model, &SSHConfigModel::errorMessageChanged, this, &ContentView::showPendingError);
+    ModelAlert::attach(this, model);
     connect(model, &SSHConfigModel::blocksChanged, this, [this] {
         // The sidebar model has just reset; put the highlight back and redraw the detail column.
         syncListSelection();
@@ -652,24 +653,4 @@ QString ContentView::configDisplayPath() const
     if (!m_locations.homeDir.isEmpty() && path == QDir::cleanPath(m_locations.homeDir + u"/.ssh/config"_s))
         return u"~/.ssh/config"_s;
     return path;
-}
-
-void ContentView::showEvent(QShowEvent *event)
-{
-    QWidget::showEvent(event);
-    showPendingError();
-}
-
-void ContentView::showPendingError()
-{
-    // An error from the first load arrives before the window is on screen; show it once it is.
-    if (m_errorShown || !m_model->errorMessage() || !isVisible())
-        return;
-    m_errorShown = true;
-    Dialogs::showError(this, m_model->errorMessage().value_or(QString()), [self = QPointer<ContentView>(this)] {
-        if (!self)
-            return;
-        self->m_errorShown = false;
-        self->m_model->setErrorMessage(std::nullopt);
-    });
 }

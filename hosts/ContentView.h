@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Locations.h"
 #include "hosts/SidebarItem.h"
-#include "ui/Locations.h"
 
 #include <QPointer>
 #include <QWidget>
@@ -77,9 +77,6 @@ public:
 signals:
     void selectionChanged();
 
-protected:
-    void showEvent(QShowEvent *event) override;
-
 private:
     QWidget *buildSidebar();
     QWidget *buildEmptyState();
@@ -89,7 +86,6 @@ private:
     void updateDetail();
     void updateHostHeader();
     void showContextMenu(const QPoint &pos);
-    void showPendingError();
     void reloadFromDisk();
     void reselectAfterReload();
 
@@ -97,7 +93,6 @@ private:
     Locations m_locations;
     std::optional<SidebarItem> m_selected;
     bool m_syncingSelection = false;
-    bool m_errorShown = false;
     // The selected host's pattern while the model reloads by itself: ids do not survive a load.
     std::optional<QString> m_reselectPattern;
 

@@ -1,10 +1,10 @@
 #include "hosts/HostDetailView.h"
 
+#include "core/TextRules.h"
 #include "engine/HostBlock.h"
 #include "engine/OptionCatalogue.h"
 #include "engine/SSHConfigModel.h"
 #include "hosts/AddOptionSheet.h"
-#include "ui/Blanks.h"
 #include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
 #include "ui/Style.h"
@@ -80,7 +80,7 @@ namespace {
     // No value in it: blanks only.
     bool isEmptyField(const QLineEdit *edit)
     {
-        return Blanks::trimmed(edit->text()).isEmpty();
+        return TextRules::trimmed(edit->text()).isEmpty();
     }
 
     QStringList commonKeys(const OptionCatalogue::OptionSection &section)
@@ -503,7 +503,7 @@ void HostDetailView::fillValues(OptionRow &row, const QStringList &values, bool 
 {
     const auto fill = [force](const Field &f, const QString &value) {
         // Leave the field being typed in alone: its untrimmed text is the user's, not ours.
-        if (force || (!f.edit->hasFocus() && Blanks::trimmed(f.edit->text()) != value)) {
+        if (force || (!f.edit->hasFocus() && TextRules::trimmed(f.edit->text()) != value)) {
             if (f.edit->text() != value)
                 f.edit->setText(value);
         }
@@ -630,7 +630,7 @@ void HostDetailView::writeValues(const QString &key)
         return;
     QStringList values;
     for (const Field &f : row->fields) {
-        if (const QString value = Blanks::trimmed(f.edit->text()); !value.isEmpty())
+        if (const QString value = TextRules::trimmed(f.edit->text()); !value.isEmpty())
             values.append(value);
     }
     if (values != b->values(key))

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Locations.h"
+#include "core/Locations.h"
 
 #include <QMainWindow>
 

@@ -1,6 +1,6 @@
 #include "hosts/NameEntrySheet.h"
 
-#include "ui/Blanks.h"
+#include "core/TextRules.h"
 #include "ui/Style.h"
 
 #include <QHBoxLayout>
@@ -79,7 +79,7 @@ void NameEntrySheet::addBelowField(QWidget *widget)
 
 QString NameEntrySheet::trimmedName() const
 {
-    return Blanks::trimmed(m_field->text());
+    return TextRules::trimmed(m_field->text());
 }
 
 void NameEntrySheet::refresh()

@@ -3,6 +3,7 @@
 #include "core/StatusModel.h"
 #include "ui/Dialogs.h"
 
+#include <QEvent>
 #include <QPointer>
 #include <QWidget>
 
@@ -16,13 +17,23 @@ namespace {
             , m_model(model)
         {
             connect(model, &StatusModel::errorMessageChanged, this, &AlertWatcher::showIfAny);
+            // An error from a load before the window is on screen is shown once it is.
+            view->installEventFilter(this);
             showIfAny();
+        }
+
+    protected:
+        bool eventFilter(QObject *watched, QEvent *event) override
+        {
+            if (watched == m_view && event->type() == QEvent::Show)
+                QMetaObject::invokeMethod(this, &AlertWatcher::showIfAny, Qt::QueuedConnection);
+            return QObject::eventFilter(watched, event);
         }
 
     private:
         void showIfAny()
         {
-            if (m_open || !m_model)
+            if (m_open || !m_model || !m_view->isVisible())
                 return;
             const std::optional<QString> message = m_model->errorMessage();
             if (!message)

@@ -1,12 +1,12 @@
 #pragma once
 
+#include "core/Locations.h"
 #include "engine/SSHConfigModel.h"
 #include "hosts/ContentView.h"
 #include "hosts/MainWindow.h"
 #include "hosts/SidebarModel.h"
 #include "support/TestSupport.h"
 #include "ui/Dialogs.h"
-#include "ui/Locations.h"
 
 #include <QAbstractButton>
 #include <QApplication>
