@@ -2,9 +2,9 @@
 
 #include "keys/CopiedMark.h"
 #include "keys/GenerateKeySheet.h"
+#include "keys/KeyDelegate.h"
 #include "keys/KeyDetailView.h"
 #include "keys/KeyListModel.h"
-#include "keys/KeyRowView.h"
 #include "keys/PublicKeySheet.h"
 #include "keys/SSHKeysModel.h"
 #include "ui/Dialogs.h"
@@ -72,7 +72,7 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     m_list->setFrameShape(QFrame::NoFrame);
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setAccessibleName(tr("Key pairs"));
-    m_list->setItemDelegate(new KeyRowView(m_list));
+    m_list->setItemDelegate(new KeyDelegate(m_list));
     m_list->setModel(m_listModel);
     leftLayout->addWidget(m_list, 1);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));

@@ -1,7 +1,7 @@
 #include "keys/CopiedMark.h"
 #include "keys/GenerateKeySheet.h"
+#include "keys/KeyDelegate.h"
 #include "keys/KeyListModel.h"
-#include "keys/KeyRowView.h"
 #include "keys/PublicKeySheet.h"
 #include "keys/SSHKeysModel.h"
 #include "keys/SSHKeysView.h"
@@ -159,7 +159,7 @@ void TestKeysView::typeIconRule()
     };
     // clang-format on
     for (const auto &[keyType, symbol, green] : cases) {
-        const KeyRowView::TypeIcon icon = KeyRowView::typeIcon(keyType);
+        const KeyDelegate::TypeIcon icon = KeyDelegate::typeIcon(keyType);
         QCOMPARE(icon.symbol, symbol);
         QCOMPARE(icon.color, green ? Style::green() : Style::blue());
     }

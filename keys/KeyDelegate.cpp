@@ -1,4 +1,4 @@
-#include "keys/KeyRowView.h"
+#include "keys/KeyDelegate.h"
 
 #include "keys/KeyListModel.h"
 #include "ui/Style.h"
@@ -19,7 +19,7 @@ namespace {
 
 } // namespace
 
-KeyRowView::TypeIcon KeyRowView::typeIcon(const QString &keyType)
+KeyDelegate::TypeIcon KeyDelegate::typeIcon(const QString &keyType)
 {
     if (keyType == "ssh-ed25519"_L1)
         return {u"key.fill"_s, Style::green()};
@@ -30,7 +30,7 @@ KeyRowView::TypeIcon KeyRowView::typeIcon(const QString &keyType)
     return {u"key"_s, Style::blue()};
 }
 
-QSize KeyRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
+QSize KeyDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     int height = QFontMetrics(nameFont(option)).height();
     if (!index.data(KeyListModel::CommentRole).toString().isEmpty())
@@ -38,7 +38,7 @@ QSize KeyRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex
     return QSize(100, std::max(height, iconSize) + 2 * (vInset + rowPadding));
 }
 
-void KeyRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void KeyDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     painter->save();
 

@@ -6,10 +6,10 @@
 
 // Paints one row of the key list: the type icon, the name, the comment below it when there is one,
 // and the green check mark while the pair's public key was just copied.
-class KeyRowView final : public RowDelegate
+class KeyDelegate final : public RowDelegate
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(KeyRowView)
+    Q_DISABLE_COPY_MOVE(KeyDelegate)
 public:
     using RowDelegate::RowDelegate;
 
