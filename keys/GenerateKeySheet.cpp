@@ -1,6 +1,6 @@
 #include "keys/GenerateKeySheet.h"
 
-#include "ui/Blanks.h"
+#include "core/TextRules.h"
 #include "ui/InfoButton.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
@@ -200,7 +200,7 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
 
 QString GenerateKeySheet::resolvedPath(const QString &filename)
 {
-    const QString name = Blanks::trimmed(filename);
+    const QString name = TextRules::trimmed(filename);
     if (name.isEmpty())
         return tr("~/.ssh/(enter filename)");
     // The key always lands under the key directory, also for names starting with "/" or "~",
@@ -213,14 +213,14 @@ QString GenerateKeySheet::resolvedPath(const QString &filename)
 
 QString GenerateKeySheet::effectiveFilename() const
 {
-    return Blanks::trimmed(m_options.filename).isEmpty() ? defaultFilename(m_options.keyType) : m_options.filename;
+    return TextRules::trimmed(m_options.filename).isEmpty() ? defaultFilename(m_options.keyType) : m_options.filename;
 }
 
 bool GenerateKeySheet::wouldOverwrite() const
 {
     // Look at both the trimmed and the typed name: the key tool receives the typed one.
     const QString typed = effectiveFilename();
-    for (const QString &name : {Blanks::trimmed(typed), typed}) {
+    for (const QString &name : {TextRules::trimmed(typed), typed}) {
         const QFileInfo info(m_sshDir + u'/' + name);
         if (info.exists() || info.isSymLink())
             return true;

@@ -14,10 +14,3 @@ struct SSHKeyPair {
     QString fingerprint;
     QString publicKeyContent;
 };
-
-// The outcome of one child process: its exit status (-1 when it could not start) and everything
-// it wrote to standard output and standard error, in the order written.
-struct ProcessResult {
-    int exitCode = -1;
-    QString output;
-};

@@ -1,31 +1,26 @@
 #include "keys/SSHKeysModel.h"
 
-#include "keys/ProcessRunner.h"
-#include "ui/Locations.h"
+#include "core/Locations.h"
+#include "core/TextRules.h"
+#include "core/Uuid.h"
 
-#include <QClipboard>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QFutureWatcher>
-#include <QGuiApplication>
+#include <QPointer>
 #include <QStringDecoder>
 #include <QTemporaryDir>
-#include <QThread>
-#include <QtConcurrent>
 
 #include <algorithm>
 #include <dirent.h>
-#include <memory>
 #include <numeric>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-    bool isBlank(QChar c)
-    {
-        return c == u'\t' || c.category() == QChar::Separator_Space;
-    }
+    // Fingerprint runs of one scan at a time: enough to hide each run's start-up cost, few enough
+    // not to swamp a small machine.
+    constexpr int maxFingerprintRuns = 4;
 
     // Splits at every single blank: two blanks in a row leave an empty field between them.
     QStringList splitAtBlanks(const QString &text)
@@ -33,7 +28,7 @@ namespace {
         QStringList fields;
         qsizetype start = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            if (isBlank(text.at(i))) {
+            if (TextRules::isBlank(text.at(i))) {
                 fields << text.mid(start, i - start);
                 start = i + 1;
             }
@@ -60,6 +55,7 @@ namespace {
 
     std::optional<QString> readUtf8File(const QString &path)
     {
+        // Regular files only: opening a FIFO would wait for a writer.
         if (!QFileInfo(path).isFile())
             return std::nullopt;
         QFile file(path);
@@ -78,6 +74,55 @@ namespace {
     {
         const QFileInfo info(path);
         return info.exists() || info.isSymLink();
+    }
+
+    // The pairs of one directory listing, sorted by the code points of their canonically composed
+    // names, without case folding.
+    QList<SSHKeyPair> readPairs(const QString &sshDir, const QStringList &names)
+    {
+        QList<SSHKeyPair> pairs;
+        for (const QString &entry : names) {
+            // The extension is what follows the last dot, and a leading dot alone starts no extension.
+            const qsizetype dot = entry.lastIndexOf(u'.');
+            if (dot <= 0 || QStringView(entry).mid(dot + 1) != u"pub")
+                continue;
+            const QString name = entry.left(dot);
+            // "..pub" would make the key directory itself the "private key".
+            if (name == "."_L1)
+                continue;
+            const QString privatePath = sshDir + u'/' + name;
+            if (!QFileInfo::exists(privatePath))
+                continue;
+            const QString publicPath = sshDir + u'/' + entry;
+            const std::optional<QString> text = readUtf8File(publicPath);
+            if (!text)
+                continue;
+
+            SSHKeyPair pair;
+            pair.id = Uuid::create();
+            pair.name = name;
+            pair.privateURL = privatePath;
+            pair.publicURL = publicPath;
+            pair.publicKeyContent = text->trimmed(); // QChar::isSpace: Zs, Zl, Zp, U+0009..U+000D, U+0085
+            const QStringList fields = splitAtBlanks(pair.publicKeyContent);
+            pair.keyType = fields.isEmpty() ? u"unknown"_s : fields.first();
+            pair.comment = fields.size() >= 3 ? fields.mid(2).join(u' ') : QString();
+            pairs << pair;
+        }
+
+        QList<QList<uint>> keys;
+        for (const SSHKeyPair &pair : std::as_const(pairs))
+            keys << pair.name.normalized(QString::NormalizationForm_C).toUcs4();
+        QList<qsizetype> order(pairs.size());
+        std::iota(order.begin(), order.end(), 0);
+        std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
+            return std::lexicographical_compare(keys[a].begin(), keys[a].end(), keys[b].begin(), keys[b].end());
+        });
+        QList<SSHKeyPair> sorted;
+        sorted.reserve(pairs.size());
+        for (qsizetype i : order)
+            sorted << pairs.at(i);
+        return sorted;
     }
 
     // Answers every passphrase prompt of the key tool from the environment that only the tool and
@@ -102,124 +147,127 @@ namespace {
     }
 } // namespace
 
+// One pass over the key directory while its fingerprint runs are out.
+struct SSHKeysModel::Scan {
+    quint64 serial = 0;
+    QList<SSHKeyPair> pairs;
+    QString statusAfter; // empty: the pair count
+    qsizetype next = 0;
+    qsizetype done = 0;
+    int running = 0;
+    bool starting = false;
+    QList<QPointer<ProcessRunner>> runners;
+    // Owed to callers of a scan this one replaced, too.
+    QList<std::function<void()>> whenDone;
+};
+
 SSHKeysModel::SSHKeysModel(QObject *parent)
     : SSHKeysModel(Locations::system().sshDir, Locations::system().keygenPath, parent)
 {}
 
 SSHKeysModel::SSHKeysModel(const QString &sshDir, const QString &keygenPath, QObject *parent)
-    : QObject(parent)
+    : StatusModel(parent)
     , m_sshDir(sshDir)
     , m_keygenPath(keygenPath)
-{
-    m_fingerprintPool.setMaxThreadCount(std::max(1, QThread::idealThreadCount()));
-}
+{}
 
+// Children still running are killed by their runners, which are children of this model.
 SSHKeysModel::~SSHKeysModel() = default;
-
-void SSHKeysModel::setErrorMessage(std::optional<QString> message)
-{
-    if (message == m_errorMessage)
-        return;
-    m_errorMessage = std::move(message);
-    emit errorMessageChanged();
-}
-
-void SSHKeysModel::setStatusMessage(const QString &message)
-{
-    if (message == m_statusMessage)
-        return;
-    m_statusMessage = message;
-    emit statusMessageChanged();
-}
 
 ProcessResult SSHKeysModel::runProcessStatic(const QString &executable, const QStringList &args)
 {
     return ProcessRunner::run(executable, args);
 }
 
-QString SSHKeysModel::fingerprint(const QString &privatePath) const
-{
-    const ProcessResult result = runProcessStatic(m_keygenPath, {u"-l"_s, u"-f"_s, privatePath});
-    if (result.exitCode != 0)
-        return tr("Unable to read fingerprint");
-    return result.output.trimmed();
-}
-
 void SSHKeysModel::load()
 {
+    startScan({});
+}
+
+void SSHKeysModel::startScan(const QString &statusAfter, std::function<void()> whenDone)
+{
+    QList<std::function<void()>> owed;
+    if (m_scan) {
+        for (const QPointer<ProcessRunner> &runner : std::as_const(m_scan->runners)) {
+            if (runner)
+                runner->cancel();
+        }
+        owed = std::move(m_scan->whenDone);
+        m_scan.reset();
+    }
+    if (whenDone)
+        owed << std::move(whenDone);
+
     const std::optional<QStringList> names = listDirectory(m_sshDir);
     if (!names) {
         setStatusMessage(tr("Cannot read ~/.ssh/"));
+        for (const auto &done : std::as_const(owed))
+            done();
         return;
     }
-
-    QList<SSHKeyPair> pairs;
-    for (const QString &entry : *names) {
-        // The extension is what follows the last dot, and a leading dot alone starts no extension.
-        const qsizetype dot = entry.lastIndexOf(u'.');
-        if (dot <= 0 || QStringView(entry).mid(dot + 1) != u"pub")
-            continue;
-        const QString name = entry.left(dot);
-        // "..pub" would make the key directory itself the "private key".
-        if (name == "."_L1)
-            continue;
-        const QString privatePath = m_sshDir + u'/' + name;
-        if (!QFileInfo::exists(privatePath))
-            continue;
-        const QString publicPath = m_sshDir + u'/' + entry;
-        const std::optional<QString> text = readUtf8File(publicPath);
-        if (!text)
-            continue;
-
-        SSHKeyPair pair;
-        pair.id = QUuid::createUuid();
-        pair.name = name;
-        pair.privateURL = privatePath;
-        pair.publicURL = publicPath;
-        pair.publicKeyContent = text->trimmed(); // QChar::isSpace: Zs, Zl, Zp, U+0009..U+000D, U+0085
-        const QStringList fields = splitAtBlanks(pair.publicKeyContent);
-        pair.keyType = fields.isEmpty() ? u"unknown"_s : fields.first();
-        pair.comment = fields.size() >= 3 ? fields.mid(2).join(u' ') : QString();
-        pairs << pair;
-    }
-
-    // One key tool run per pair, spread over the cores; each result goes back to its own pair.
-    if (pairs.size() == 1) {
-        pairs.first().fingerprint = fingerprint(pairs.first().privateURL);
-    } else if (!pairs.isEmpty()) {
-        QStringList paths;
-        for (const SSHKeyPair &pair : std::as_const(pairs))
-            paths << pair.privateURL;
-        const QStringList prints =
-            QtConcurrent::blockingMapped<QStringList>(&m_fingerprintPool, paths, [this](const QString &path) {
-                return fingerprint(path);
-            });
-        for (qsizetype i = 0; i < pairs.size(); ++i)
-            pairs[i].fingerprint = prints.at(i);
-    }
-
-    // Code-point order of the canonically composed names, without case folding.
-    QList<QList<uint>> keys;
-    for (const SSHKeyPair &pair : std::as_const(pairs))
-        keys << pair.name.normalized(QString::NormalizationForm_C).toUcs4();
-    QList<qsizetype> order(pairs.size());
-    std::iota(order.begin(), order.end(), 0);
-    std::stable_sort(order.begin(), order.end(), [&keys](qsizetype a, qsizetype b) {
-        return std::lexicographical_compare(keys[a].begin(), keys[a].end(), keys[b].begin(), keys[b].end());
-    });
-    QList<SSHKeyPair> sorted;
-    sorted.reserve(pairs.size());
-    for (qsizetype i : order)
-        sorted << pairs.at(i);
-
-    m_keyPairs = sorted;
-    emit keyPairsChanged();
-    const qsizetype count = m_keyPairs.size();
-    setStatusMessage(count == 1 ? tr("Found %1 key pair").arg(count) : tr("Found %1 key pairs").arg(count));
+    m_scan = std::make_unique<Scan>();
+    m_scan->serial = ++m_scanSerial;
+    m_scan->pairs = readPairs(m_sshDir, *names);
+    m_scan->statusAfter = statusAfter;
+    m_scan->whenDone = std::move(owed);
+    startFingerprints();
 }
 
-void SSHKeysModel::deleteKeyPair(const SSHKeyPair &pair)
+void SSHKeysModel::startFingerprints()
 {
+    Scan &scan = *m_scan;
+    // A run that ends while this loop starts it only counts itself done; the loop goes on.
+    if (scan.starting)
+        return;
+    scan.starting = true;
+    while (scan.running < maxFingerprintRuns && scan.next < scan.pairs.size()) {
+        const qsizetype index = scan.next++;
+        ++scan.running;
+        auto *runner = new ProcessRunner(this);
+        scan.runners << runner;
+        connect(runner,
+                &ProcessRunner::finished,
+                this,
+                [this, runner, serial = scan.serial, index](const ProcessResult &result) {
+                    runner->deleteLater();
+                    if (!m_scan || m_scan->serial != serial)
+                        return; // a later scan replaced this one
+                    m_scan->runners.removeOne(runner);
+                    m_scan->pairs[index].fingerprint =
+                        result.exitCode == 0 ? result.output.trimmed() : tr("Unable to read fingerprint");
+                    --m_scan->running;
+                    ++m_scan->done;
+                    startFingerprints();
+                });
+        ProcessOptions options;
+        // A FIFO or a stalled file system named like a key would keep ssh-keygen waiting for ever.
+        options.timeoutMs = m_fingerprintTimeoutMs;
+        runner->start(m_keygenPath, {u"-l"_s, u"-f"_s, scan.pairs.at(index).privateURL}, options);
+    }
+    scan.starting = false;
+    if (scan.done == scan.pairs.size())
+        finishScan();
+}
+
+void SSHKeysModel::finishScan()
+{
+    // Taken out first: a slot below may start the next scan.
+    const std::unique_ptr<Scan> scan = std::move(m_scan);
+    m_keyPairs = scan->pairs;
+    emit keyPairsChanged();
+    const qsizetype count = m_keyPairs.size();
+    if (!scan->statusAfter.isEmpty())
+        setStatusMessage(scan->statusAfter);
+    else
+        setStatusMessage(count == 1 ? tr("Found %1 key pair").arg(count) : tr("Found %1 key pairs").arg(count));
+    for (const auto &done : std::as_const(scan->whenDone))
+        done();
+}
+
+void SSHKeysModel::deleteKeyPair(const SSHKeyPair &listed)
+{
+    // A copy: the caller's pair may be the very element removed from the list below.
+    const SSHKeyPair pair = listed;
     for (const QString &path : {pair.privateURL, pair.publicURL}) {
         if (!existsOrDangles(path))
             continue;
@@ -229,15 +277,19 @@ void SSHKeysModel::deleteKeyPair(const SSHKeyPair &pair)
             return;
         }
     }
-    load();
-    setStatusMessage(tr("Deleted: %1").arg(pair.name));
+    // Gone from the list at once; the rescan may wait on slow fingerprint runs of other keys.
+    if (m_keyPairs.removeIf([&pair](const SSHKeyPair &other) {
+            return other.id == pair.id;
+        }))
+        emit keyPairsChanged();
+    const QString status = tr("Deleted: %1").arg(pair.name);
+    setStatusMessage(status);
+    startScan(status);
 }
 
 void SSHKeysModel::copyPublicKey(const SSHKeyPair &pair)
 {
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->clear();
-    clipboard->setText(pair.publicKeyContent);
+    emit publicKeyCopyRequested(pair.publicKeyContent);
     setStatusMessage(tr("Public key copied to clipboard"));
 }
 
@@ -253,7 +305,8 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
     args << KeyTypes::sizeArguments(options.keyType);
     args << u"-f"_s << keyPath << u"-C"_s << options.comment;
 
-    ProcessRunner::Request request;
+    ProcessOptions run;
+    run.timeoutMs = m_generationTimeoutMs;
     std::shared_ptr<QTemporaryDir> helperDir;
     if (options.usePassphrase && !options.passphrase.isEmpty()) {
         QString helper;
@@ -263,57 +316,86 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
             QMetaObject::invokeMethod(
                 this,
                 [this, filename = options.filename] {
-                    finishGeneration({-1, tr("Cannot prepare the passphrase helper.")}, filename);
+                    finishGeneration({-1, {}, tr("Cannot prepare the passphrase helper.")}, filename);
                 },
                 Qt::QueuedConnection);
             return;
         }
         // Without -N the tool asks for the passphrase twice; "force" makes it ask the helper even
         // without a display.
-        request.environment = {{u"SSH_ASKPASS"_s, helper},
-                               {u"SSH_ASKPASS_REQUIRE"_s, u"force"_s},
-                               {u"KORVEL_KEY_PASSPHRASE"_s, options.passphrase}};
+        run.environment = {{u"SSH_ASKPASS"_s, helper},
+                           {u"SSH_ASKPASS_REQUIRE"_s, u"force"_s},
+                           {u"KORVEL_KEY_PASSPHRASE"_s, options.passphrase}};
     } else {
         args << u"-N"_s << QString();
     }
     // The tool asks "Overwrite (y/n)?" on standard input when the key file exists; the sheet has
     // already warned about the overwrite, so say yes.
     if (existsOrDangles(keyPath))
-        request.input = "y\n";
+        run.input = "y\n";
 
-    auto *watcher = new QFutureWatcher<ProcessResult>(this);
-    connect(watcher, &QFutureWatcher<ProcessResult>::finished, this, [this, watcher, filename = options.filename] {
-        watcher->deleteLater();
-        finishGeneration(watcher->result(), filename);
-    });
-    // The helper directory lives until the tool has finished, even if the model goes first.
-    const bool protect = bool(helperDir);
-    watcher->setFuture(QtConcurrent::run([program = m_keygenPath, args, request, helperDir, protect, keyPath] {
-        ProcessResult result = ProcessRunner::run(program, args, request);
-        // If the passphrase never reached the tool (helper not runnable, an older tool reading an
-        // empty answer), it saves the key unencrypted and still succeeds; do not call that success.
-        if (result.exitCode == 0 && protect
-            && ProcessRunner::run(program, {u"-y"_s, u"-P"_s, QString(), u"-f"_s, keyPath}).exitCode == 0) {
-            result = {1,
-                      QCoreApplication::translate("SSHKeysModel",
-                                                  "The new key %1 was saved without its passphrase: the "
-                                                  "passphrase could not be handed to ssh-keygen.")
-                          .arg(keyPath)};
-        }
-        return result;
-    }));
+    auto *runner = new ProcessRunner(this);
+    // The helper directory lives until the tool has finished: the lambda holds it.
+    connect(
+        runner,
+        &ProcessRunner::finished,
+        this,
+        [this, runner, helperDir, keyPath, filename = options.filename](const ProcessResult &result) {
+            runner->deleteLater();
+            if (result.exitCode != 0 || !helperDir) {
+                finishGeneration(result, filename);
+                return;
+            }
+            // If the passphrase never reached the tool (helper not runnable, an older tool
+            // reading an empty answer), it saves the key unencrypted and still succeeds; do not
+            // call that success.
+            auto *check = new ProcessRunner(this);
+            connect(check, &ProcessRunner::finished, this, [this, check, keyPath, filename](const ProcessResult &r) {
+                check->deleteLater();
+                if (r.exitCode == 0) {
+                    finishGeneration({1,
+                                      {},
+                                      tr("The new key %1 was saved without its passphrase: the passphrase "
+                                         "could not be handed to ssh-keygen.")
+                                          .arg(keyPath)},
+                                     filename);
+                } else {
+                    finishGeneration({0, {}, {}}, filename);
+                }
+            });
+            ProcessOptions checkRun;
+            checkRun.timeoutMs = m_fingerprintTimeoutMs;
+            check->start(m_keygenPath, {u"-y"_s, u"-P"_s, QString(), u"-f"_s, keyPath}, checkRun);
+        });
+    // Started on the next turn, so even a tool that cannot start reports after this returns.
+    QMetaObject::invokeMethod(
+        runner,
+        [runner, program = m_keygenPath, args, run] {
+            runner->start(program, args, run);
+        },
+        Qt::QueuedConnection);
 }
 
 void SSHKeysModel::finishGeneration(const ProcessResult &result, const QString &filename)
 {
     if (result.exitCode == 0) {
-        load();
-        setStatusMessage(tr("Generated: %1").arg(filename));
-    } else if (!result.output.isEmpty()) {
-        setErrorMessage(result.output);
-    } else {
-        setErrorMessage(tr("ssh-keygen failed (exit %1)").arg(result.exitCode));
+        // Finished once the list shows the new key.
+        startScan(tr("Generated: %1").arg(filename), [this] {
+            endGeneration();
+        });
+        return;
     }
+    if (!result.failure.isEmpty())
+        setErrorMessage(result.failure);
+    else if (!result.output.isEmpty())
+        setErrorMessage(result.output);
+    else
+        setErrorMessage(tr("ssh-keygen failed (exit %1)").arg(result.exitCode));
+    endGeneration();
+}
+
+void SSHKeysModel::endGeneration()
+{
     --m_runningGenerations;
     if (m_runningGenerations == 0)
         emit isGeneratingChanged();

@@ -1,18 +1,19 @@
 #pragma once
 
+#include "core/ProcessRunner.h"
+#include "core/StatusModel.h"
 #include "keys/KeyGenOptions.h"
 #include "keys/SSHKeyPair.h"
 
 #include <QList>
-#include <QObject>
 #include <QString>
-#include <QThreadPool>
 
-#include <optional>
+#include <functional>
+#include <memory>
 
 // The key pairs in one key directory, with generation, deletion and copying of public keys.
-// Lives on the main thread; only generation and the fingerprint runs use other threads.
-class SSHKeysModel final : public QObject
+// Every ssh-keygen run is a child process watched from the main thread, which never waits on one.
+class SSHKeysModel final : public StatusModel
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(SSHKeysModel)
@@ -25,15 +26,6 @@ public:
     {
         return m_keyPairs;
     }
-    QString statusMessage() const
-    {
-        return m_statusMessage;
-    }
-    std::optional<QString> errorMessage() const
-    {
-        return m_errorMessage;
-    }
-    void setErrorMessage(std::optional<QString> message);
     bool isGenerating() const
     {
         return m_runningGenerations > 0;
@@ -46,33 +38,48 @@ public:
     {
         return m_keygenPath;
     }
+    // How long one fingerprint run may take before its key is listed as unreadable.
+    void setFingerprintTimeout(int ms)
+    {
+        m_fingerprintTimeoutMs = ms;
+    }
+    void setGenerationTimeout(int ms)
+    {
+        m_generationTimeoutMs = ms;
+    }
 
+    // Returns at once; keyPairsChanged() follows with the whole sorted list once every fingerprint
+    // run has ended. A later load() drops the results of one still running.
     void load();
     void deleteKeyPair(const SSHKeyPair &pair);
+    // Asks the view to put the public key on the clipboard.
     void copyPublicKey(const SSHKeyPair &pair);
-    // Returns at once; the result is applied on the main thread, then generationFinished() fires.
+    // Returns at once; generationFinished() fires when the outcome is shown (list or error).
     void generateKey(const KeyGenOptions &options);
 
     static ProcessResult runProcessStatic(const QString &executable, const QStringList &args);
 
 signals:
     void keyPairsChanged();
-    void statusMessageChanged();
-    void errorMessageChanged();
     void isGeneratingChanged();
     void generationFinished();
+    void publicKeyCopyRequested(const QString &text);
 
 private:
-    QString fingerprint(const QString &privatePath) const;
-    void setStatusMessage(const QString &message);
+    struct Scan;
+
+    void startScan(const QString &statusAfter, std::function<void()> whenDone = {});
+    void startFingerprints();
+    void finishScan();
     void finishGeneration(const ProcessResult &result, const QString &filename);
+    void endGeneration();
 
     QString m_sshDir;
     QString m_keygenPath;
     QList<SSHKeyPair> m_keyPairs;
-    QString m_statusMessage;
-    std::optional<QString> m_errorMessage;
+    std::unique_ptr<Scan> m_scan;
+    quint64 m_scanSerial = 0;
     int m_runningGenerations = 0;
-    // Fingerprint runs of one scan, at most one per core.
-    QThreadPool m_fingerprintPool;
+    int m_fingerprintTimeoutMs = 5000;
+    int m_generationTimeoutMs = 5 * 60 * 1000;
 };

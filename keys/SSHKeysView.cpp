@@ -8,14 +8,16 @@
 #include "keys/PublicKeySheet.h"
 #include "keys/SSHKeysModel.h"
 #include "ui/Dialogs.h"
+#include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
-#include <QShowEvent>
 #include <QSplitter>
 #include <QStackedWidget>
 #include <QTimer>
@@ -107,6 +109,7 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     splitter->setStretchFactor(1, 1);
     splitter->setSizes({280, 600});
 
+    m_copyReset->setObjectName(u"copyResetTimer"_s);
     m_copyReset->setSingleShot(true);
 
     connect(refresh, &QToolButton::clicked, m_model, &SSHKeysModel::load);
@@ -116,20 +119,27 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     connect(m_detail, &KeyDetailView::copyClicked, this, &SSHKeysView::copySelected);
     connect(m_detail, &KeyDetailView::viewPublicKeyClicked, this, &SSHKeysView::viewPublicKey);
     connect(m_detail, &KeyDetailView::deleteClicked, this, &SSHKeysView::confirmDelete);
-    // Connected after the list model's own handler, so the rows are already rebuilt here.
-    connect(m_model, &SSHKeysModel::keyPairsChanged, this, &SSHKeysView::listReset);
+    // After the list model has rebuilt its rows, whatever order the model's slots run in.
+    connect(m_listModel, &KeyListModel::modelReset, this, &SSHKeysView::listReset);
     connect(m_model, &SSHKeysModel::statusMessageChanged, this, [this] {
         m_status->setFullText(m_model->statusMessage());
     });
-    connect(m_model, &SSHKeysModel::errorMessageChanged, this, &SSHKeysView::showError);
+    connect(m_model, &SSHKeysModel::publicKeyCopyRequested, this, [](const QString &text) {
+        QClipboard *clipboard = QGuiApplication::clipboard();
+        clipboard->clear();
+        clipboard->setText(text);
+    });
+    ModelAlert::attach(this, m_model);
     showSelection();
 }
 
 void SSHKeysView::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    if (!event->spontaneous())
+    if (!m_loaded) {
+        m_loaded = true;
         m_model->load();
+    }
 }
 
 void SSHKeysView::listReset()
@@ -229,19 +239,4 @@ void SSHKeysView::confirmDelete()
     m_selectedID.reset();
     m_list->clearSelection();
     showSelection();
-}
-
-void SSHKeysView::showError()
-{
-    if (m_errorShown || !m_model->errorMessage())
-        return;
-    m_errorShown = true;
-    const QString message = *m_model->errorMessage();
-    Dialogs::showError(this, message, [this, message] {
-        m_errorShown = false;
-        if (m_model->errorMessage() == message)
-            m_model->setErrorMessage(std::nullopt);
-        else
-            showError(); // a newer failure arrived while this one was open
-    });
 }

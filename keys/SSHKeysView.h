@@ -1,6 +1,6 @@
 #pragma once
 
-#include "ui/Locations.h"
+#include "core/Locations.h"
 
 #include <QUuid>
 #include <QWidget>
@@ -16,7 +16,7 @@ class SSHKeysModel;
 class StatusLine;
 
 // The keys pane: the key pairs of the key directory on the left, the selected pair on the right.
-// It owns its model and rescans every time it is shown.
+// It owns its model and scans the key directory when first shown.
 class SSHKeysView final : public QWidget
 {
     Q_OBJECT
@@ -50,7 +50,6 @@ private:
     void setCopiedID(std::optional<QUuid> id);
     void viewPublicKey();
     void confirmDelete();
-    void showError();
 
     Locations m_locations;
     SSHKeysModel *m_model;
@@ -63,5 +62,5 @@ private:
     QWidget *m_emptyState;
     KeyDetailView *m_detail;
     QTimer *m_copyReset;
-    bool m_errorShown = false;
+    bool m_loaded = false;
 };

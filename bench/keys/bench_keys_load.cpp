@@ -1,12 +1,13 @@
 // Scanning 50 key pairs with load() against 50 plain "ssh-keygen -l -f" runs one after another,
-// both measured in the same run. Prints median figures over several rounds.
+// both measured in the same run. load() returns at once; the scan is timed up to the list it
+// delivers. Prints median figures over several rounds.
 #include "keys/SSHKeysModel.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
+#include <QEventLoop>
 #include <QTemporaryDir>
 #include <QTextStream>
-#include <QThread>
 
 #include <algorithm>
 
@@ -36,7 +37,7 @@ int main(int argc, char **argv)
             keygen,
             {u"-q"_s, u"-t"_s, u"ed25519"_s, u"-f"_s, path, u"-C"_s, u"bench"_s, u"-N"_s, QString()});
         if (r.exitCode != 0) {
-            out << "cannot generate " << path << ": " << r.output << Qt::endl;
+            out << "cannot generate " << path << ": " << r.output << r.failure << Qt::endl;
             return 1;
         }
         paths << path;
@@ -54,8 +55,11 @@ int main(int argc, char **argv)
         }
         plainTimes << timer.nsecsElapsed() / 1e6;
 
+        QEventLoop loop;
+        QObject::connect(&model, &SSHKeysModel::keyPairsChanged, &loop, &QEventLoop::quit);
         timer.restart();
         model.load();
+        loop.exec();
         loadTimes << timer.nsecsElapsed() / 1e6;
         if (model.keyPairs().size() != pairCount || model.statusMessage() != u"Found 50 key pairs"_s
             || model.keyPairs().first().name != u"key_00"_s
@@ -65,7 +69,6 @@ int main(int argc, char **argv)
 
     const double plain = median(plainTimes);
     const double load = median(loadTimes);
-    out << "cores (idealThreadCount): " << QThread::idealThreadCount() << Qt::endl;
     out << "50 plain ssh-keygen -l -f runs: " << plain << " ms (median of " << rounds << ")" << Qt::endl;
     out << "load() of 50 pairs:            " << load << " ms (median of " << rounds << ")" << Qt::endl;
     out << "ratio load/plain:              " << load / plain << Qt::endl;
