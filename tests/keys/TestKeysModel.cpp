@@ -142,7 +142,7 @@ void TestKeysModel::hangingFingerprintRunsTimeOut()
     QCOMPARE(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
     writeFile(fifo + u".pub"_s, "ssh-ed25519 AAAAfifo fifo\n");
     SSHKeysModel model(dir.path(), keygen);
-    model.setFingerprintTimeout(500);
+    model.setFingerprintTimeout(1000);
     QSignalSpy changed(&model, &SSHKeysModel::keyPairsChanged);
     model.load();
     QVERIFY(changed.isEmpty()); // load() returned with the runs still out

@@ -53,7 +53,7 @@ namespace {
                 writeFile(locations.sshDir + u"/id_fifo.pub"_s, "ssh-ed25519 AAAAfifo\n");
             }
             view = std::make_unique<SSHKeysView>(locations);
-            view->model()->setFingerprintTimeout(300);
+            view->model()->setFingerprintTimeout(1000);
             QSignalSpy loaded(view->model(), &SSHKeysModel::keyPairsChanged);
             view->show();
             QVERIFY(!loaded.isEmpty() || loaded.wait());
