@@ -1,9 +1,9 @@
 #include "scripts/BinScriptsView.h"
 
+#include "core/TextRules.h"
 #include "scripts/ScriptEditorWindowController.h"
 #include "scripts/ScriptListModel.h"
 #include "scripts/ScriptRowView.h"
-#include "ui/Blanks.h"
 #include "ui/Dialogs.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
@@ -28,22 +28,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    bool isLineBreak(QChar c)
-    {
-        switch (c.unicode()) {
-        case 0x0A:
-        case 0x0B:
-        case 0x0C:
-        case 0x0D:
-        case 0x85:
-        case 0x2028:
-        case 0x2029:
-            return true;
-        default:
-            return false;
-        }
-    }
-
     QLabel *makeLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
     {
         auto *label = new QLabel(text, parent);
@@ -136,7 +120,7 @@ void BinScriptsView::showEvent(QShowEvent *event)
 
 int BinScriptsView::lineCount(const QString &text)
 {
-    return int(std::count_if(text.cbegin(), text.cend(), isLineBreak)) + 1;
+    return int(std::count_if(text.cbegin(), text.cend(), TextRules::isLineBreak)) + 1;
 }
 
 std::optional<ScriptFile> BinScriptsView::selectedScript() const
@@ -400,7 +384,7 @@ void BinScriptsView::createNewScript()
         {{tr("Create"), QMessageBox::AcceptRole}, {tr("Cancel"), QMessageBox::RejectRole}});
     if (!answer)
         return;
-    const QString name = Blanks::trimmed(*answer);
+    const QString name = TextRules::trimmed(*answer);
     if (name.isEmpty())
         return;
     if (name.contains(u'/') || name.contains(u' ')) {

@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/Locations.h"
 #include "scripts/BinScriptsModel.h"
-#include "ui/Locations.h"
 
 #include <QUuid>
 #include <QWidget>
