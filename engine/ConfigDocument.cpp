@@ -246,8 +246,8 @@ ConfigDocument::ConfigDocument(QString text)
             sectionStart = at;
             sectionIsHost = line.kind == LineKind::Header;
             if (sectionIsHost) {
-                const QStringView rest = line.split.rest;
-                block = HostBlock{Uuid::create(), sharedSlice(text, rest.data() - data, rest.size()), {}};
+                const QStringView patterns = ConfigSyntax::hostPatterns(line.split.rest);
+                block = HostBlock{Uuid::create(), sharedSlice(text, patterns.data() - data, patterns.size()), {}};
             }
             break;
         }
@@ -401,9 +401,9 @@ bool ConfigDocument::setPattern(qsizetype block, const QString &pattern)
         return false;
     Lines &lines = edit(block);
     QString &line = lines.lines[lines.header];
-    const QStringView rest = ConfigSyntax::splitKeyword(trimmed(bodyOf(line))).rest;
-    const qsizetype start = rest.data() - line.constData();
-    line = line.left(start) + printable(pattern) + line.mid(start + rest.size());
+    const QStringView patterns = ConfigSyntax::hostPatterns(ConfigSyntax::splitKeyword(trimmed(bodyOf(line))).rest);
+    const qsizetype start = patterns.data() - line.constData();
+    line = line.left(start) + printable(pattern) + line.mid(start + patterns.size());
     m_blocks[block].pattern = pattern;
     return true;
 }
@@ -511,25 +511,21 @@ bool ConfigDocument::setOptionValues(qsizetype block, const QString &name, const
 
 qsizetype ConfigDocument::insertSection(qsizetype at, QString body, HostBlock block)
 {
+    // The blank line above a header belongs to the section before it, as when the file is read,
+    // so a block behaves the same whether it was added now or read from the file.
     Section &previous = m_sections[at - 1];
     const QString before = sectionText(previous);
-    QString text;
-    bool endsWithoutBreak = false;
-    if (!before.isEmpty()) {
-        if (lineBreakLength(before) == 0) {
-            // The last line gets its line break where it stands, so it keeps it whatever happens
-            // to the new block; the file still ends without one.
-            if (previous.lines)
-                previous.lines->lines.last() += m_lineBreak;
-            else
-                previous.text += m_lineBreak;
-            endsWithoutBreak = true;
-        }
-        // One blank line between blocks.
-        if (!endsWithBlankLine(before))
-            text += m_lineBreak;
+    const bool endsWithoutBreak = !before.isEmpty() && lineBreakLength(before) == 0;
+    QString separator = endsWithoutBreak ? m_lineBreak : QString();
+    if (!before.isEmpty() && !endsWithBlankLine(before))
+        separator += m_lineBreak;
+    if (!separator.isEmpty()) {
+        if (previous.lines)
+            previous.lines = splitSection(before + separator, previous.host);
+        else
+            previous.text += separator;
     }
-    text += body;
+    QString text = std::move(body);
     if (at < qsizetype(m_sections.size())) {
         if (!endsWithBlankLine(text))
             text += m_lineBreak;
@@ -570,9 +566,39 @@ qsizetype ConfigDocument::insertBlock(const QString &pattern)
 
 void ConfigDocument::removeBlock(qsizetype block)
 {
-    m_sections.erase(m_sections.begin() + m_sectionOf.at(block));
+    const qsizetype at = m_sectionOf.at(block);
+    const bool last = at + 1 == qsizetype(m_sections.size());
+    const bool endedWithBreak = lineBreakLength(sectionText(m_sections.at(at))) > 0;
+    m_sections.erase(m_sections.begin() + at);
     m_blocks.removeAt(block);
     indexSections();
+    if (!last)
+        return;
+    // The blank lines that separated the last block from the one before it go with it, and a
+    // file that ended without a line break does so again.
+    Section &previous = m_sections[at - 1];
+    QString text = sectionText(previous);
+    const qsizetype before = text.size();
+    for (;;) {
+        const qsizetype bodyEnd = text.size() - lineBreakLength(text);
+        if (bodyEnd == text.size())
+            break;
+        qsizetype start = bodyEnd;
+        while (start > 0 && !isLineBreak(text.at(start - 1)))
+            --start;
+        if (!trimmed(QStringView(text).sliced(start, bodyEnd - start)).isEmpty())
+            break;
+        text.truncate(start);
+    }
+    if (!endedWithBreak)
+        text.chop(lineBreakLength(text));
+    if (text.size() == before)
+        return;
+    if (previous.lines) {
+        previous.lines = splitSection(text, previous.host);
+    } else {
+        previous.text = text;
+    }
 }
 
 qsizetype ConfigDocument::duplicateBlock(qsizetype block, const QString &pattern)

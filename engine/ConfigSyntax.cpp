@@ -218,6 +218,17 @@ namespace ConfigSyntax {
         return {keyword, TextRules::trimmed(line.sliced(i))};
     }
 
+    QStringView hostPatterns(QStringView rest)
+    {
+        for (qsizetype i = 1; i < rest.size(); ++i) {
+            if (rest[i] == u'#' && TextRules::isBlank(rest[i - 1])) {
+                const QStringView patterns = TextRules::trimmed(rest.first(i));
+                return patterns.isEmpty() ? rest : patterns;
+            }
+        }
+        return rest;
+    }
+
     QStringView trimmingQuotes(QStringView text)
     {
         if (text.size() >= 2) {

@@ -18,6 +18,9 @@ namespace ConfigSyntax {
     };
     // Splits a trimmed, non-empty line into its keyword and the rest.
     KeywordSplit splitKeyword(QStringView line);
+    // The patterns of a Host line's rest: ssh stops at a word that begins with "#", so a comment
+    // after them is not part of the pattern (unless nothing else is there).
+    QStringView hostPatterns(QStringView rest);
     // One pair of enclosing quotes removed.
     QStringView trimmingQuotes(QStringView text);
 

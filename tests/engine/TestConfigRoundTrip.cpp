@@ -68,8 +68,10 @@ namespace {
                 HostBlock b{Uuid::create(), text(1, 8, U"abcXYZ019*?!.-_é日\U0001F600=#\"'"), {}};
                 if (b.pattern.startsWith(u'='))
                     b.pattern.prepend(u'x');
+                // A word that begins with "#" would start a comment.
                 for (int n = below(3); n > 0; --n)
-                    b.pattern += text(1, 3, U" \t\u00A0\u2003") + text(1, 8, U"abc*?!.-=#\"'");
+                    b.pattern +=
+                        text(1, 3, U" \t\u00A0\u2003") + text(1, 1, U"abc*?!.-=\"'") + text(0, 7, U"abc*?!.-=#\"'");
                 for (int j = below(9); j > 0; --j)
                     b.options.append({name(), value()});
                 blocks.append(b);

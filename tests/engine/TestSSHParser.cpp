@@ -26,6 +26,8 @@ void TestSSHParser::parse_data()
     QTest::newRow("HostName is an option, bare Host opens nothing")
         << u"Host a\nHostName h\nHost\nPort 1"_s << u"a{HostName=h|Port=1}"_s;
     QTest::newRow("several patterns, same twice") << u"Host a b  c  \nHost a\nHost a"_s << u"a b  c{} a{} a{}"_s;
+    QTest::newRow("a comment ends the patterns")
+        << u"Host a b\t# lab\nHost a#b\nHost # only"_s << u"a b{} a#b{} # only{}"_s;
     QTest::newRow("every line kept, in file order")
         << u"Host a\nIdentityFile one\nIdentityFile two\nUser admin\nuser root"_s
         << u"a{IdentityFile=one|IdentityFile=two|User=admin|user=root}"_s;
