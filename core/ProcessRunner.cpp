@@ -7,6 +7,7 @@
 #include <QStringDecoder>
 #include <QTimer>
 
+#include <csignal>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -43,11 +44,22 @@ ProcessRunner::ProcessRunner(QObject *parent)
     : QObject(parent)
 {}
 
+namespace {
+    // The child leads a session of its own, so its process group holds everything it started:
+    // a script's own children go with it.
+    void killGroup(QProcess *process)
+    {
+        if (const qint64 pid = process->processId(); pid > 0)
+            ::kill(-pid_t(pid), SIGKILL);
+        process->kill();
+    }
+} // namespace
+
 ProcessRunner::~ProcessRunner()
 {
     if (m_process) {
         m_process->disconnect(this);
-        m_process->kill();
+        killGroup(m_process);
         m_process->waitForFinished(1000);
     }
 }
@@ -85,7 +97,7 @@ void ProcessRunner::start(const QString &program, const QStringList &arguments, 
             const QString name = QFileInfo(m_program).fileName();
             m_stopReason = seconds == 1 ? tr("%1 did not finish within 1 second").arg(name)
                                         : tr("%1 did not finish within %2 seconds").arg(name).arg(seconds);
-            m_process->kill();
+            killGroup(m_process);
         });
         m_timer->start(options.timeoutMs);
     }
@@ -101,7 +113,7 @@ void ProcessRunner::cancel()
     if (!m_process)
         return;
     m_stopReason = tr("Cancelled");
-    m_process->kill();
+    killGroup(m_process);
 }
 
 void ProcessRunner::finish(ProcessResult result)

@@ -1,7 +1,9 @@
 #include "core/ProcessRunner.h"
 
 #include <QElapsedTimer>
+#include <QFile>
 #include <QSignalSpy>
+#include <QTemporaryDir>
 #include <QThread>
 #include <QTimer>
 #include <QtTest>
@@ -92,12 +94,19 @@ void TestProcessRunner::timeLimitAndCancel()
 {
     QElapsedTimer clock;
     clock.start();
-    { // Over its time limit the child is killed and the result says so.
+    { // Over its time limit the child is killed with what it started, and the result says so.
+        QTemporaryDir dir;
+        const QString pidFile = dir.filePath(u"grandchild"_s);
         ProcessOptions options;
-        options.timeoutMs = 200;
-        const ProcessResult result = runShell(u"sleep 30"_s, options);
+        options.timeoutMs = 300;
+        const ProcessResult result = runShell(u"sleep 30 & echo $! > '%1'; wait"_s.arg(pidFile), options);
         QCOMPARE(result.exitCode, -1);
         QCOMPARE(result.failure, u"sh did not finish within 1 second"_s);
+        QFile file(pidFile);
+        QVERIFY(file.open(QIODevice::ReadOnly));
+        const pid_t grandchild = pid_t(file.readAll().trimmed().toLongLong());
+        QVERIFY(grandchild > 0);
+        QTRY_VERIFY(::kill(grandchild, 0) != 0);
     }
     { // Cancel.
         ProcessRunner runner;
