@@ -4,8 +4,11 @@
 #include "FuzzSupport.h"
 #include "keys/SSHKeysModel.h"
 
+#include <QCoreApplication>
 #include <QDir>
+#include <QEventLoop>
 #include <QFile>
+#include <QTimer>
 
 #include <cstddef>
 #include <cstdint>
@@ -30,9 +33,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }();
     FuzzSupport::writeFile(dir + u"/id_fuzz.pub"_s, input);
 
-    // No key tool: the fingerprint run fails at once and the pair is still listed.
+    // No key tool: the fingerprint run fails and the pair is still listed. The scan finishes
+    // later, so wait for its list (or for nothing to come, when the folder cannot be read).
+    static int argc = 1;
+    static char name[] = "fuzz_pubkey";
+    static char *argv[] = {name, nullptr};
+    static QCoreApplication app(argc, argv);
     SSHKeysModel model(dir, dir + u"/no-such-keygen"_s);
+    QEventLoop loop;
+    QObject::connect(&model, &SSHKeysModel::keyPairsChanged, &loop, &QEventLoop::quit);
+    QTimer::singleShot(5000, &loop, &QEventLoop::quit);
     model.load();
+    loop.exec();
     FUZZ_CHECK(model.statusMessage().startsWith(u"Found "_s), model.statusMessage());
     if (!FuzzSupport::isValidUtf8(input)) {
         FUZZ_CHECK(model.keyPairs().isEmpty(), model.keyPairs().constFirst().publicKeyContent);
