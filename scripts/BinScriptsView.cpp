@@ -1,9 +1,9 @@
 #include "scripts/BinScriptsView.h"
 
 #include "core/TextRules.h"
-#include "scripts/ScriptEditorWindowController.h"
+#include "scripts/ScriptDelegate.h"
+#include "scripts/ScriptEditorWindow.h"
 #include "scripts/ScriptListModel.h"
-#include "scripts/ScriptRowView.h"
 #include "ui/Dialogs.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
@@ -68,7 +68,7 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
     m_list->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list->setAccessibleName(tr("Scripts"));
     m_list->setBackgroundRole(QPalette::Window);
-    m_list->setItemDelegate(new ScriptRowView(m_list));
+    m_list->setItemDelegate(new ScriptDelegate(m_list));
     m_list->setModel(m_listModel);
     leftLayout->addWidget(m_list, 1);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
@@ -248,7 +248,7 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     headerLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
     headerLayout->setSpacing(8);
     auto *icon = new QLabel(header);
-    icon->setPixmap(ScriptRowView::icon(script.isEditable).pixmap(16, 16));
+    icon->setPixmap(ScriptDelegate::icon(script.isEditable).pixmap(16, 16));
     icon->setFixedWidth(20);
     icon->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(icon);
@@ -399,14 +399,14 @@ void BinScriptsView::createNewScript()
 
 void BinScriptsView::openEditor(const ScriptFile &script)
 {
-    auto &editors = ScriptEditorWindowController::openScriptEditors();
+    auto &editors = ScriptEditorWindow::openScriptEditors();
     const QString key = script.url;
-    if (ScriptEditorWindowController *existing = editors.value(key)) {
+    if (ScriptEditorWindow *existing = editors.value(key)) {
         existing->showWindow();
         return;
     }
     // A file that is unreadable or not UTF-8 opens empty, as the preview shows it.
-    auto *editor = new ScriptEditorWindowController(script, BinScriptsModel::readText(key).value_or(QString()));
+    auto *editor = new ScriptEditorWindow(script, BinScriptsModel::readText(key).value_or(QString()));
     editor->onSave = [model = m_model, pane = QPointer<BinScriptsView>(this), script](const QString &text) {
         model->save(script, text);
         if (!pane) {
@@ -426,7 +426,7 @@ void BinScriptsView::openEditor(const ScriptFile &script)
         }
     };
     editor->onClose = [key, editor] {
-        auto &open = ScriptEditorWindowController::openScriptEditors();
+        auto &open = ScriptEditorWindow::openScriptEditors();
         if (open.value(key) == editor)
             open.remove(key);
     };

@@ -1,4 +1,4 @@
-#include "scripts/ScriptRowView.h"
+#include "scripts/ScriptDelegate.h"
 
 #include "scripts/ScriptListModel.h"
 #include "ui/Style.h"
@@ -22,18 +22,18 @@ namespace {
     }
 } // namespace
 
-QIcon ScriptRowView::icon(bool editable, const std::optional<QColor> &tint)
+QIcon ScriptDelegate::icon(bool editable, const std::optional<QColor> &tint)
 {
     return SymbolIcon::icon(symbol(editable), tint.value_or(editable ? Style::green() : Style::secondary()));
 }
 
-QSize ScriptRowView::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
+QSize ScriptDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
 {
     const int content = std::max(QFontMetrics(nameFont(option)).height(), iconSize);
     return QSize(100, std::max(minHeight, content + 2 * vInset));
 }
 
-void ScriptRowView::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
+void ScriptDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const
 {
     painter->save();
 

@@ -8,10 +8,10 @@
 #include <optional>
 
 // Paints one row of the script list: the file's icon and its name.
-class ScriptRowView final : public RowDelegate
+class ScriptDelegate final : public RowDelegate
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ScriptRowView)
+    Q_DISABLE_COPY_MOVE(ScriptDelegate)
 public:
     using RowDelegate::RowDelegate;
 

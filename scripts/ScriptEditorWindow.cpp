@@ -1,4 +1,4 @@
-#include "scripts/ScriptEditorWindowController.h"
+#include "scripts/ScriptEditorWindow.h"
 
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
@@ -14,9 +14,7 @@
 
 using namespace Qt::StringLiterals;
 
-ScriptEditorWindowController::ScriptEditorWindowController(const ScriptFile &script,
-                                                           const QString &content,
-                                                           QWidget *parent)
+ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script, const QString &content, QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_script(script)
     , m_textView(new QPlainTextEdit(this))
@@ -59,19 +57,19 @@ ScriptEditorWindowController::ScriptEditorWindowController(const ScriptFile &scr
     layout->addWidget(makeDivider(Qt::Horizontal, this));
     layout->addWidget(m_textView, 1);
 
-    connect(m_saveButton, &QPushButton::clicked, this, &ScriptEditorWindowController::saveAction);
+    connect(m_saveButton, &QPushButton::clicked, this, &ScriptEditorWindow::saveAction);
     // An action rather than the button's own shortcut, which would only click after a short animation.
     auto *save = new QAction(tr("Save"), this);
     save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, this, &ScriptEditorWindowController::saveAction);
+    connect(save, &QAction::triggered, this, &ScriptEditorWindow::saveAction);
     addAction(save);
-    connect(m_textView, &QPlainTextEdit::textChanged, this, &ScriptEditorWindowController::textDidChange);
+    connect(m_textView, &QPlainTextEdit::textChanged, this, &ScriptEditorWindow::textDidChange);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
 }
 
-ScriptEditorWindowController::~ScriptEditorWindowController()
+ScriptEditorWindow::~ScriptEditorWindow()
 {
     // Destroyed without closing (for example at exit): leave no dangling entry behind.
     auto &editors = openScriptEditors();
@@ -79,13 +77,13 @@ ScriptEditorWindowController::~ScriptEditorWindowController()
         editors.erase(it);
 }
 
-QHash<QString, ScriptEditorWindowController *> &ScriptEditorWindowController::openScriptEditors()
+QHash<QString, ScriptEditorWindow *> &ScriptEditorWindow::openScriptEditors()
 {
-    static QHash<QString, ScriptEditorWindowController *> editors;
+    static QHash<QString, ScriptEditorWindow *> editors;
     return editors;
 }
 
-void ScriptEditorWindowController::showWindow()
+void ScriptEditorWindow::showWindow()
 {
     show();
     raise();
@@ -93,7 +91,7 @@ void ScriptEditorWindowController::showWindow()
     m_textView->setFocus(Qt::ActiveWindowFocusReason);
 }
 
-void ScriptEditorWindowController::saveAction()
+void ScriptEditorWindow::saveAction()
 {
     if (onSave)
         onSave(text());
@@ -102,7 +100,7 @@ void ScriptEditorWindowController::saveAction()
     close();
 }
 
-QString ScriptEditorWindowController::text() const
+QString ScriptEditorWindow::text() const
 {
     // toPlainText() would turn no-break spaces into spaces and line separators into line feeds,
     // changing bytes the user never touched; only the block breaks are turned back into line ends.
@@ -116,13 +114,13 @@ QString ScriptEditorWindowController::text() const
     return text;
 }
 
-void ScriptEditorWindowController::textDidChange()
+void ScriptEditorWindow::textDidChange()
 {
     m_isDirty = true;
     setWindowModified(true);
 }
 
-void ScriptEditorWindowController::closeEvent(QCloseEvent *event)
+void ScriptEditorWindow::closeEvent(QCloseEvent *event)
 {
     event->accept();
     if (onClose)

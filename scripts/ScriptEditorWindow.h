@@ -12,13 +12,13 @@ class QPushButton;
 
 // The window in which one script is edited. Saving hands the whole text to onSave and closes the
 // window; closing without saving discards the edits without asking.
-class ScriptEditorWindowController final : public QWidget
+class ScriptEditorWindow final : public QWidget
 {
     Q_OBJECT
-    Q_DISABLE_COPY_MOVE(ScriptEditorWindowController)
+    Q_DISABLE_COPY_MOVE(ScriptEditorWindow)
 public:
-    ScriptEditorWindowController(const ScriptFile &script, const QString &content, QWidget *parent = nullptr);
-    ~ScriptEditorWindowController() override;
+    ScriptEditorWindow(const ScriptFile &script, const QString &content, QWidget *parent = nullptr);
+    ~ScriptEditorWindow() override;
 
     std::function<void(const QString &)> onSave;
     std::function<void()> onClose;
@@ -43,7 +43,7 @@ public:
 
     // Every open editor, by the full path of its script. An editor lives exactly as long as its entry:
     // closing the window removes the entry and deletes the editor.
-    static QHash<QString, ScriptEditorWindowController *> &openScriptEditors();
+    static QHash<QString, ScriptEditorWindow *> &openScriptEditors();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

@@ -1,5 +1,5 @@
 #include "scripts/BinScriptsView.h"
-#include "scripts/ScriptEditorWindowController.h"
+#include "scripts/ScriptEditorWindow.h"
 #include "support/TestSupport.h"
 #include "ui/Dialogs.h"
 
@@ -27,7 +27,7 @@ namespace {
 
     auto &editors()
     {
-        return ScriptEditorWindowController::openScriptEditors();
+        return ScriptEditorWindow::openScriptEditors();
     }
 
     // A shown pane on a temporary scripts directory holding the given files.
@@ -68,7 +68,7 @@ namespace {
         return view.findChild<QStackedWidget *>()->currentWidget()->objectName();
     }
 
-    void save(ScriptEditorWindowController *editor, const QString &content)
+    void save(ScriptEditorWindow *editor, const QString &content)
     {
         editor->textView()->setPlainText(content);
         editor->findChild<QPushButton *>(u"saveButton"_s)->click();
@@ -195,7 +195,7 @@ void TestBinScriptsView::editorsSaveCloseAndFail()
 
     // Ctrl+S saves, closes the window, drops it from the registry and refreshes the shown preview.
     view->findChild<QPushButton *>(u"editButton"_s)->click();
-    QPointer<ScriptEditorWindowController> editor = editors().value(scripts.at(1).url);
+    QPointer<ScriptEditorWindow> editor = editors().value(scripts.at(1).url);
     QVERIFY(editor && QTest::qWaitForWindowActive(editor));
     QVERIFY(!editor->isWindowModified());
     QTest::keyClicks(editor->textView(), u"x"_s);
