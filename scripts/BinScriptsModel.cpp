@@ -1,10 +1,13 @@
 #include "scripts/BinScriptsModel.h"
 
+#include "core/AtomicFile.h"
+#include "core/Uuid.h"
+
 #include <QCollator>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
+#include <QPointer>
 #include <QStringDecoder>
 
 #include <algorithm>
@@ -12,6 +15,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
+#include <tuple>
 #include <unistd.h>
 
 using namespace Qt::StringLiterals;
@@ -55,29 +59,7 @@ namespace {
         return bytes;
     }
 
-    // Writes until everything is out. Unbuffered, because QSaveFile commits a file cut short when a
-    // full disk stops a buffered write part way; the write that then fails carries the system's error.
-    bool writeFully(QFileDevice &file, const char *data, qsizetype length)
-    {
-        while (length > 0) {
-            const qint64 written = file.write(data, length);
-            if (written <= 0)
-                return false;
-            data += written;
-            length -= written;
-        }
-        return true;
-    }
-
-    QString countText(qsizetype count)
-    {
-        return count == 1 ? u"Found %1 file in /usr/local/bin/"_s.arg(count)
-                          : u"Found %1 files in /usr/local/bin/"_s.arg(count);
-    }
-
-    constexpr QFile::Permissions executableMode = QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner
-                                                  | QFile::ReadGroup | QFile::ExeGroup | QFile::ReadOther
-                                                  | QFile::ExeOther;
+    constexpr int executableMode = 0755;
 } // namespace
 
 BinScriptsModel::BinScriptsModel(QObject *parent)
@@ -85,26 +67,12 @@ BinScriptsModel::BinScriptsModel(QObject *parent)
 {}
 
 BinScriptsModel::BinScriptsModel(const QString &binDir, std::shared_ptr<PrivilegedRunner> runner, QObject *parent)
-    : QObject(parent)
+    : StatusModel(parent)
     , m_binDir(QDir::cleanPath(binDir))
     , m_runner(std::move(runner))
 {}
 
-void BinScriptsModel::setErrorMessage(std::optional<QString> message)
-{
-    if (message == m_errorMessage)
-        return;
-    m_errorMessage = std::move(message);
-    emit errorMessageChanged();
-}
-
-void BinScriptsModel::setStatusMessage(const QString &message)
-{
-    if (message == m_statusMessage)
-        return;
-    m_statusMessage = message;
-    emit statusMessageChanged();
-}
+BinScriptsModel::~BinScriptsModel() = default;
 
 void BinScriptsModel::load()
 {
@@ -112,12 +80,12 @@ void BinScriptsModel::load()
     struct stat info {};
     // Any kind of entry counts as existing; only a missing one is created.
     if (::lstat(dirPath.constData(), &info) != 0 && !QDir().mkpath(m_binDir)) {
-        setStatusMessage(u"Cannot access /usr/local/bin/"_s);
+        setStatusMessage(tr("Cannot access /usr/local/bin/"));
         return;
     }
     DIR *dir = ::opendir(dirPath.constData());
     if (!dir) {
-        setStatusMessage(u"Cannot read /usr/local/bin/"_s);
+        setStatusMessage(tr("Cannot read /usr/local/bin/"));
         return;
     }
 
@@ -144,12 +112,12 @@ void BinScriptsModel::load()
         if (!isRegular)
             continue;
         const QString name = QFile::decodeName(entry->d_name);
-        const QString url = prefix + name;
-        found.append(ScriptFile{QUuid::createUuid(), name, url, isTextFile(url)});
+        const QString path = prefix + name;
+        found.append(ScriptFile{Uuid::create(), name, path, isTextFile(path)});
     }
     ::closedir(dir);
     if (listingFailed) {
-        setStatusMessage(u"Cannot read /usr/local/bin/"_s);
+        setStatusMessage(tr("Cannot read /usr/local/bin/"));
         return;
     }
 
@@ -161,21 +129,18 @@ void BinScriptsModel::load()
 
     m_scripts = std::move(found);
     emit scriptsChanged();
-    setStatusMessage(countText(m_scripts.size()));
+    const auto count = m_scripts.size();
+    setStatusMessage(count == 1 ? tr("Found %1 file in /usr/local/bin/").arg(count)
+                                : tr("Found %1 files in /usr/local/bin/").arg(count));
 }
 
 void BinScriptsModel::save(const ScriptFile &script, const QString &content)
 {
     // A folder that took the script's place since the scan would receive the elevated copy inside it.
-    if (QFileInfo(script.url).isDir()) {
-        setErrorMessage(u"Save failed: %1 is a directory"_s.arg(script.url));
-        return;
-    }
-    if (const auto failure = writeScript(script.url, content.toUtf8())) {
-        setErrorMessage(u"Save failed: "_s + *failure);
-        return;
-    }
-    setStatusMessage(u"Saved: "_s + script.name);
+    if (QFileInfo(script.url).isDir())
+        finish(Operation::save, script, tr("%1 is a directory").arg(script.url));
+    else
+        write(Operation::save, script, content.toUtf8());
 }
 
 std::optional<ScriptFile> BinScriptsModel::create(const QString &name)
@@ -183,72 +148,105 @@ std::optional<ScriptFile> BinScriptsModel::create(const QString &name)
     // "." and ".." would make the copy land inside a directory and chmod that directory, and a
     // slash would leave the scripts directory, so such names are refused before anything is written.
     if (name.isEmpty() || name == u"."_s || name == u".."_s || name.contains(u'/') || name.contains(QChar(0))) {
-        setErrorMessage(u"Create failed: Not a valid file name: %1"_s.arg(name));
+        finish(Operation::create, {{}, name, {}, false}, tr("Not a valid file name: %1").arg(name));
         return std::nullopt;
     }
-    const QString target = m_binDir + u'/' + name;
-    if (QFileInfo(target).isDir()) {
-        setErrorMessage(u"Create failed: %1 is a directory"_s.arg(target));
+    const ScriptFile script{Uuid::create(), name, m_binDir + u'/' + name, true};
+    if (QFileInfo(script.url).isDir()) {
+        finish(Operation::create, script, tr("%1 is a directory").arg(script.url));
         return std::nullopt;
     }
-    if (const auto failure = writeScript(target, scriptTemplate(name))) {
-        setErrorMessage(u"Create failed: "_s + *failure);
-        return std::nullopt;
-    }
-    load();
-    setStatusMessage(u"Created: "_s + name);
-    for (const ScriptFile &script : std::as_const(m_scripts)) {
-        if (script.name == name)
-            return script;
-    }
-    return std::nullopt;
+    write(Operation::create, script, scriptTemplate(name));
+    // After a plain write the scan has the file already.
+    const auto scanned = std::find_if(m_scripts.cbegin(), m_scripts.cend(), [&script](const ScriptFile &found) {
+        return found.url == script.url;
+    });
+    return scanned != m_scripts.cend() ? *scanned : script;
 }
 
 void BinScriptsModel::deleteScript(const ScriptFile &script)
 {
-    if (!QFile::remove(script.url)) {
-        const auto failure = m_runner ? m_runner->runElevated(removeCommand(script.url))
-                                      : std::optional<QString>(u"No administrator access"_s);
-        if (failure) {
-            setErrorMessage(u"Delete failed: "_s + *failure);
-            return;
-        }
+    if (QFile::remove(script.url))
+        finish(Operation::remove, script, std::nullopt);
+    else
+        elevate(Operation::remove, script, removeCommand(script.url), QString());
+}
+
+void BinScriptsModel::write(Operation operation, const ScriptFile &script, const QByteArray &content)
+{
+    AtomicFile::Options options;
+    options.mode = executableMode;
+    if (!AtomicFile::write(script.url, content, options)) {
+        finish(operation, script, std::nullopt);
+        return;
     }
-    load();
-    setStatusMessage(u"Deleted: "_s + script.name);
-}
-
-std::optional<QString> BinScriptsModel::writeScript(const QString &target, const QByteArray &content)
-{
-    if (directSave(target, content))
-        return std::nullopt;
-    if (!m_runner)
-        return u"No administrator access"_s;
-    const QString temp = tempFile(content);
-    auto failure = m_runner->runElevated(copyCommand(temp, target));
-    QFile::remove(temp);
-    return failure;
-}
-
-bool BinScriptsModel::directSave(const QString &path, const QByteArray &content)
-{
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        || !writeFully(file, content.constData(), content.size()) || !file.commit())
-        return false;
-    return QFile::setPermissions(path, executableMode);
-}
-
-QString BinScriptsModel::tempFile(const QByteArray &content)
-{
-    const QString path =
-        QDir::tempPath() + u"/korvel-"_s + QUuid::createUuid().toString(QUuid::WithoutBraces).toUpper() + u".sh"_s;
+    const QString temp =
+        QDir::tempPath() + u"/korvel-"_s + Uuid::create().toString(QUuid::WithoutBraces).toUpper() + u".sh"_s;
     // A failed write is not reported here: the copy that reads the file fails on its own.
-    QSaveFile file(path);
-    if (file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)
-        && writeFully(file, content.constData(), content.size()))
-        file.commit();
-    return path;
+    std::ignore = AtomicFile::write(temp, content);
+    elevate(operation, script, copyCommand(temp, script.url), temp);
+}
+
+void BinScriptsModel::elevate(Operation operation,
+                              const ScriptFile &script,
+                              const QString &command,
+                              const QString &tempPath)
+{
+    if (!m_runner) {
+        QFile::remove(tempPath);
+        finish(operation, script, tr("No administrator access"));
+        return;
+    }
+    if (m_pending++ == 0)
+        emit busyChanged();
+    m_runner->runElevated(command,
+                          [self = QPointer(this), operation, script, tempPath](std::optional<QString> failure) {
+                              // Removed even when the model is gone: nothing else will.
+                              if (!tempPath.isEmpty())
+                                  QFile::remove(tempPath);
+                              if (!self)
+                                  return;
+                              if (--self->m_pending == 0)
+                                  emit self->busyChanged();
+                              self->finish(operation, script, failure);
+                          });
+}
+
+void BinScriptsModel::finish(Operation operation, ScriptFile script, const std::optional<QString> &failure)
+{
+    if (failure) {
+        switch (operation) {
+        case Operation::save:
+            setErrorMessage(tr("Save failed: %1").arg(*failure));
+            break;
+        case Operation::create:
+            setErrorMessage(tr("Create failed: %1").arg(*failure));
+            break;
+        case Operation::remove:
+            setErrorMessage(tr("Delete failed: %1").arg(*failure));
+            break;
+        }
+        emit operationFinished(operation, script, false);
+        return;
+    }
+    switch (operation) {
+    case Operation::save:
+        setStatusMessage(tr("Saved: %1").arg(script.name));
+        break;
+    case Operation::create:
+        load();
+        for (const ScriptFile &found : std::as_const(m_scripts)) {
+            if (found.url == script.url)
+                script = found;
+        }
+        setStatusMessage(tr("Created: %1").arg(script.name));
+        break;
+    case Operation::remove:
+        load();
+        setStatusMessage(tr("Deleted: %1").arg(script.name));
+        break;
+    }
+    emit operationFinished(operation, script, true);
 }
 
 QString BinScriptsModel::shellQuote(const QString &path)

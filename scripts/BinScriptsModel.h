@@ -1,10 +1,10 @@
 #pragma once
 
+#include "core/StatusModel.h"
 #include "scripts/PrivilegedRunner.h"
 #include "scripts/ScriptFile.h"
 
 #include <QList>
-#include <QObject>
 #include <QString>
 
 #include <memory>
@@ -12,34 +12,42 @@
 
 // The files in the scripts directory, and the three writes that may need administrator rights.
 // Each write tries the plain way as the user first and goes through the runner only when that fails.
-class BinScriptsModel final : public QObject
+// Every save, create and deleteScript ends with one operationFinished: at once when the plain way
+// works or the request is refused outright, later when the runner is asked.
+class BinScriptsModel final : public StatusModel
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(BinScriptsModel)
 public:
+    enum class Operation {
+        save,
+        create,
+        remove,
+    };
+    Q_ENUM(Operation)
+
     explicit BinScriptsModel(QObject *parent = nullptr);
     BinScriptsModel(const QString &binDir, std::shared_ptr<PrivilegedRunner> runner, QObject *parent = nullptr);
+    ~BinScriptsModel() override;
 
     const QList<ScriptFile> &scripts() const
     {
         return m_scripts;
     }
-    QString statusMessage() const
-    {
-        return m_statusMessage;
-    }
-    std::optional<QString> errorMessage() const
-    {
-        return m_errorMessage;
-    }
     QString binDir() const
     {
         return m_binDir;
     }
-    void setErrorMessage(std::optional<QString> message);
+    // True while an elevated write waits for its answer.
+    bool isBusy() const
+    {
+        return m_pending > 0;
+    }
 
     void load();
     void save(const ScriptFile &script, const QString &content);
+    // The file as scanned after a plain write, the file being made while the runner is asked, or
+    // nullopt when the name is refused; operationFinished says how it ended.
     std::optional<ScriptFile> create(const QString &name);
     void deleteScript(const ScriptFile &script);
 
@@ -55,19 +63,19 @@ public:
 
 signals:
     void scriptsChanged();
-    void statusMessageChanged();
-    void errorMessageChanged();
+    void busyChanged();
+    // For create, the script is the one found by the scan after it was written, when there is one.
+    void operationFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok);
 
 private:
-    void setStatusMessage(const QString &message);
-    bool directSave(const QString &path, const QByteArray &content);
-    QString tempFile(const QByteArray &content);
-    // The shared tail of save and create: nullopt when the file now holds the content.
-    std::optional<QString> writeScript(const QString &target, const QByteArray &content);
+    // The shared tail of save and create: as the user, else by copying a temporary file elevated.
+    void write(Operation operation, const ScriptFile &script, const QByteArray &content);
+    // Runs the command through the runner, then removes the temporary file and finishes.
+    void elevate(Operation operation, const ScriptFile &script, const QString &command, const QString &tempPath);
+    void finish(Operation operation, ScriptFile script, const std::optional<QString> &failure);
 
     QString m_binDir;
     std::shared_ptr<PrivilegedRunner> m_runner;
     QList<ScriptFile> m_scripts;
-    QString m_statusMessage;
-    std::optional<QString> m_errorMessage;
+    int m_pending = 0;
 };

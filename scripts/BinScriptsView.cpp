@@ -5,6 +5,7 @@
 #include "scripts/ScriptEditorWindow.h"
 #include "scripts/ScriptListModel.h"
 #include "ui/Dialogs.h"
+#include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
@@ -15,7 +16,6 @@
 #include <QListView>
 #include <QLocale>
 #include <QPlainTextEdit>
-#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -44,9 +44,10 @@ BinScriptsView::BinScriptsView(const Locations &locations, QWidget *parent)
 
 BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<PrivilegedRunner> runner, QWidget *parent)
     : QWidget(parent)
-    , m_model(std::make_shared<BinScriptsModel>(locations.scriptsDir, std::move(runner)))
+    , m_runner(std::move(runner))
+    , m_model(new BinScriptsModel(locations.scriptsDir, m_runner, this))
     , m_list(new QListView(this))
-    , m_listModel(new ScriptListModel(m_model.get()))
+    , m_listModel(new ScriptListModel(m_model))
     , m_statusLine(new StatusLine(this))
     , m_detailStack(new QStackedWidget(this))
 {
@@ -60,7 +61,7 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
     leftLayout->setSpacing(0);
     auto *header = new PaneHeader(tr("Local Scripts"), left);
     QToolButton *refresh = header->addButton(u"arrow.clockwise"_s, tr("Refresh"), u"refreshButton"_s);
-    QToolButton *add = header->addButton(u"plus"_s, tr("New script"), u"newScriptButton"_s);
+    m_newButton = header->addButton(u"plus"_s, tr("New script"), u"newScriptButton"_s);
     leftLayout->addWidget(header);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
     m_list->setObjectName(u"scriptList"_s);
@@ -90,7 +91,7 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
     connect(refresh, &QToolButton::clicked, this, [this] {
         m_model->load();
     });
-    connect(add, &QToolButton::clicked, this, &BinScriptsView::createNewScript);
+    connect(m_newButton, &QToolButton::clicked, this, &BinScriptsView::createNewScript);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList rows = m_list->selectionModel()->selectedRows();
         const auto id =
@@ -99,12 +100,17 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
         if (id != m_selectedID)
             setSelectedID(id);
     });
-    // Connected after the list model's own handler, so the rows are already rebuilt here.
-    connect(m_model.get(), &BinScriptsModel::scriptsChanged, this, &BinScriptsView::listReset);
-    connect(m_model.get(), &BinScriptsModel::statusMessageChanged, this, [this] {
+    // The list model's own reset, so the rows are rebuilt by the time the pane looks at them.
+    connect(m_listModel, &QAbstractItemModel::modelReset, this, &BinScriptsView::listReset);
+    // A scan that finds the same count sets no new status, but must replace an editor's "Saved:".
+    const auto showStatus = [this] {
         m_statusLine->setFullText(m_model->statusMessage());
-    });
-    connect(m_model.get(), &BinScriptsModel::errorMessageChanged, this, &BinScriptsView::showErrorAlert);
+    };
+    connect(m_model, &BinScriptsModel::statusMessageChanged, this, showStatus);
+    connect(m_model, &BinScriptsModel::scriptsChanged, this, showStatus);
+    connect(m_model, &BinScriptsModel::busyChanged, this, &BinScriptsView::showBusy);
+    connect(m_model, &BinScriptsModel::operationFinished, this, &BinScriptsView::operationFinished);
+    ModelAlert::attach(this, m_model);
 }
 
 BinScriptsView::~BinScriptsView() = default;
@@ -203,11 +209,11 @@ QWidget *BinScriptsView::noSelectionPlaceholder()
         makeLabel(tr("Select a script to view or edit"), Style::bodyFont(), Style::secondary(), placeholder),
         0,
         Qt::AlignHCenter);
-    auto *button = new QPushButton(tr("New Script"), placeholder);
-    button->setObjectName(u"placeholderNewButton"_s);
-    button->setDefault(true);
-    connect(button, &QPushButton::clicked, this, &BinScriptsView::createNewScript);
-    layout->addWidget(button, 0, Qt::AlignHCenter);
+    m_placeholderNewButton = new QPushButton(tr("New Script"), placeholder);
+    m_placeholderNewButton->setObjectName(u"placeholderNewButton"_s);
+    m_placeholderNewButton->setDefault(true);
+    connect(m_placeholderNewButton, &QPushButton::clicked, this, &BinScriptsView::createNewScript);
+    layout->addWidget(m_placeholderNewButton, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     return placeholder;
 }
@@ -258,6 +264,7 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     headerLayout->addWidget(title, 1);
     auto *deleteButton = new QPushButton(SymbolIcon::icon(u"trash"_s, Style::red()), tr("Delete"), header);
     deleteButton->setObjectName(u"deleteButton"_s);
+    deleteButton->setEnabled(!m_model->isBusy());
     Style::setTextColor(deleteButton, Style::red());
     connect(deleteButton, &QPushButton::clicked, this, &BinScriptsView::confirmDelete);
     headerLayout->addWidget(deleteButton);
@@ -391,47 +398,53 @@ void BinScriptsView::createNewScript()
         m_model->setErrorMessage(tr("Script name cannot contain slashes or spaces."));
         return;
     }
-    if (const auto created = m_model->create(name)) {
-        setSelectedID(created->id);
-        openEditor(*created);
-    }
+    // The new file is selected and opened once it is written: see operationFinished.
+    m_model->create(name);
+}
+
+void BinScriptsView::operationFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok)
+{
+    // A deletion rescans, which clears the selection; a failure leaves its alert.
+    if (operation != BinScriptsModel::Operation::create || !ok)
+        return;
+    const auto &scripts = m_model->scripts();
+    if (std::none_of(scripts.cbegin(), scripts.cend(), [&script](const ScriptFile &found) {
+            return found.id == script.id;
+        }))
+        return;
+    setSelectedID(script.id);
+    openEditor(script);
 }
 
 void BinScriptsView::openEditor(const ScriptFile &script)
 {
-    auto &editors = ScriptEditorWindow::openScriptEditors();
-    const QString key = script.url;
-    if (ScriptEditorWindow *existing = editors.value(key)) {
-        existing->showWindow();
-        return;
+    ScriptEditorWindow *editor = ScriptEditorWindow::open(script, m_runner);
+    // Unique: the same editor is raised again on every Edit click.
+    connect(editor, &ScriptEditorWindow::saved, this, &BinScriptsView::editorSaved, Qt::UniqueConnection);
+}
+
+void BinScriptsView::editorSaved(const ScriptFile &script, const QString &text, const QString &statusMessage)
+{
+    m_statusLine->setFullText(statusMessage);
+    // Only the preview of this same file takes the saved text.
+    const auto selected = selectedScript();
+    if (selected && selected->url == script.url) {
+        m_previewContent = text;
+        m_previewLines = lineCount(text);
+        showDetail();
     }
-    // A file that is unreadable or not UTF-8 opens empty, as the preview shows it.
-    auto *editor = new ScriptEditorWindow(script, BinScriptsModel::readText(key).value_or(QString()));
-    editor->onSave = [model = m_model, pane = QPointer<BinScriptsView>(this), script](const QString &text) {
-        model->save(script, text);
-        if (!pane) {
-            // The pane that would show a failure is gone; show it here rather than lose it.
-            if (const auto error = model->errorMessage())
-                Dialogs::showError(nullptr, *error, [model] {
-                    model->setErrorMessage(std::nullopt);
-                });
-            return;
-        }
-        // Only the preview of this same file takes the saved text.
-        const auto selected = pane->selectedScript();
-        if (selected && selected->url == script.url) {
-            pane->m_previewContent = text;
-            pane->m_previewLines = lineCount(text);
-            pane->showDetail();
-        }
-    };
-    editor->onClose = [key, editor] {
-        auto &open = ScriptEditorWindow::openScriptEditors();
-        if (open.value(key) == editor)
-            open.remove(key);
-    };
-    editors.insert(key, editor);
-    editor->showWindow();
+}
+
+void BinScriptsView::showBusy()
+{
+    // One elevated change at a time from the pane; the password prompt may be up for a while.
+    const bool idle = !m_model->isBusy();
+    m_newButton->setEnabled(idle);
+    m_placeholderNewButton->setEnabled(idle);
+    if (m_detail) {
+        if (auto *deleteButton = m_detail->findChild<QPushButton *>(u"deleteButton"_s))
+            deleteButton->setEnabled(idle);
+    }
 }
 
 void BinScriptsView::confirmDelete()
@@ -446,22 +459,6 @@ void BinScriptsView::confirmDelete()
                      {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
     if (choice != 0)
         return;
-    if (const auto current = selectedScript()) {
+    if (const auto current = selectedScript())
         m_model->deleteScript(*current);
-        m_previewContent.clear();
-        m_previewLines = 0;
-        setSelectedID(std::nullopt);
-    }
-}
-
-void BinScriptsView::showErrorAlert()
-{
-    const auto message = m_model->errorMessage();
-    if (!message)
-        return;
-    std::weak_ptr<BinScriptsModel> model = m_model;
-    Dialogs::showError(this, *message, [model] {
-        if (const auto alive = model.lock())
-            alive->setErrorMessage(std::nullopt);
-    });
 }

@@ -9,15 +9,16 @@
 #include <memory>
 #include <optional>
 
-class QLabel;
 class QListView;
-class ScriptListModel;
+class QPushButton;
 class QStackedWidget;
-class QVBoxLayout;
+class QToolButton;
+class ScriptListModel;
 class StatusLine;
 
 // The scripts pane: the files of the scripts directory on the left, the selected one's details and
-// preview on the right. All file work goes through the pane's own BinScriptsModel.
+// preview on the right. The pane lists, creates and deletes through its own BinScriptsModel; each
+// editor window saves through one of its own.
 class BinScriptsView final : public QWidget
 {
     Q_OBJECT
@@ -29,7 +30,7 @@ public:
 
     BinScriptsModel *model() const
     {
-        return m_model.get();
+        return m_model;
     }
     std::optional<QUuid> selectedID() const
     {
@@ -60,13 +61,16 @@ private:
     void listReset();
     void showDetail();
     void confirmDelete();
-    void showErrorAlert();
+    void operationFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok);
+    void editorSaved(const ScriptFile &script, const QString &text, const QString &statusMessage);
+    void showBusy();
     QWidget *scriptDetailPane(const ScriptFile &script);
     QWidget *infoRow(const QString &label, const QString &value, const QString &objectName);
     QWidget *noSelectionPlaceholder();
 
-    // Shared so that an editor window still saves after the pane that opened it is gone.
-    std::shared_ptr<BinScriptsModel> m_model;
+    // Shared with the editors, which save through models of their own.
+    std::shared_ptr<PrivilegedRunner> m_runner;
+    BinScriptsModel *m_model;
     std::optional<QUuid> m_selectedID;
     QString m_previewContent;
     int m_previewLines = 0;
@@ -74,6 +78,8 @@ private:
 
     QListView *m_list;
     ScriptListModel *m_listModel;
+    QToolButton *m_newButton = nullptr;
+    QPushButton *m_placeholderNewButton = nullptr;
     StatusLine *m_statusLine;
     QStackedWidget *m_detailStack;
     QWidget *m_detail = nullptr;

@@ -1,62 +1,91 @@
 #include "scripts/PrivilegedRunner.h"
 
+#include "core/ProcessRunner.h"
+
+#include <QCoreApplication>
 #include <QFileInfo>
-#include <QProcess>
-#include <QStringDecoder>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+    QString tr(const char *text)
+    {
+        return QCoreApplication::translate("SystemPrivilegedRunner", text);
+    }
+
+    // sudo -n never waits for a password, so a run this long is stuck (a PAM module, a name lookup).
+    constexpr int sudoTimeoutMs = 20000;
+
+    // Why the program could not be started at all, when that is what happened. ProcessRunner says
+    // so only in its message, whose translated text ends with the system's reason.
+    std::optional<QString> launchFailure(const ProcessResult &result, const QString &name)
+    {
+        const QString prefix = QCoreApplication::translate("ProcessRunner", "Cannot run %1: %2").arg(name, QString());
+        if (result.exitCode != -1 || !result.failure.startsWith(prefix))
+            return std::nullopt;
+        return result.failure.mid(prefix.size());
+    }
+
+    // Queued, so the answer never arrives inside runElevated, even when nothing could start.
+    void answerLater(QObject *context,
+                     const std::function<void(std::optional<QString>)> &done,
+                     const std::optional<QString> &failure)
+    {
+        QMetaObject::invokeMethod(
+            context,
+            [done, failure] {
+                done(failure);
+            },
+            Qt::QueuedConnection);
+    }
+} // namespace
 
 SystemPrivilegedRunner::SystemPrivilegedRunner(QString sudoPath, QString pkexecPath)
     : m_sudoPath(std::move(sudoPath))
     , m_pkexecPath(std::move(pkexecPath))
 {}
 
-std::optional<QString> SystemPrivilegedRunner::runElevated(const QString &command)
+SystemPrivilegedRunner::~SystemPrivilegedRunner() = default;
+
+void SystemPrivilegedRunner::runElevated(const QString &command, std::function<void(std::optional<QString>)> done)
 {
     // There is no owner-authentication gate on this platform, so the chain starts with the
     // non-interactive path and falls back to the password prompt; the first error is dropped.
-    if (!runNonInteractive(command))
-        return std::nullopt;
-    return runWithPasswordPrompt(command);
-}
-
-std::optional<QString> SystemPrivilegedRunner::runNonInteractive(const QString &command)
-{
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.setStandardErrorFile(QProcess::nullDevice());
+    auto *sudo = new ProcessRunner(&m_steps);
+    QObject::connect(sudo, &ProcessRunner::finished, sudo, [this, sudo, command, done](const ProcessResult &result) {
+        sudo->deleteLater();
+        // The command's own exit status decides, not a bare "it started": a copy that failed
+        // under sudo must not be reported as written.
+        if (result.exitCode == 0)
+            answerLater(&m_steps, done, std::nullopt);
+        else
+            runWithPasswordPrompt(command, done);
+    });
     // -n: fail at once instead of asking for a password on a terminal nobody sees.
-    process.start(m_sudoPath, {u"-n"_s, u"/bin/sh"_s, u"-c"_s, command});
-    if (!process.waitForStarted(-1))
-        return u"Failed to launch %1: %2"_s.arg(QFileInfo(m_sudoPath).fileName(), process.errorString());
-    process.waitForFinished(-1);
-    // Unlike a bare "it started" check, the command's own exit status decides: a copy that failed
-    // under sudo must not be reported as written.
-    if (process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0)
-        return std::nullopt;
-    return u"Elevated command failed (exit %1)"_s.arg(process.exitCode());
+    ProcessOptions options;
+    options.timeoutMs = sudoTimeoutMs;
+    sudo->start(m_sudoPath, {u"-n"_s, u"/bin/sh"_s, u"-c"_s, command}, options);
 }
 
-std::optional<QString> SystemPrivilegedRunner::runWithPasswordPrompt(const QString &command)
+void SystemPrivilegedRunner::runWithPasswordPrompt(const QString &command,
+                                                   std::function<void(std::optional<QString>)> done)
 {
-    QProcess process;
-    process.setStandardInputFile(QProcess::nullDevice());
-    process.setStandardOutputFile(QProcess::nullDevice());
-    process.start(m_pkexecPath, {u"/bin/sh"_s, u"-c"_s, command});
-    if (!process.waitForStarted(-1))
-        return u"Failed to launch %1: %2"_s.arg(QFileInfo(m_pkexecPath).fileName(), process.errorString());
-    process.closeWriteChannel();
-    // The agent's dialog may stay open for a long time; the caller expects to wait for it.
-    process.waitForFinished(-1);
-    const QByteArray errorOutput = process.readAllStandardError();
-    const bool succeeded = process.exitStatus() == QProcess::NormalExit && process.exitCode() == 0;
-    if (succeeded)
-        return std::nullopt;
-
-    QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-    const QString text = QString(decoder.decode(errorOutput)).trimmed();
-    if (!decoder.hasError() && !text.isEmpty())
-        return text;
-    return u"Elevated command failed (exit %1)"_s.arg(process.exitCode());
+    auto *pkexec = new ProcessRunner(&m_steps);
+    QObject::connect(pkexec, &ProcessRunner::finished, pkexec, [this, pkexec, done](const ProcessResult &result) {
+        pkexec->deleteLater();
+        std::optional<QString> failure;
+        const QString name = QFileInfo(m_pkexecPath).fileName();
+        if (const auto reason = launchFailure(result, name))
+            failure = tr("Failed to launch %1: %2").arg(name, *reason);
+        else if (result.exitCode != 0 && !result.output.trimmed().isEmpty())
+            failure = result.output.trimmed(); // the agent's own words, such as "Request dismissed"
+        else if (result.exitCode != 0)
+            failure = result.failure.isEmpty() ? tr("Elevated command failed (exit %1)").arg(result.exitCode)
+                                               : result.failure;
+        answerLater(&m_steps, done, failure);
+    });
+    // The agent's dialog may stay open for as long as the person needs, so there is no limit.
+    ProcessOptions options;
+    options.timeoutMs = 0;
+    pkexec->start(m_pkexecPath, {u"/bin/sh"_s, u"-c"_s, command}, options);
 }

@@ -1,24 +1,36 @@
 #include "scripts/ScriptEditorWindow.h"
 
+#include "ui/Dialogs.h"
+#include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QScreen>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 using namespace Qt::StringLiterals;
 
-ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script, const QString &content, QWidget *parent)
+ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
+                                       const QString &content,
+                                       std::shared_ptr<PrivilegedRunner> runner,
+                                       QWidget *parent)
     : QWidget(parent, Qt::Window)
     , m_script(script)
+    , m_model(new BinScriptsModel(QFileInfo(script.url).absolutePath(), std::move(runner), this))
     , m_textView(new QPlainTextEdit(this))
+    , m_busyLabel(new QLabel(tr("Waiting for administrator rights…"), this))
     , m_saveButton(new QPushButton(tr("Save"), this))
+    , m_saveAction(new QAction(tr("Save"), this))
 {
     setObjectName(u"scriptEditorWindow"_s);
     setWindowTitle(script.name + u"[*]"_s);
@@ -35,6 +47,11 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script, const QString &
     pathLabel->setContentsMargins(0, 0, 0, 0);
     pathLabel->setFullText(script.url);
     headerLayout->addWidget(pathLabel, 1);
+    m_busyLabel->setObjectName(u"busyLabel"_s);
+    m_busyLabel->setFont(Style::captionFont());
+    Style::setTextColor(m_busyLabel, Style::secondary());
+    m_busyLabel->hide();
+    headerLayout->addWidget(m_busyLabel);
     m_saveButton->setObjectName(u"saveButton"_s);
     m_saveButton->setToolTip(
         tr("Save and close (%1)").arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)));
@@ -59,14 +76,21 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script, const QString &
 
     connect(m_saveButton, &QPushButton::clicked, this, &ScriptEditorWindow::saveAction);
     // An action rather than the button's own shortcut, which would only click after a short animation.
-    auto *save = new QAction(tr("Save"), this);
-    save->setShortcut(QKeySequence::Save);
-    connect(save, &QAction::triggered, this, &ScriptEditorWindow::saveAction);
-    addAction(save);
-    connect(m_textView, &QPlainTextEdit::textChanged, this, &ScriptEditorWindow::textDidChange);
+    m_saveAction->setShortcut(QKeySequence::Save);
+    connect(m_saveAction, &QAction::triggered, this, &ScriptEditorWindow::saveAction);
+    addAction(m_saveAction);
+    connect(m_textView, &QPlainTextEdit::textChanged, this, [this] {
+        m_isDirty = true;
+        setWindowModified(true);
+    });
+    connect(m_model, &BinScriptsModel::busyChanged, this, &ScriptEditorWindow::showSaving);
+    connect(m_model, &BinScriptsModel::operationFinished, this, &ScriptEditorWindow::saveFinished);
+    ModelAlert::attach(this, m_model);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
+    if (!openScriptEditors().contains(m_script.url))
+        openScriptEditors().insert(m_script.url, this);
 }
 
 ScriptEditorWindow::~ScriptEditorWindow()
@@ -77,10 +101,46 @@ ScriptEditorWindow::~ScriptEditorWindow()
         editors.erase(it);
 }
 
+ScriptEditorWindow *ScriptEditorWindow::open(const ScriptFile &script, std::shared_ptr<PrivilegedRunner> runner)
+{
+    ScriptEditorWindow *editor = openScriptEditors().value(script.url);
+    // A file that is unreadable or not UTF-8 opens empty, as the preview shows it.
+    if (!editor)
+        editor = new ScriptEditorWindow(script, BinScriptsModel::readText(script.url).value_or(QString()), runner);
+    editor->showWindow();
+    return editor;
+}
+
 QHash<QString, ScriptEditorWindow *> &ScriptEditorWindow::openScriptEditors()
 {
     static QHash<QString, ScriptEditorWindow *> editors;
     return editors;
+}
+
+bool ScriptEditorWindow::anySaveInProgress()
+{
+    const auto &editors = openScriptEditors();
+    return std::any_of(editors.cbegin(), editors.cend(), [](const ScriptEditorWindow *editor) {
+        return editor->isSaving();
+    });
+}
+
+bool ScriptEditorWindow::confirmQuit(QWidget *parent)
+{
+    if (!anySaveInProgress())
+        return true;
+    const int choice =
+        Dialogs::ask(parent,
+                     tr("Save in Progress"),
+                     tr("A script is still being saved with administrator rights. Quit anyway?"),
+                     {{tr("Quit"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                     QMessageBox::Warning,
+                     1);
+    if (choice != 0)
+        return false;
+    for (ScriptEditorWindow *editor : std::as_const(openScriptEditors()))
+        editor->m_closeWhileSaving = true;
+    return true;
 }
 
 void ScriptEditorWindow::showWindow()
@@ -93,10 +153,30 @@ void ScriptEditorWindow::showWindow()
 
 void ScriptEditorWindow::saveAction()
 {
-    if (onSave)
-        onSave(text());
+    if (isSaving())
+        return;
+    m_savingText = text();
+    m_model->save(m_script, m_savingText);
+}
+
+void ScriptEditorWindow::showSaving()
+{
+    // The text stays as it is being written; the window itself keeps answering.
+    const bool saving = isSaving();
+    m_busyLabel->setVisible(saving);
+    m_saveButton->setEnabled(!saving);
+    m_saveAction->setEnabled(!saving);
+    m_textView->setReadOnly(saving);
+}
+
+void ScriptEditorWindow::saveFinished(BinScriptsModel::Operation operation, const ScriptFile &, bool ok)
+{
+    // A failure leaves the window open with its alert.
+    if (operation != BinScriptsModel::Operation::save || !ok)
+        return;
     m_isDirty = false;
     setWindowModified(false);
+    emit saved(m_script, m_savingText, m_model->statusMessage());
     close();
 }
 
@@ -114,16 +194,24 @@ QString ScriptEditorWindow::text() const
     return text;
 }
 
-void ScriptEditorWindow::textDidChange()
-{
-    m_isDirty = true;
-    setWindowModified(true);
-}
-
 void ScriptEditorWindow::closeEvent(QCloseEvent *event)
 {
+    if (isSaving() && !m_closeWhileSaving) {
+        const int choice =
+            Dialogs::ask(this,
+                         tr("Save in Progress"),
+                         tr("A script is still being saved with administrator rights. Close anyway?"),
+                         {{tr("Close"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                         QMessageBox::Warning,
+                         1);
+        if (choice != 0) {
+            event->ignore();
+            return;
+        }
+    }
     event->accept();
-    if (onClose)
-        onClose();
+    auto &editors = openScriptEditors();
+    if (editors.value(m_script.url) == this)
+        editors.remove(m_script.url);
     deleteLater();
 }

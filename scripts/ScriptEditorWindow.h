@@ -1,27 +1,35 @@
 #pragma once
 
+#include "scripts/BinScriptsModel.h"
 #include "scripts/ScriptFile.h"
 
 #include <QHash>
 #include <QWidget>
 
-#include <functional>
+#include <memory>
 
+class QAction;
+class QLabel;
 class QPlainTextEdit;
 class QPushButton;
 
-// The window in which one script is edited. Saving hands the whole text to onSave and closes the
-// window; closing without saving discards the edits without asking.
+// The window in which one script is edited. It saves through a model of its own, so a save still
+// finishes after the pane that opened it is gone. The window closes once the text is written and
+// stays open, with the error alert over it, when writing failed. Closing without saving discards
+// the edits without asking; closing while a save waits for administrator rights asks first.
 class ScriptEditorWindow final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(ScriptEditorWindow)
 public:
-    ScriptEditorWindow(const ScriptFile &script, const QString &content, QWidget *parent = nullptr);
+    ScriptEditorWindow(const ScriptFile &script,
+                       const QString &content,
+                       std::shared_ptr<PrivilegedRunner> runner,
+                       QWidget *parent = nullptr);
     ~ScriptEditorWindow() override;
 
-    std::function<void(const QString &)> onSave;
-    std::function<void()> onClose;
+    // The script's open editor, or a new one on the file's current text; shown at the front.
+    static ScriptEditorWindow *open(const ScriptFile &script, std::shared_ptr<PrivilegedRunner> runner);
 
     const ScriptFile &script() const
     {
@@ -30,6 +38,15 @@ public:
     bool isDirty() const
     {
         return m_isDirty;
+    }
+    // True while the save waits for administrator rights.
+    bool isSaving() const
+    {
+        return m_model->isBusy();
+    }
+    BinScriptsModel *model() const
+    {
+        return m_model;
     }
     QPlainTextEdit *textView() const
     {
@@ -44,18 +61,32 @@ public:
     // Every open editor, by the full path of its script. An editor lives exactly as long as its entry:
     // closing the window removes the entry and deletes the editor.
     static QHash<QString, ScriptEditorWindow *> &openScriptEditors();
+    static bool anySaveInProgress();
+    // Asks whether to quit while a save waits for administrator rights. True when none waits or
+    // the person chose to quit; the waiting editors then close without asking again.
+    static bool confirmQuit(QWidget *parent);
+
+signals:
+    // The text reached the file; the window closes next.
+    void saved(const ScriptFile &script, const QString &text, const QString &statusMessage);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void saveAction();
-    void textDidChange();
+    void showSaving();
+    void saveFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok);
 
     ScriptFile m_script;
+    BinScriptsModel *m_model;
     bool m_isDirty = false;
     bool m_crlf = false;
+    bool m_closeWhileSaving = false;
     QString m_originalContent;
+    QString m_savingText;
     QPlainTextEdit *m_textView;
+    QLabel *m_busyLabel;
     QPushButton *m_saveButton;
+    QAction *m_saveAction;
 };
