@@ -15,40 +15,16 @@ namespace {
     using TextRules::isLineBreak;
     using TextRules::trimmed;
 
-    // A piece of `text` that shares its buffer instead of copying it. The buffer lives as long as
-    // any piece does; changing a piece detaches it like any shared string.
-    QString sharedSlice(QString &text, qsizetype start, qsizetype length)
-    {
-        if (length == 0)
-            return QString();
-        QString::DataPointer &whole = text.data_ptr();
-        if (!whole.d_ptr()) // static or raw data has no count to share
-            return text.sliced(start, length);
-        whole.d_ptr()->ref();
-        return QString(QString::DataPointer(whole.d_ptr(), whole.data() + start, length));
-    }
+    using TextRules::sharedSlice;
 
     // Calls function(start, bodyEnd, end) for each line; a CR LF pair ends one line.
     template <typename Function>
     void forEachLine(QStringView text, Function &&function)
     {
-        const QChar *data = text.data();
-        const qsizetype n = text.size();
-        qsizetype start = 0;
-        qsizetype i = 0;
-        while (i < n) {
-            const char16_t c = data[i].unicode();
-            if (!isLineBreak(QChar(c))) {
-                ++i;
-                continue;
-            }
-            const qsizetype bodyEnd = i;
-            i += (c == u'\r' && i + 1 < n && data[i + 1] == u'\n') ? 2 : 1;
-            function(start, bodyEnd, i);
-            start = i;
-        }
-        if (start < n)
-            function(start, n, n);
+        TextRules::forEachLine(text, true, [&](qsizetype start, qsizetype bodyEnd, qsizetype end) {
+            if (start < end)
+                function(start, bodyEnd, end);
+        });
     }
 
     qsizetype lineBreakLength(QStringView line)

@@ -130,46 +130,6 @@ namespace {
         return (any & 0x8080808080808080ULL) == 0;
     }
 
-    // The UTF-16 counterpart of forEachLine, for decoded text: f(start, length) per line.
-    template <typename F>
-    void forEachDecodedLine(QStringView text, F &&f)
-    {
-        const char16_t *p = text.utf16();
-        const qsizetype n = text.size();
-        qsizetype lineStart = 0;
-        qsizetype i = 0;
-        while (i < n) {
-            // Four ASCII characters at a time, none of them below 0x0E.
-            if (i + 4 <= n) {
-                quint64 word;
-                std::memcpy(&word, p + i, 8);
-                constexpr quint64 ones = 0x0001000100010001ULL;
-                if (((((word - ones * 0x0E) & ~word) & 0x8000800080008000ULL) | (word & 0xFF80FF80FF80FF80ULL)) == 0) {
-                    i += 4;
-                    continue;
-                }
-            }
-            if (TextRules::isLineBreak(QChar(p[i]))) {
-                f(lineStart, i - lineStart);
-                lineStart = i + 1;
-            }
-            ++i;
-        }
-        f(lineStart, n - lineStart);
-    }
-
-    // A line that shares the decoded file's buffer instead of copying it, so a million lines cost
-    // one allocation and one free. The buffer lives as long as any line does; changing a line
-    // detaches it like any shared string.
-    QString sharedSlice(QString &text, qsizetype start, qsizetype length)
-    {
-        if (length == 0)
-            return QString();
-        QString::DataPointer &whole = text.data_ptr();
-        whole.d_ptr()->ref();
-        return QString(QString::DataPointer(whole.d_ptr(), whole.data() + start, length));
-    }
-
     // Turns usable lines into entries: blanks trimmed, "#" comments and lines of fewer than three
     // fields skipped, everything after the third field ignored.
     class LineParser
@@ -272,8 +232,8 @@ void KnownHostsModel::load()
     LineParser parser;
     parser.entries.reserve(estimate);
     // Each line is parsed as soon as it is split off, while it is still in the cache.
-    forEachDecodedLine(text, [&](qsizetype start, qsizetype length) {
-        lines.append(sharedSlice(text, start, length));
+    TextRules::forEachLine(text, false, [&](qsizetype start, qsizetype bodyEnd, qsizetype) {
+        lines.append(TextRules::sharedSlice(text, start, bodyEnd - start));
         parser.add(lines.constLast(), int(lines.size() - 1));
     });
     m_allLines = std::move(lines);
