@@ -3,8 +3,10 @@
 #include "engine/SSHConfigModel.h"
 #include "hosts/ContentView.h"
 #include "hosts/MainWindow.h"
+#include "scripts/ScriptEditorWindow.h"
 #include "ui/Dialogs.h"
 
+#include <QApplication>
 #include <QEvent>
 
 KorvelApp::KorvelApp(const Locations &locations, QObject *parent)
@@ -23,6 +25,9 @@ MainWindow *KorvelApp::mainWindow()
         connect(m_window.get(), &MainWindow::aboutRequested, &m_about, &AboutCommand::trigger);
         // Closing the window ends the run (Quit closes it too), so unsaved edits are caught here.
         m_window->installEventFilter(this);
+        // Quitting closes every window in no fixed order, so a script editor still waiting for
+        // administrator rights is asked about before any of them goes.
+        qApp->installEventFilter(this);
     }
     return m_window.get();
 }
@@ -38,6 +43,10 @@ void KorvelApp::launch()
 
 bool KorvelApp::eventFilter(QObject *watched, QEvent *event)
 {
+    if (watched == qApp && event->type() == QEvent::Quit && !ScriptEditorWindow::confirmQuit(m_window.get())) {
+        event->ignore();
+        return true;
+    }
     if (event->type() == QEvent::Close && watched == m_window.get() && m_model && m_model->isDirty()
         && !confirmClose()) {
         event->ignore();
