@@ -581,6 +581,10 @@ void TestConfigCorpus::editShapes_data()
     QTest::newRow("Include stays") << "Host a\n  HostName h\n  Include extra.conf\n  Port 2\n"_ba << set(0, u"User"_s, u"u"_s) << "Host a\n  HostName h\n  User u\n  Include extra.conf\n  Port 2\n"_ba;
     QTest::newRow("Match untouched") << "Host a\n  User u\nMatch host b\n  User m\nHost c\n"_ba << set(0, u"Port"_s, u"2"_s) << "Host a\n  User u\n  Port 2\nMatch host b\n  User m\nHost c\n"_ba;
     QTest::newRow("remove before Match") << "Host a\n  User u\nMatch host b\n  User m\nHost c\n"_ba << edit(Op::Remove, 0) << "Match host b\n  User m\nHost c\n"_ba;
+    QTest::newRow("values, middle taken out") << "Host a\n  IdentityFile one\n  User x\n  identityfile \"t w o\"\n  # three\n  IdentityFile three\n"_ba << edit(Op::Values, 0, {}, {u"one"_s, u"three"_s}) << "Host a\n  IdentityFile one\n  User x\n  # three\n  IdentityFile three\n"_ba;
+    QTest::newRow("values, put in between") << "Host a\n  IdentityFile one\n  User x\n  IdentityFile three\n"_ba << edit(Op::Values, 0, {}, {u"zero"_s, u"one"_s, u"mid"_s, u"three"_s}) << "Host a\n  IdentityFile zero\n  IdentityFile one\n  IdentityFile mid\n  User x\n  IdentityFile three\n"_ba;
+    QTest::newRow("add before trailing catch-alls") << "Host *\nUser a\nHost b\nHost *\nPort 1\nMatch all\n"_ba << edit(Op::AddBlock, -1, u"new"_s) << "Host *\nUser a\nHost b\n\nHost new\n\nHost *\nPort 1\nMatch all\n"_ba;
+    QTest::newRow("add to a file without a final break") << "Host a\n  User x"_ba << edit(Op::AddBlock, -1, u"new"_s) << "Host a\n  User x\n\nHost new"_ba;
     QTest::newRow("remove keeps next comment") << "Host a\n  User u\n\n# about b\nHost b\n"_ba << edit(Op::Remove, 0) << "# about b\nHost b\n"_ba;
     QTest::newRow("rename keeps spelling") << "host = old\n  User u\n"_ba << edit(Op::Rename, 0, u"new"_s) << "host = new\n  User u\n"_ba;
     QTest::newRow("rename keeps comment") << "Host\told other # lab\n"_ba << edit(Op::Rename, 0, u"new"_s) << "Host\tnew # lab\n"_ba;

@@ -10,11 +10,8 @@ class TestSSHConfigModel : public QObject
 private slots:
     void loadAndSave();
     void addRemoveDuplicate();
-    void addGoesBeforeTrailingGlobalBlocks();
     void editorWrites();
-    void repeatedValuesTouchOnlyTheirLines();
     void unreadableFileIsNeverOverwritten();
-    void sectionsMoveWithTheirBlock();
     void outsideChanges();
 };
 
@@ -91,23 +88,6 @@ void TestSSHConfigModel::addRemoveDuplicate()
     QCOMPARE(spy.size(), 0);
 }
 
-void TestSSHConfigModel::addGoesBeforeTrailingGlobalBlocks()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"config"_s);
-    writeFile(path, "Host *\nUser a\nHost b\nHost *\nPort 1\nHost *\nMatch all\n");
-    SSHConfigModel model(path);
-    model.addBlock(u"new"_s);
-    QCOMPARE(describe(model.blocks()), u"*{User=a} b{} new{} *{Port=1} *{}"_s);
-    for (int i = 0; i < 3; ++i)
-        model.removeBlock(model.blocks().at(0).id);
-    model.addBlock(u"first"_s);
-    QCOMPARE(describe(model.blocks()), u"first{} *{Port=1} *{}"_s);
-    model.save();
-    // Only the new block's lines are new; the others stay as written.
-    QCOMPARE(readFile(path), "Host first\n\nHost *\nPort 1\nHost *\nMatch all\n");
-}
-
 void TestSSHConfigModel::editorWrites()
 {
     QTemporaryDir dir;
@@ -145,26 +125,6 @@ void TestSSHConfigModel::editorWrites()
     QVERIFY(model.isDirty());
 }
 
-void TestSSHConfigModel::repeatedValuesTouchOnlyTheirLines()
-{
-    // A value taken out of the middle takes its own line; one put in between gets a line of its own.
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"config"_s);
-    writeFile(
-        path,
-        "Host a\n  IdentityFile ~/one\n  User x\n  identityfile \"~/t w o\"\n  # three\n  IdentityFile ~/three\n");
-    SSHConfigModel model(path);
-    const QUuid id = model.blocks().at(0).id;
-    model.setOptionValues(id, u"IdentityFile"_s, {u"~/one"_s, u"~/three"_s});
-    QCOMPARE(model.text(), "Host a\n  IdentityFile ~/one\n  User x\n  # three\n  IdentityFile ~/three\n");
-    model.setOptionValues(id, u"IdentityFile"_s, {u"~/zero"_s, u"~/one"_s, u"~/mid"_s, u"~/three"_s});
-    QCOMPARE(model.text(),
-             "Host a\n  IdentityFile ~/zero\n  IdentityFile ~/one\n  IdentityFile ~/mid\n  User x\n  # three\n"
-             "  IdentityFile ~/three\n");
-    model.setOptionValues(id, u"identityFILE"_s, {u"~/1"_s, u"~/2"_s});
-    QCOMPARE(model.text(), "Host a\n  IdentityFile ~/1\n  IdentityFile ~/2\n  User x\n  # three\n");
-}
-
 void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
 {
     QTemporaryDir dir;
@@ -198,26 +158,6 @@ void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
     QVERIFY(QFile::remove(path) && ::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
     SSHConfigModel fifo(path);
     QVERIFY(fifo.errorMessage() && fifo.errorMessage()->startsWith(u"Cannot read "_s + path));
-}
-
-void TestSSHConfigModel::sectionsMoveWithTheirBlock()
-{
-    QTemporaryDir dir;
-    const QString path = dir.filePath(u"config"_s);
-    writeFile(path, "Include a\nHost one\nMatch user x\n  Port 1\nHost two\nMatch user y\n  Port 2\nHost three\n");
-    SSHConfigModel model(path);
-    const QUuid one = model.blocks().at(0).id;
-    model.duplicateBlock(one);
-    model.removeBlock(model.blocks().at(2).id); // "two" alone: the Match sections stay where they are
-    model.save();
-    QCOMPARE(readFile(path),
-             "Include a\nHost one\n\nHost one-copy\n\nMatch user x\n  Port 1\nMatch user y\n  Port 2\nHost three\n");
-    model.removeBlock(model.blocks().at(1).id);
-    model.removeBlock(one);
-    model.save();
-    QCOMPARE(readFile(path), "Include a\nMatch user x\n  Port 1\nMatch user y\n  Port 2\nHost three\n");
-    model.load();
-    QCOMPARE(describe(model.blocks()), u"three{}"_s);
 }
 
 void TestSSHConfigModel::outsideChanges()
