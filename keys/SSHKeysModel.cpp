@@ -4,6 +4,7 @@
 #include "core/TextRules.h"
 #include "core/Uuid.h"
 
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -12,8 +13,13 @@
 #include <QTemporaryDir>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <dirent.h>
+#include <fcntl.h>
 #include <numeric>
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -123,6 +129,95 @@ namespace {
         for (qsizetype i : order)
             sorted << pairs.at(i);
         return sorted;
+    }
+
+    QString systemError(int error)
+    {
+        return QString::fromLocal8Bit(std::strerror(error));
+    }
+
+    // Copies a file to a name that must not exist yet, with the source's permission bits.
+    // Nothing on success; *taken tells a name someone else holds from any other failure.
+    std::optional<QString> copyToNewFile(const QString &from, const QString &to, bool *taken)
+    {
+        *taken = false;
+        QFile source(from);
+        if (!source.open(QIODevice::ReadOnly))
+            return source.errorString();
+        struct stat st;
+        if (::fstat(source.handle(), &st) != 0)
+            return systemError(errno);
+        const mode_t mode = st.st_mode & 07777;
+        // Created with the source's bits (less the umask) at once, so a private key is never
+        // readable by others, not even for a moment; O_EXCL never replaces anything.
+        const QByteArray target = QFile::encodeName(to);
+        const int fd = ::open(target.constData(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode & 0777);
+        if (fd < 0) {
+            *taken = errno == EEXIST;
+            return systemError(errno);
+        }
+        QString failure;
+        const QByteArray bytes = source.readAll();
+        if (source.error() != QFileDevice::NoError)
+            failure = source.errorString();
+        for (qsizetype done = 0; failure.isEmpty() && done < bytes.size();) {
+            const ssize_t n = ::write(fd, bytes.constData() + done, size_t(bytes.size() - done));
+            if (n < 0 && errno == EINTR)
+                continue;
+            if (n <= 0)
+                failure = systemError(n < 0 ? errno : ENOSPC);
+            else
+                done += n;
+        }
+        if (failure.isEmpty() && (::fchmod(fd, mode) != 0 || ::fsync(fd) != 0))
+            failure = systemError(errno);
+        if (::close(fd) != 0 && failure.isEmpty())
+            failure = systemError(errno);
+        if (failure.isEmpty())
+            return std::nullopt;
+        ::unlink(target.constData());
+        return failure;
+    }
+
+    // Keeps the files a new key at sshDir/name would replace as <file>.bak.<yyyyMMdd_HHmmss>, with
+    // one suffix for both; a name taken for either moves both on to -2, -3, ... The first backup's
+    // name as the user knows it (name.bak...) goes to *kept, empty when there was nothing to keep.
+    std::optional<QString> backUpPair(const QString &sshDir, const QString &name, QString *kept)
+    {
+        const QString keyPath = sshDir + u'/' + name;
+        kept->clear();
+        QStringList sources;
+        // Regular files only: reading a FIFO would wait for a writer, and a dangling link holds nothing.
+        for (const QString &path : {keyPath, keyPath + u".pub"_s}) {
+            if (QFileInfo(path).isFile())
+                sources << path;
+        }
+        if (sources.isEmpty())
+            return std::nullopt;
+        const QString stamp = u".bak."_s + QDateTime::currentDateTime().toString(u"yyyyMMdd_HHmmss"_s);
+        for (int n = 1;; ++n) {
+            const QString suffix = n == 1 ? stamp : stamp + u'-' + QString::number(n);
+            if (std::any_of(sources.cbegin(), sources.cend(), [&suffix](const QString &source) {
+                    return existsOrDangles(source + suffix);
+                }))
+                continue;
+            QStringList made;
+            bool taken = false;
+            for (const QString &source : std::as_const(sources)) {
+                if (const auto failure = copyToNewFile(source, source + suffix, &taken)) {
+                    for (const QString &copy : std::as_const(made))
+                        QFile::remove(copy);
+                    if (taken)
+                        break; // made in the meantime: try the next suffix
+                    return SSHKeysModel::tr("Cannot back up %1: %2").arg(source, *failure);
+                }
+                made << source + suffix;
+            }
+            if (taken)
+                continue;
+            *kept = name + (sources.first() == keyPath ? QString() : u".pub"_s) + suffix;
+            return std::nullopt;
+        }
     }
 
     // Answers every passphrase prompt of the key tool from the environment that only the tool and
@@ -298,6 +393,15 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
     ++m_runningGenerations;
     if (m_runningGenerations == 1)
         emit isGeneratingChanged();
+    // Fails on the main thread's next turn, like any other generation outcome.
+    const auto failLater = [this, filename = options.filename](const QString &failure) {
+        QMetaObject::invokeMethod(
+            this,
+            [this, filename, failure] {
+                finishGeneration({-1, {}, failure}, filename, {});
+            },
+            Qt::QueuedConnection);
+    };
 
     // The name is used as typed: "/" inside it addresses a subdirectory, "~" is not expanded.
     const QString keyPath = m_sshDir + u'/' + options.filename;
@@ -312,13 +416,7 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
         QString helper;
         helperDir = writeAskpassHelper(&helper);
         if (!helperDir) {
-            // Fail on the main thread's next turn, like any other generation outcome.
-            QMetaObject::invokeMethod(
-                this,
-                [this, filename = options.filename] {
-                    finishGeneration({-1, {}, tr("Cannot prepare the passphrase helper.")}, filename);
-                },
-                Qt::QueuedConnection);
+            failLater(tr("Cannot prepare the passphrase helper."));
             return;
         }
         // Without -N the tool asks for the passphrase twice; "force" makes it ask the helper even
@@ -329,44 +427,53 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
     } else {
         args << u"-N"_s << QString();
     }
+    // A key replaced by mistake can be put back: the old pair is copied first.
+    QString kept;
+    if (const auto failure = backUpPair(m_sshDir, options.filename, &kept)) {
+        failLater(*failure);
+        return;
+    }
     // The tool asks "Overwrite (y/n)?" on standard input when the key file exists; the sheet has
-    // already warned about the overwrite, so say yes.
+    // asked already and the old pair is kept, so say yes.
     if (existsOrDangles(keyPath))
         run.input = "y\n";
 
     auto *runner = new ProcessRunner(this);
     // The helper directory lives until the tool has finished: the lambda holds it.
-    connect(
-        runner,
-        &ProcessRunner::finished,
-        this,
-        [this, runner, helperDir, keyPath, filename = options.filename](const ProcessResult &result) {
-            runner->deleteLater();
-            if (result.exitCode != 0 || !helperDir) {
-                finishGeneration(result, filename);
-                return;
-            }
-            // If the passphrase never reached the tool (helper not runnable, an older tool
-            // reading an empty answer), it saves the key unencrypted and still succeeds; do not
-            // call that success.
-            auto *check = new ProcessRunner(this);
-            connect(check, &ProcessRunner::finished, this, [this, check, keyPath, filename](const ProcessResult &r) {
-                check->deleteLater();
-                if (r.exitCode == 0) {
-                    finishGeneration({1,
-                                      {},
-                                      tr("The new key %1 was saved without its passphrase: the passphrase "
-                                         "could not be handed to ssh-keygen.")
-                                          .arg(keyPath)},
-                                     filename);
-                } else {
-                    finishGeneration({0, {}, {}}, filename);
+    connect(runner,
+            &ProcessRunner::finished,
+            this,
+            [this, runner, helperDir, keyPath, kept, filename = options.filename](const ProcessResult &result) {
+                runner->deleteLater();
+                if (result.exitCode != 0 || !helperDir) {
+                    finishGeneration(result, filename, kept);
+                    return;
                 }
+                // If the passphrase never reached the tool (helper not runnable, an older tool
+                // reading an empty answer), it saves the key unencrypted and still succeeds; do not
+                // call that success.
+                auto *check = new ProcessRunner(this);
+                connect(check,
+                        &ProcessRunner::finished,
+                        this,
+                        [this, check, keyPath, kept, filename](const ProcessResult &r) {
+                            check->deleteLater();
+                            if (r.exitCode == 0) {
+                                finishGeneration({1,
+                                                  {},
+                                                  tr("The new key %1 was saved without its passphrase: the "
+                                                     "passphrase could not be handed to ssh-keygen.")
+                                                      .arg(keyPath)},
+                                                 filename,
+                                                 kept);
+                            } else {
+                                finishGeneration({0, {}, {}}, filename, kept);
+                            }
+                        });
+                ProcessOptions checkRun;
+                checkRun.timeoutMs = m_fingerprintTimeoutMs;
+                check->start(m_keygenPath, {u"-y"_s, u"-P"_s, QString(), u"-f"_s, keyPath}, checkRun);
             });
-            ProcessOptions checkRun;
-            checkRun.timeoutMs = m_fingerprintTimeoutMs;
-            check->start(m_keygenPath, {u"-y"_s, u"-P"_s, QString(), u"-f"_s, keyPath}, checkRun);
-        });
     // Started on the next turn, so even a tool that cannot start reports after this returns.
     QMetaObject::invokeMethod(
         runner,
@@ -376,11 +483,13 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
         Qt::QueuedConnection);
 }
 
-void SSHKeysModel::finishGeneration(const ProcessResult &result, const QString &filename)
+void SSHKeysModel::finishGeneration(const ProcessResult &result, const QString &filename, const QString &kept)
 {
     if (result.exitCode == 0) {
+        const QString status = kept.isEmpty() ? tr("Generated: %1").arg(filename)
+                                              : tr("Generated: %1 — the old pair is kept as %2").arg(filename, kept);
         // Finished once the list shows the new key.
-        startScan(tr("Generated: %1").arg(filename), [this] {
+        startScan(status, [this] {
             endGeneration();
         });
         return;

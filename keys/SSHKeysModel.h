@@ -54,7 +54,8 @@ public:
     void deleteKeyPair(const SSHKeyPair &pair);
     // Asks the view to put the public key on the clipboard.
     void copyPublicKey(const SSHKeyPair &pair);
-    // Returns at once; generationFinished() fires when the outcome is shown (list or error).
+    // Returns at once; generationFinished() fires when the outcome is shown (list or error). A pair
+    // already at the name is copied to <name>.bak.<yyyyMMdd_HHmmss> and <name>.pub.bak.<...> first.
     void generateKey(const KeyGenOptions &options);
 
     static ProcessResult runProcessStatic(const QString &executable, const QStringList &args);
@@ -71,7 +72,8 @@ private:
     void startScan(const QString &statusAfter, std::function<void()> whenDone = {});
     void startFingerprints();
     void finishScan();
-    void finishGeneration(const ProcessResult &result, const QString &filename);
+    // kept: the name the old pair's backup was given, empty when there was none.
+    void finishGeneration(const ProcessResult &result, const QString &filename, const QString &kept);
     void endGeneration();
 
     QString m_sshDir;

@@ -217,8 +217,14 @@ void TestKeysModel::generateRunsTheToolAndReportsFailures()
 void TestKeysModel::generatedKeysOpenAndOverwrite()
 {
     QTemporaryDir dir;
+    const QDir ssh(dir.path());
     makeKey(dir.filePath(u"open"_s), u"old"_s);
-    const QByteArray before = readFile(dir.filePath(u"open.pub"_s));
+    QFile::setPermissions(dir.filePath(u"open.pub"_s), QFile::ReadOwner | QFile::WriteOwner | QFile::ReadGroup);
+    const QByteArray oldPrivate = readFile(dir.filePath(u"open"_s)), before = readFile(dir.filePath(u"open.pub"_s));
+    // Backup names of these seconds are taken for the public key only: both move on to "-2".
+    const QDateTime now = QDateTime::currentDateTime();
+    for (int s = 0; s < 3; ++s)
+        writeFile(dir.filePath(u"open.pub.bak."_s + now.addSecs(s).toString(u"yyyyMMdd_HHmmss"_s)), "older");
     SSHKeysModel model(dir.path(), keygen);
     QSignalSpy finished(&model, &SSHKeysModel::generationFinished);
     const QString passphrase = u"correct horse b\u00e4ttery"_s;
@@ -234,6 +240,27 @@ void TestKeysModel::generatedKeysOpenAndOverwrite()
     QVERIFY2(!model.errorMessage(), qPrintable(model.errorMessage().value_or(QString())));
     QVERIFY(readFile(dir.filePath(u"open.pub"_s)) != before);
     QCOMPARE(pairs(model), u"locked|ssh-ed25519|me@box; open|ecdsa-sha2-nistp521|"_s);
+
+    // The old pair was kept beside the new one, bits and bytes, under one suffix.
+    const QStringList kept = ssh.entryList({u"open.bak.*"_s});
+    QCOMPARE(kept.size(), 1);
+    QVERIFY2(kept.first().endsWith(u"-2"_s), qPrintable(kept.first()));
+    const QString keptPublic = QString(kept.first()).replace(u".bak."_s, u".pub.bak."_s);
+    QCOMPARE(readFile(ssh.filePath(kept.first())), oldPrivate);
+    QCOMPARE(readFile(ssh.filePath(keptPublic)), before);
+    struct stat st;
+    QCOMPARE(::stat(QFile::encodeName(ssh.filePath(kept.first())).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, 0600u);
+    QCOMPARE(::stat(QFile::encodeName(ssh.filePath(keptPublic)).constData(), &st), 0);
+    QCOMPARE(st.st_mode & 07777, 0640u);
+    QCOMPARE(ssh.entryList({u"open.pub.bak.*"_s}).size(), 4);
+    // The status names the backup.
+    model.generateKey({KeyType::ed25519, u"open"_s, {}, {}, false});
+    QVERIFY(finished.wait());
+    QStringList keptNow = ssh.entryList({u"open.bak.*"_s});
+    keptNow.removeOne(kept.first());
+    QCOMPARE(keptNow.size(), 1);
+    QCOMPARE(model.statusMessage(), u"Generated: open \u2014 the old pair is kept as "_s + keptNow.first());
 
     auto publicKeyWith = [&](const QString &pass) {
         QProcess check;
