@@ -29,7 +29,6 @@ namespace {
             {u"checkmark.shield"_s,              u"security-high-symbolic"_s},
             {u"key"_s,                           u"dialog-password-symbolic"_s},
             {u"key.fill"_s,                      u"dialog-password-symbolic"_s},
-            {u"key.radiowaves.forward"_s,        u"network-wireless-encrypted-symbolic"_s},
             {u"lock.fill"_s,                     u"changes-prevent-symbolic"_s},
             {u"scroll"_s,                        u"x-office-document-symbolic"_s},
             {u"terminal"_s,                      u"utilities-terminal-symbolic"_s},
