@@ -1,7 +1,9 @@
 #include "keys/GenerateKeySheet.h"
 
 #include "core/TextRules.h"
+#include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
+#include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
@@ -15,6 +17,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QStackedWidget>
 #include <QVBoxLayout>
 
 using namespace Qt::StringLiterals;
@@ -25,7 +28,8 @@ namespace {
         return u"id_"_s + KeyTypes::rawValue(type);
     }
 
-    // A text field followed by its information button.
+    // A text field followed by its information button; without help, by the room one takes, so
+    // the fields of a form line up.
     QWidget *fieldWithInfo(QLineEdit *field, const QString &help, QWidget *parent)
     {
         auto *row = new QWidget(parent);
@@ -33,8 +37,25 @@ namespace {
         layout->setContentsMargins(0, 0, 0, 0);
         field->setFrame(false);
         layout->addWidget(field, 1);
-        layout->addWidget(new InfoButton(help, row));
+        auto *info = new InfoButton(help, row);
+        layout->addWidget(info);
+        if (help.isEmpty()) {
+            QSizePolicy keepRoom = info->sizePolicy();
+            keepRoom.setRetainSizeWhenHidden(true);
+            info->setSizePolicy(keepRoom);
+            info->hide();
+        }
         return row;
+    }
+
+    // A one-line caption that is cut in the middle rather than widening the sheet.
+    StatusLine *captionLine(const QString &objectName, const QColor &color, QWidget *parent)
+    {
+        auto *line = new StatusLine(parent);
+        line->setObjectName(objectName);
+        line->setContentsMargins(0, 0, 0, 0);
+        Style::setTextColor(line, color);
+        return line;
     }
 } // namespace
 
@@ -45,7 +66,10 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
 {
     setObjectName(u"generateKeySheet"_s);
     setWindowTitle(tr("Generate New SSH Key Pair"));
-    setMinimumSize(540, 780);
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
+    // As tall as its content, which fits a 768-pixel screen.
+    setMinimumWidth(540);
     if (m_options.filename.isEmpty())
         m_options.filename = defaultFilename(m_options.keyType);
 
@@ -98,27 +122,29 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
                                       "the standard name (id_ed25519, id_rsa, etc.) unless you need multiple keys for "
                                       "different purposes."),
                                    fileBox));
-    m_warning = new QWidget(fileBox);
+    // The warning's line stays reserved while it is hidden, so the sheet does not jump as a name is
+    // typed. A form layout gives up the room of a hidden row whatever the size policy says, hence
+    // the holder.
+    auto *warningHolder = new QWidget(fileBox);
+    auto *holderLayout = new QVBoxLayout(warningHolder);
+    holderLayout->setContentsMargins(0, 0, 0, 0);
+    m_warning = new QWidget(warningHolder);
     m_warning->setObjectName(u"overwriteWarning"_s);
+    holderLayout->addWidget(m_warning);
+    QSizePolicy keepRoom = m_warning->sizePolicy();
+    keepRoom.setRetainSizeWhenHidden(true);
+    m_warning->setSizePolicy(keepRoom);
     auto *warningLayout = new QHBoxLayout(m_warning);
     warningLayout->setContentsMargins(0, 0, 0, 0);
     auto *warningIcon = new QLabel(m_warning);
     const int captionHeight = QFontMetrics(Style::captionFont()).height();
     warningIcon->setPixmap(
         SymbolIcon::icon(u"exclamationmark.triangle.fill"_s, Style::orange()).pixmap(captionHeight, captionHeight));
-    m_warningText = new QLabel(m_warning);
-    m_warningText->setObjectName(u"overwriteWarningText"_s);
-    m_warningText->setFont(Style::captionFont());
-    m_warningText->setTextFormat(Qt::PlainText);
-    Style::setTextColor(m_warningText, Style::orange());
+    m_warningText = captionLine(u"overwriteWarningText"_s, Style::orange(), m_warning);
     warningLayout->addWidget(warningIcon);
     warningLayout->addWidget(m_warningText, 1);
-    fileForm->addRow(m_warning);
-    m_preview = new QLabel(fileBox);
-    m_preview->setObjectName(u"previewLabel"_s);
-    m_preview->setFont(Style::captionFont());
-    m_preview->setTextFormat(Qt::PlainText);
-    Style::setTextColor(m_preview, Style::secondary());
+    fileForm->addRow(warningHolder);
+    m_preview = captionLine(u"previewLabel"_s, Style::secondary(), fileBox);
     fileForm->addRow(m_preview);
     layout->addWidget(fileBox);
 
@@ -142,7 +168,9 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     m_passphraseSwitch->setObjectName(u"passphraseSwitch"_s);
     m_passphraseSwitch->setChecked(m_options.usePassphrase);
     securityLayout->addWidget(m_passphraseSwitch);
-    m_passphraseRow = new QWidget(securityBox);
+    // The passphrase fields and the tip take turns in one place of fixed height.
+    m_passphraseStack = new QStackedWidget(securityBox);
+    m_passphraseRow = new QWidget(m_passphraseStack);
     auto *passphraseForm = new QFormLayout(m_passphraseRow);
     passphraseForm->setContentsMargins(0, 0, 0, 0);
     m_passphraseEdit = new QLineEdit(m_options.passphrase, m_passphraseRow);
@@ -154,15 +182,21 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
                                             "so macOS Keychain stores it — you'll only type it once. An unprotected "
                                             "key is convenient but riskier if your disk is compromised."),
                                          m_passphraseRow));
-    securityLayout->addWidget(m_passphraseRow);
+    m_confirmEdit = new QLineEdit(m_options.passphrase, m_passphraseRow);
+    m_confirmEdit->setObjectName(u"confirmPassphraseEdit"_s);
+    m_confirmEdit->setEchoMode(QLineEdit::Password);
+    passphraseForm->addRow(tr("Confirm passphrase"), fieldWithInfo(m_confirmEdit, {}, m_passphraseRow));
+    m_passphraseStack->addWidget(m_passphraseRow);
     m_tip = new QLabel(tr("Tip: add a passphrase and set UseKeychain yes in SSH config for automatic unlocking via "
                           "Keychain."),
-                       securityBox);
+                       m_passphraseStack);
     m_tip->setObjectName(u"passphraseTip"_s);
     m_tip->setWordWrap(true);
+    m_tip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_tip->setFont(Style::captionFont());
     Style::setTextColor(m_tip, Style::secondary());
-    securityLayout->addWidget(m_tip);
+    m_passphraseStack->addWidget(m_tip);
+    securityLayout->addWidget(m_passphraseStack);
     layout->addWidget(securityBox);
     layout->addStretch(1);
     layout->addSpacing(16);
@@ -172,15 +206,15 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     auto *cancel = new QPushButton(tr("Cancel"), this);
     cancel->setObjectName(u"cancelButton"_s);
     cancel->setAutoDefault(false);
-    auto *generate = new QPushButton(tr("Generate"), this);
-    generate->setObjectName(u"generateButton"_s);
-    generate->setDefault(true);
+    m_generate = new QPushButton(tr("Generate"), this);
+    m_generate->setObjectName(u"generateButton"_s);
+    m_generate->setDefault(true);
     buttons->addWidget(cancel);
-    buttons->addWidget(generate);
+    buttons->addWidget(m_generate);
     layout->addLayout(buttons);
 
     connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
-    connect(generate, &QPushButton::clicked, this, &GenerateKeySheet::confirm);
+    connect(m_generate, &QPushButton::clicked, this, &GenerateKeySheet::confirm);
     connect(m_filenameEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_options.filename = text;
         refresh();
@@ -190,7 +224,9 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     });
     connect(m_passphraseEdit, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_options.passphrase = text;
+        refresh();
     });
+    connect(m_confirmEdit, &QLineEdit::textChanged, this, &GenerateKeySheet::refresh);
     connect(m_passphraseSwitch, &QCheckBox::toggled, this, [this](bool on) {
         m_options.usePassphrase = on; // turning it off keeps the typed passphrase, unused
         refresh();
@@ -216,16 +252,19 @@ QString GenerateKeySheet::effectiveFilename() const
     return TextRules::trimmed(m_options.filename).isEmpty() ? defaultFilename(m_options.keyType) : m_options.filename;
 }
 
-bool GenerateKeySheet::wouldOverwrite() const
+std::optional<QString> GenerateKeySheet::existingFile() const
 {
-    // Look at both the trimmed and the typed name: the key tool receives the typed one.
+    // Look at both the trimmed and the typed name: the key tool receives the typed one. It also
+    // replaces a public key whose private key is missing.
     const QString typed = effectiveFilename();
-    for (const QString &name : {TextRules::trimmed(typed), typed}) {
-        const QFileInfo info(m_sshDir + u'/' + name);
-        if (info.exists() || info.isSymLink())
-            return true;
+    for (const QString &suffix : {QString(), u".pub"_s}) {
+        for (const QString &name : {TextRules::trimmed(typed), typed}) {
+            const QFileInfo info(m_sshDir + u'/' + name + suffix);
+            if (info.exists() || info.isSymLink())
+                return typed + suffix;
+        }
     }
-    return false;
+    return std::nullopt;
 }
 
 void GenerateKeySheet::selectKeyType(KeyType type)
@@ -238,19 +277,31 @@ void GenerateKeySheet::selectKeyType(KeyType type)
 
 void GenerateKeySheet::refresh()
 {
-    m_preview->setText(tr("Saves as: %1").arg(resolvedPath(m_options.filename)));
-    const bool overwrite = wouldOverwrite();
-    if (overwrite)
-        m_warningText->setText(tr("%1 already exists — will overwrite.").arg(effectiveFilename()));
-    m_warning->setVisible(overwrite);
-    m_passphraseRow->setVisible(m_options.usePassphrase);
-    m_tip->setVisible(!m_options.usePassphrase);
+    m_preview->setFullText(tr("Saves as: %1").arg(resolvedPath(m_options.filename)));
+    const std::optional<QString> existing = existingFile();
+    if (existing)
+        m_warningText->setFullText(tr("%1 already exists — will overwrite.").arg(*existing));
+    m_warning->setVisible(existing.has_value());
+    m_passphraseStack->setCurrentWidget(m_options.usePassphrase ? m_passphraseRow : m_tip);
+    m_generate->setEnabled(!m_options.usePassphrase || m_confirmEdit->text() == m_options.passphrase);
 }
 
 void GenerateKeySheet::confirm()
 {
     KeyGenOptions chosen = m_options;
     chosen.filename = effectiveFilename();
+    if (existingFile()) {
+        // Return must not replace a key: Cancel is the default, and Escape gives it too.
+        const int answer =
+            Dialogs::ask(this,
+                         tr("Replace Key Pair?"),
+                         tr("Replace %1 and %1.pub?").arg(chosen.filename),
+                         {{tr("Replace"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                         QMessageBox::Warning,
+                         1);
+        if (answer != 0)
+            return;
+    }
     emit generateRequested(chosen);
     accept();
 }

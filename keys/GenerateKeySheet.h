@@ -5,14 +5,20 @@
 #include <QDialog>
 #include <QMap>
 
+#include <optional>
+
 class QCheckBox;
 class QLabel;
 class QLineEdit;
+class QPushButton;
 class QRadioButton;
+class QStackedWidget;
 class QWidget;
+class StatusLine;
 
 // The modal sheet that collects the options of a new key pair. Open it with open(); it emits
-// generateRequested() at most once, when the user confirms, and closes itself either way.
+// generateRequested() at most once, when the user confirms (after agreeing to replace an existing
+// pair), and closes itself either way.
 class GenerateKeySheet final : public QDialog
 {
     Q_OBJECT
@@ -37,7 +43,8 @@ private:
     void confirm();
     // The name the key tool will receive: the typed one, or the type's standard name when blank.
     QString effectiveFilename() const;
-    bool wouldOverwrite() const;
+    // The key file (or else public key file) the key tool would replace, as named to the user.
+    std::optional<QString> existingFile() const;
 
     QString m_sshDir;
     KeyGenOptions m_options;
@@ -45,10 +52,13 @@ private:
     QLineEdit *m_filenameEdit;
     QLineEdit *m_commentEdit;
     QCheckBox *m_passphraseSwitch;
+    QStackedWidget *m_passphraseStack;
     QWidget *m_passphraseRow;
     QLineEdit *m_passphraseEdit;
+    QLineEdit *m_confirmEdit;
     QLabel *m_tip;
     QWidget *m_warning;
-    QLabel *m_warningText;
-    QLabel *m_preview;
+    StatusLine *m_warningText;
+    StatusLine *m_preview;
+    QPushButton *m_generate;
 };

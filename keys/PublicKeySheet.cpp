@@ -21,6 +21,8 @@ PublicKeySheet::PublicKeySheet(const SSHKeyPair &pair, QWidget *parent)
 {
     setObjectName(u"publicKeySheet"_s);
     setWindowTitle(tr("Public Key"));
+    setWindowFlags(Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowSystemMenuHint
+                   | Qt::WindowCloseButtonHint);
     setMinimumSize(560, 260);
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(24, 24, 24, 24);

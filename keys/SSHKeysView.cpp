@@ -15,6 +15,7 @@
 
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QListView>
 #include <QPushButton>
@@ -76,6 +77,7 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     m_list->setAccessibleName(tr("Key pairs"));
     m_list->setItemDelegate(new KeyDelegate(m_list));
     m_list->setModel(m_listModel);
+    m_list->installEventFilter(this);
     leftLayout->addWidget(m_list, 1);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
     leftLayout->addWidget(m_status);
@@ -140,6 +142,20 @@ void SSHKeysView::showEvent(QShowEvent *event)
         m_loaded = true;
         m_model->load();
     }
+}
+
+bool SSHKeysView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Delete asks about the selected pair, as the Delete Key Pair button does; the override keeps
+    // a window shortcut on the same key from taking it while the list has the focus.
+    if (watched == m_list && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Delete)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            confirmDelete();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void SSHKeysView::listReset()
@@ -226,14 +242,17 @@ void SSHKeysView::confirmDelete()
         if (pair.id == m_selectedID)
             selected = pair;
     }
-    const QString text =
-        selected ? tr("Permanently delete %1 and %1.pub? This cannot be undone.").arg(selected->name) : QString();
+    if (!selected)
+        return;
+    // Cancel is the default: Return alone never deletes.
     const int answer =
         Dialogs::ask(this,
                      tr("Delete Key Pair?"),
-                     text,
-                     {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
-    if (answer != 0 || !selected)
+                     tr("Permanently delete %1 and %1.pub? This cannot be undone.").arg(selected->name),
+                     {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                     QMessageBox::Warning,
+                     1);
+    if (answer != 0)
         return;
     m_model->deleteKeyPair(*selected);
     m_selectedID.reset();

@@ -1,5 +1,6 @@
 #include "keys/CopiedMark.h"
 #include "keys/GenerateKeySheet.h"
+#include "keys/KeyDelegate.h"
 #include "keys/KeyListModel.h"
 #include "keys/PublicKeySheet.h"
 #include "keys/SSHKeysModel.h"
@@ -7,7 +8,7 @@
 #include "support/TestSupport.h"
 #include "ui/Dialogs.h"
 #include "ui/PaneChrome.h"
-#include "ui/Style.h"
+#include "ui/SymbolIcon.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -28,6 +29,7 @@
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
+using TestSupport::readFile;
 using TestSupport::writeFile;
 
 namespace {
@@ -92,24 +94,44 @@ namespace {
             return child<QStackedWidget>(u"detailStack"_s)->currentWidget()->objectName() == "emptyState"_L1;
         }
     };
+
+    // Every button on show without text can be found by name and explained by a tooltip.
+    void checkIconButtons(const QWidget *root)
+    {
+        for (const QAbstractButton *button : root->findChildren<QAbstractButton *>()) {
+            if (!button->text().isEmpty() || !button->isVisibleTo(root))
+                continue;
+            QVERIFY2(!button->accessibleName().isEmpty() && !button->toolTip().isEmpty(),
+                     qPrintable(button->objectName()));
+        }
+    }
+
+    // A dialog window without minimise and maximise buttons.
+    void checkDialogFlags(const QWidget *window)
+    {
+        QCOMPARE(window->windowType(), Qt::Dialog);
+        QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
+    }
 } // namespace
 
 class TestKeysView final : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
+    void init()
     {
         Dialogs::setTestMode(true);
     }
     void cleanup()
     {
         CopiedMark::setInterval(2000ms);
+        Dialogs::setTestMode(false);
+        Dialogs::asked().clear();
     }
     void displayRefreshAndDelete();
     void hangingKeyIsListedAsUnreadable();
     void copyMarksAppearAndClear();
-    void failedGenerationShowsTheAlert();
+    void replacingAKeyAsksAndKeepsTheOldPair();
     void generationSheet();
 };
 
@@ -120,11 +142,9 @@ void TestKeysView::displayRefreshAndDelete()
     QCOMPARE(pane.status(), u"Found 2 key pairs"_s);
     QVERIFY(pane.showsEmptyState());
 
-    pane.select(1); // "work": no comment, so the row has the name line alone
+    pane.select(1); // "work": no comment
     auto *comment = pane.child(u"commentValue"_s);
     QCOMPARE(comment->text(), u"(none)"_s);
-    QCOMPARE(comment->palette().color(QPalette::WindowText), Style::tertiary());
-    QVERIFY(pane.list->sizeHintForRow(1) < pane.list->sizeHintForRow(0));
     QCOMPARE(pane.child(u"pathValue"_s)->text(), u"~/.ssh/work"_s);
     QCOMPARE(pane.child(u"fingerprintValue"_s)->text(), u"256 SHA256:fake x (ED25519)"_s);
     pane.select(0);
@@ -138,20 +158,30 @@ void TestKeysView::displayRefreshAndDelete()
     QVERIFY(!pane.view->selectedID() && !pane.list->selectionModel()->hasSelection());
     QVERIFY(pane.showsEmptyState());
 
+    // The Delete key asks what the button asks, and Return on the question gives Cancel.
     pane.select(1);
     auto *remove = pane.child<QPushButton>(u"deleteButton"_s);
     Dialogs::asked().clear();
-    Dialogs::setNextAnswer(u"Cancel"_s);
-    QTest::mouseClick(remove, Qt::LeftButton);
+    QTest::keyClick(pane.list, Qt::Key_Delete); // dismissed
     QCOMPARE(pane.names().size(), 2);
-    QCOMPARE(Dialogs::asked().value(0).text, u"Permanently delete work and work.pub? This cannot be undone."_s);
+    const Dialogs::Asked question = Dialogs::asked().value(0);
+    QCOMPARE(question.text, u"Permanently delete work and work.pub? This cannot be undone."_s);
+    QCOMPARE(question.buttons.value(question.defaultChoice), u"Cancel"_s);
     Dialogs::setNextAnswer(u"Delete"_s);
     QTest::mouseClick(remove, Qt::LeftButton);
     QCOMPARE(pane.names(), QStringList{u"id_ed25519"_s});
     QCOMPARE(pane.status(), u"Deleted: work"_s);
+    QTest::keyClick(pane.list, Qt::Key_Delete); // nothing selected: nothing to ask
+    QCOMPARE(Dialogs::asked().size(), 2);
     QVERIFY(pane.showsEmptyState() && !pane.list->selectionModel()->hasSelection());
     QVERIFY(!QFile::exists(pane.locations.sshDir + u"/work"_s));
     QVERIFY(!QFile::exists(pane.locations.sshDir + u"/work.pub"_s));
+
+    // Every key type shows a key: a padlock would claim a passphrase the list knows nothing of.
+    for (const char *type : {"ssh-ed25519", "ssh-rsa", "ecdsa-sha2-nistp521", "sk-ssh-ed25519@openssh.com", ""})
+        QCOMPARE(SymbolIcon::themeName(KeyDelegate::typeIcon(QString::fromLatin1(type)).symbol),
+                 SymbolIcon::themeName(u"key"_s));
+    checkIconButtons(pane.view.get());
 }
 
 void TestKeysView::hangingKeyIsListedAsUnreadable()
@@ -208,15 +238,37 @@ void TestKeysView::copyMarksAppearAndClear()
     QTRY_COMPARE(sheetCopy->text(), u"Copy to Clipboard"_s);
 }
 
-void TestKeysView::failedGenerationShowsTheAlert()
+void TestKeysView::replacingAKeyAsksAndKeepsTheOldPair()
 {
     Pane pane;
-    QSignalSpy finished(pane.view->model(), &SSHKeysModel::generationFinished);
-    QTest::mouseClick(pane.child<QToolButton>(u"generateButton"_s), Qt::LeftButton);
-    auto *sheet = pane.child<GenerateKeySheet>(u"generateKeySheet"_s);
-    QTest::mouseClick(sheet->findChild<QPushButton *>(u"generateButton"_s), Qt::LeftButton);
-    QVERIFY(finished.wait());
+    const QDir ssh(pane.locations.sshDir);
+    const auto openSheet = [&] {
+        QTest::mouseClick(pane.child<QToolButton>(u"generateButton"_s), Qt::LeftButton);
+        return pane.child<GenerateKeySheet>(u"generateKeySheet"_s);
+    };
 
+    // "+" then Return on the standard name only asks; the question's own Return is Cancel.
+    GenerateKeySheet *sheet = openSheet();
+    QTest::keyClick(sheet, Qt::Key_Return); // dismissed, as Escape does
+    const Dialogs::Asked question = Dialogs::asked().value(0);
+    QCOMPARE(question.text, u"Replace id_ed25519 and id_ed25519.pub?"_s);
+    QCOMPARE(question.buttons, (QStringList{u"Replace"_s, u"Cancel"_s}));
+    QCOMPARE(question.defaultChoice, 1);
+    Dialogs::setNextAnswer(u"Cancel"_s);
+    QTest::mouseClick(sheet->findChild<QPushButton *>(u"generateButton"_s), Qt::LeftButton);
+    QVERIFY(sheet->isVisible() && !pane.view->model()->isGenerating());
+    QCOMPARE(ssh.entryList(QDir::Files).size(), 4);
+    QCOMPARE(readFile(ssh.filePath(u"id_ed25519"_s)), "private");
+
+    // Replace: the old pair is copied first, even when the key tool then fails; the alert says why.
+    QSignalSpy finished(pane.view->model(), &SSHKeysModel::generationFinished);
+    Dialogs::setNextAnswer(u"Replace"_s);
+    QTest::keyClick(sheet, Qt::Key_Return);
+    QVERIFY(finished.wait());
+    const QStringList kept = ssh.entryList({u"id_ed25519*.bak.*"_s}, QDir::Files);
+    QCOMPARE(kept.size(), 2);
+    QCOMPARE(readFile(ssh.filePath(kept.value(0))), "private");
+    QCOMPARE(kept.value(1), kept.value(0).replace(u".bak."_s, u".pub.bak."_s));
     QTRY_COMPARE(pane.view->findChildren<QMessageBox *>().size(), 1);
     auto *alert = pane.child<QMessageBox>(u"errorAlert"_s);
     QCOMPARE(alert->text(), u"Saving key failed: nope\n"_s);
@@ -229,9 +281,20 @@ void TestKeysView::generationSheet()
     QTemporaryDir dir;
     writeFile(dir.filePath(u"id_ed25519"_s), "existing");
     writeFile(dir.filePath(u"taken"_s), "existing");
+    writeFile(dir.filePath(u"lone.pub"_s), "existing");
     GenerateKeySheet sheet(dir.path());
     QSignalSpy requested(&sheet, &GenerateKeySheet::generateRequested);
     sheet.show();
+    checkDialogFlags(&sheet);
+    checkIconButtons(&sheet);
+    // It fits a 1366x768 screen with its title bar and a panel, and keeps its size whatever is
+    // typed or switched below.
+    const auto laidOut = [&] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        return std::pair(sheet.size(), sheet.minimumSizeHint());
+    };
+    const auto [size, least] = laidOut();
+    QVERIFY2(size.height() <= 680, qPrintable(QString::number(size.height())));
     auto shown = [&](const QString &name) {
         return sheet.findChild<QWidget *>(name)->isVisible();
     };
@@ -239,16 +302,28 @@ void TestKeysView::generationSheet()
         return sheet.findChild<QRadioButton *>(u"typeRadio_"_s + type);
     };
     auto *name = sheet.findChild<QLineEdit *>(u"filenameEdit"_s);
-    auto *preview = sheet.findChild<QLabel *>(u"previewLabel"_s);
+    auto *preview = sheet.findChild<StatusLine *>(u"previewLabel"_s);
+    auto *generate = sheet.findChild<QPushButton *>(u"generateButton"_s);
 
-    // The passphrase field replaces the tip when switched on.
+    // The passphrase fields replace the tip when switched on; Generate waits for both to agree.
     QVERIFY(shown(u"passphraseTip"_s) && !shown(u"passphraseEdit"_s));
-    sheet.findChild<QCheckBox *>(u"passphraseSwitch"_s)->click();
-    QVERIFY(!shown(u"passphraseTip"_s) && shown(u"passphraseEdit"_s));
+    auto *passphraseSwitch = sheet.findChild<QCheckBox *>(u"passphraseSwitch"_s);
+    passphraseSwitch->click();
+    QVERIFY(!shown(u"passphraseTip"_s) && shown(u"passphraseEdit"_s) && shown(u"confirmPassphraseEdit"_s));
+    QCOMPARE(laidOut(), std::pair(size, least));
+    QTest::keyClicks(sheet.findChild<QLineEdit *>(u"passphraseEdit"_s), u"secret"_s);
+    QVERIFY(!generate->isEnabled());
+    auto *confirm = sheet.findChild<QLineEdit *>(u"confirmPassphraseEdit"_s);
+    QTest::keyClicks(confirm, u"secret"_s);
+    QVERIFY(generate->isEnabled());
+    QTest::keyClick(confirm, Qt::Key_Backspace);
+    QVERIFY(!generate->isEnabled());
+    passphraseSwitch->click();
+    QVERIFY(generate->isEnabled());
 
     // The file name follows the key type until the user types one of their own.
     QCOMPARE(name->text(), u"id_ed25519"_s);
-    QCOMPARE(sheet.findChild<QLabel *>(u"overwriteWarningText"_s)->text(),
+    QCOMPARE(sheet.findChild<StatusLine *>(u"overwriteWarningText"_s)->fullText(),
              u"id_ed25519 already exists \u2014 will overwrite."_s);
     radio(u"rsa"_s)->click();
     QCOMPARE(name->text(), u"id_rsa"_s);
@@ -257,32 +332,44 @@ void TestKeysView::generationSheet()
     radio(u"ed25519"_s)->click();
     QCOMPARE(name->text(), u"deploy"_s);
 
-    // Whitespace alone counts as empty, and the standard name it falls back to is checked too. The key
-    // is written under the key directory whatever the name starts with; so says the preview.
+    // Whitespace alone counts as empty, and the standard name it falls back to is checked too; a
+    // public key alone would be replaced as well. The key is written under the key directory
+    // whatever the name starts with; so says the preview.
     const QList<std::tuple<QString, QString, bool>> names{{u"  \t"_s, u"(enter filename)"_s, true},
                                                           {u" taken"_s, u"taken"_s, true},
-                                                          {u"/abs/key"_s, u"abs/key"_s, false}};
+                                                          {u"lone"_s, u"lone"_s, true},
+                                                          {u"/abs/key"_s, u"abs/key"_s, false},
+                                                          {QString(200, u'k'), QString(200, u'k'), false}};
     for (const auto &[typed, path, warns] : names) {
         name->setText(typed);
-        QCOMPARE(preview->text(), u"Saves as: ~/.ssh/"_s + path);
+        QCOMPARE(preview->fullText(), u"Saves as: ~/.ssh/"_s + path);
         QCOMPARE(shown(u"overwriteWarning"_s), warns);
+        QCOMPARE(laidOut(), std::pair(size, least));
     }
 
-    // The name goes out as typed; a blank one falls back to the type's standard name.
+    // The name goes out as typed; a blank one falls back to the type's standard name, which exists
+    // here, so only after Replace.
     name->setText(u" spaced"_s);
     QTest::keyClick(name, Qt::Key_Return);
     QVERIFY(!sheet.isVisible());
     QCOMPARE(requested.value(0).value(0).value<KeyGenOptions>().filename, u" spaced"_s);
+    QVERIFY(Dialogs::asked().isEmpty());
     sheet.show();
     radio(u"ecdsa"_s)->click();
+    writeFile(dir.filePath(u"id_ecdsa"_s), "existing");
     name->setText(u" "_s);
-    QTest::mouseClick(sheet.findChild<QPushButton *>(u"generateButton"_s), Qt::LeftButton);
+    Dialogs::setNextAnswer(u"Replace"_s);
+    QTest::mouseClick(generate, Qt::LeftButton);
+    QCOMPARE(Dialogs::asked().value(0).text, u"Replace id_ecdsa and id_ecdsa.pub?"_s);
     const auto options = requested.value(1).value(0).value<KeyGenOptions>();
     QCOMPARE(options.filename, u"id_ecdsa"_s);
     QCOMPARE(options.keyType, KeyType::ecdsa);
     sheet.show();
     QTest::keyClick(&sheet, Qt::Key_Escape);
     QCOMPARE(requested.size(), 2);
+
+    PublicKeySheet publicKey(SSHKeyPair{});
+    checkDialogFlags(&publicKey);
 }
 
 QTEST_MAIN(TestKeysView)
