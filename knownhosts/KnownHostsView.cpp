@@ -27,18 +27,24 @@ namespace {
     constexpr int hostMinimumWidth = 160;
 
     // Tells the pane when a selection command starts afresh (a plain click, arrow keys), so the
-    // entries the filter hides are dropped from the selection too, as a new click means.
+    // entries the filter hides are dropped from the selection too, as a new click means. Rows that
+    // stay selected through such a command are not reported as changed, so onCleared() follows
+    // for the pane to take them back.
     class ClearAwareSelectionModel final : public QItemSelectionModel
     {
     public:
         using QItemSelectionModel::QItemSelectionModel;
         std::function<void()> onClear;
+        std::function<void()> onCleared;
 
         void select(const QItemSelection &selection, SelectionFlags command) override
         {
-            if ((command & Clear) && !signalsBlocked() && onClear)
+            const bool clearing = (command & Clear) && !signalsBlocked() && onClear && onCleared;
+            if (clearing)
                 onClear();
             QItemSelectionModel::select(selection, command);
+            if (clearing)
+                onCleared();
         }
         using QItemSelectionModel::select;
     };
@@ -262,6 +268,15 @@ void KnownHostsView::makeTable()
     selection->onClear = [this] {
         if (!m_syncingSelection)
             m_selectedIDs.clear();
+    };
+    selection->onCleared = [this, selection] {
+        if (m_syncingSelection)
+            return;
+        for (const QItemSelectionRange &range : selection->selection()) {
+            for (int row = range.top(); row <= range.bottom(); ++row)
+                m_selectedIDs.insert(m_tableModel->entryAt(row).id);
+        }
+        updateState();
     };
     m_table->setSelectionModel(selection);
     m_table->setSelectionBehavior(QAbstractItemView::SelectRows);
