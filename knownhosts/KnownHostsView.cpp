@@ -11,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QItemSelectionModel>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -108,6 +109,38 @@ namespace {
     QString entryCountTitle(qsizetype n)
     {
         return n == 1 ? KnownHostsView::tr("Remove Entry") : KnownHostsView::tr("Remove %1 Entries").arg(n);
+    }
+
+    // "Remove 7 entries for alpha, beta, gamma, delta, epsilon and 2 more?": each host once, in file order.
+    QString removalQuestion(const QList<KnownHostEntry> &entries, const QSet<QUuid> &ids)
+    {
+        constexpr qsizetype named = 5;
+        QStringList hosts; // the first few, in file order
+        QSet<QString> seen;
+        qsizetype found = 0;
+        for (const KnownHostEntry &entry : entries) {
+            if (found == ids.size())
+                break;
+            if (!ids.contains(entry.id))
+                continue;
+            ++found;
+            const QString host = entry.isHashed ? KnownHostsView::tr("(hashed)") : entry.host;
+            if (seen.contains(host))
+                continue;
+            seen.insert(host);
+            if (hosts.size() < named)
+                hosts << host;
+        }
+        // One .arg() with every value: a host may hold "%1" itself.
+        QString list = hosts.value(0);
+        if (seen.size() > named) {
+            list = KnownHostsView::tr("%1 and %2 more").arg(hosts.join(u", "_s), QString::number(seen.size() - named));
+        } else if (hosts.size() > 1) {
+            list = KnownHostsView::tr("%1 and %2").arg(hosts.first(hosts.size() - 1).join(u", "_s), hosts.constLast());
+        }
+        const QString n = QString::number(ids.size());
+        return ids.size() == 1 ? KnownHostsView::tr("Remove %1 entry for %2?").arg(n, list)
+                               : KnownHostsView::tr("Remove %1 entries for %2?").arg(n, list);
     }
 } // namespace
 
@@ -290,6 +323,7 @@ void KnownHostsView::makeTable()
     m_table->setItemDelegate(new EntryDelegate(m_table));
     m_table->setContextMenuPolicy(Qt::CustomContextMenu);
     m_table->setIconSize(QSize(12, 12));
+    m_table->installEventFilter(this);
 
     // Fixed row heights keep a million rows cheap: nothing is measured per row.
     QHeaderView *rows = m_table->verticalHeader();
@@ -327,6 +361,20 @@ void KnownHostsView::makeTable()
                 updateState();
             });
     connect(m_table, &QWidget::customContextMenuRequested, this, &KnownHostsView::showContextMenu);
+}
+
+bool KnownHostsView::eventFilter(QObject *watched, QEvent *event)
+{
+    // Delete removes the selection after the same question as the Remove button; the override keeps
+    // a window shortcut on the same key from taking it while the table has the focus.
+    if (watched == m_table && (event->type() == QEvent::KeyPress || event->type() == QEvent::ShortcutOverride)
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Delete)) {
+        event->accept();
+        if (event->type() == QEvent::KeyPress)
+            confirmRemoval();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 void KnownHostsView::showEvent(QShowEvent *event)
@@ -395,11 +443,14 @@ void KnownHostsView::confirmRemoval()
                                      "fingerprint on next connection.")
                                 : tr("The hosts will be removed from known_hosts. SSH will ask you to verify the "
                                      "fingerprint on next connection.");
+    // Cancel is the default: Return alone never removes.
     const int choice =
         Dialogs::ask(this,
                      title,
-                     text,
-                     {{tr("Remove"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+                     removalQuestion(m_model->entries(), m_selectedIDs) + u' ' + text,
+                     {{tr("Remove"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                     QMessageBox::Warning,
+                     1);
     if (choice != 0)
         return;
     const QSet<QUuid> ids = m_selectedIDs;

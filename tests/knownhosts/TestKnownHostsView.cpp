@@ -94,6 +94,7 @@ class TestKnownHostsView final : public QObject
 private slots:
     void filterMatchesHostAndAlgorithmOnly();
     void removesTheSelectionAfterConfirmation();
+    void removalNamesTheFirstFiveHosts();
 };
 
 void TestKnownHostsView::filterMatchesHostAndAlgorithmOnly()
@@ -140,12 +141,17 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
     QCOMPARE(selectedRows().size(), 3);
     // On a selected row the menu covers the whole selection.
     QCOMPARE(pane.removeFromMenu(1, u"Cancel"_s), u"Remove 3 Entries"_s);
-    QCOMPARE(Dialogs::asked().constLast().title, u"Remove 3 Entries?"_s);
+    const Dialogs::Asked question = Dialogs::asked().constLast();
+    QCOMPARE(question.title, u"Remove 3 Entries?"_s);
+    QCOMPARE(question.text,
+             u"Remove 3 entries for alpha.example, beta.example and gamma.example? The hosts will be removed from "
+             "known_hosts. SSH will ask you to verify the fingerprint on next connection."_s);
+    QCOMPARE(question.buttons.value(question.defaultChoice), u"Cancel"_s); // Return never removes
     QCOMPARE(pane.status(), u"Loaded 5 entries  · 3 selected"_s);
     QCOMPARE(readFile(pane.path), sample);
 
     Dialogs::setNextAnswer(u"Remove"_s);
-    remove->click();
+    QTest::keyClick(pane.table, Qt::Key_Delete); // as the button does
     QCOMPARE(pane.hosts(), QStringList({u"(hashed entry)"_s, u"ÄRGER.example"_s}));
     QVERIFY(selectedRows().isEmpty());
     QVERIFY(!remove->isEnabled());
@@ -155,6 +161,7 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
     pane.clickRow(0);
     QCOMPARE(pane.removeFromMenu(1, u"Cancel"_s), u"Remove Entry"_s);
     QCOMPARE(Dialogs::asked().constLast().title, u"Remove Entry?"_s);
+    QVERIFY(Dialogs::asked().constLast().text.startsWith(u"Remove 1 entry for \u00c4RGER.example? The host will"_s));
     QCOMPARE(selectedRows(), QModelIndexList{pane.table->model()->index(1, 0)});
 
     // A reload makes new identifiers; no stale count or enabled Remove may be left behind.
@@ -185,6 +192,32 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
     alert->buttons().at(0)->click();
     QCOMPARE(pane.view->model()->errorMessage(), std::nullopt);
     QCOMPARE(pane.table->model()->rowCount(), 1);
+}
+
+void TestKnownHostsView::removalNamesTheFirstFiveHosts()
+{
+    // Each host once, in file order; hashed ones under one name; "%1" in a host stays as written.
+    QByteArray lines;
+    for (const char *host : {"h1", "h1", "|1|c2FsdA==|aGFzaA==", "h%1", "h3", "|1|c2FsdA==|b3RoZXI=", "h4", "h5", "h6"})
+        lines += QByteArray(host) + " ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIKey\n";
+    Pane pane(lines);
+    QTest::keyClick(pane.table, Qt::Key_A, Qt::ControlModifier);
+    QTest::keyClick(pane.table, Qt::Key_Delete);
+    QCOMPARE(Dialogs::asked().value(0).text.section(u'?', 0, 0),
+             u"Remove 9 entries for h1, (hashed), h%1, h3, h4 and 2 more"_s);
+    pane.clickRow(2); // already selected: it stays, the others go
+    QCOMPARE(pane.status(), u"Loaded 9 entries  · 1 selected"_s);
+    QTest::keyClick(pane.table, Qt::Key_Delete);
+    QCOMPARE(Dialogs::asked().value(1).text.section(u'?', 0, 0), u"Remove 1 entry for (hashed)"_s);
+    QCOMPARE(pane.table->model()->rowCount(), 9);
+
+    // Every icon-only button on show has a name and a tooltip.
+    pane.filter->setText(u"h"_s);
+    for (const QAbstractButton *button : pane.view->findChildren<QAbstractButton *>()) {
+        if (button->text().isEmpty() && button->isVisibleTo(pane.view.get()))
+            QVERIFY2(!button->accessibleName().isEmpty() && !button->toolTip().isEmpty(),
+                     qPrintable(button->objectName()));
+    }
 }
 
 QTEST_MAIN(TestKnownHostsView)
