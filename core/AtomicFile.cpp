@@ -56,15 +56,17 @@ namespace {
         return std::nullopt;
     }
 
-    std::optional<QString> makeBackup(const QString &path, const QString &dir, const QString &prefix)
+    std::optional<QString> makeBackup(const QString &path, const QString &dir, const QString &prefix, QString *made)
     {
         const QString base = dir + u'/' + prefix + QDateTime::currentDateTime().toString(u"yyyyMMdd_HHmmss"_s);
         QString candidate = base;
         for (int n = 2;; ++n) {
             if (!existsOrIsLink(candidate)) {
                 QFile source(path);
-                if (source.copy(candidate))
+                if (source.copy(candidate)) {
+                    *made = candidate;
                     return std::nullopt;
+                }
                 if (!existsOrIsLink(candidate))
                     return tr("Cannot back up the file to %1: %2").arg(candidate, source.errorString());
             }
@@ -161,8 +163,9 @@ namespace AtomicFile {
             if (auto failure = makeFolder(dir))
                 return failure;
         }
+        QString backup;
         if (!options.backupPrefix.isEmpty() && QFileInfo::exists(path)) {
-            if (auto failure = makeBackup(path, dir, options.backupPrefix))
+            if (auto failure = makeBackup(path, dir, options.backupPrefix, &backup))
                 return failure;
         }
 
@@ -192,7 +195,7 @@ namespace AtomicFile {
             return systemError(errno);
         temp.setAutoRemove(false);
         if (written)
-            *written = {target, sink.digest()};
+            *written = {target, sink.digest(), backup};
         return std::nullopt;
     }
 

@@ -28,6 +28,7 @@ namespace AtomicFile {
     struct Written {
         QString path; // the file that was replaced: the target of a symbolic link
         size_t digest = 0; // ContentDigest of the bytes written
+        QString backupPath; // the copy of the old file, when one was made
     };
 
     // Nothing on success, else the error's description (a short write and a full disk included).

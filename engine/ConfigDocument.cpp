@@ -214,6 +214,25 @@ std::optional<QString> ConfigDocument::validate() const
     return std::nullopt;
 }
 
+std::optional<ConfigDocument::Place> ConfigDocument::placeOfLine(int line) const
+{
+    int first = 1; // the number of the section's first line
+    qsizetype block = 0;
+    for (const Section &section : m_sections) {
+        const std::unique_ptr<Lines> split = section.lines ? nullptr : splitSection(section.text, section.host);
+        const Lines &lines = section.lines ? *section.lines : *split;
+        if (line < first + lines.lines.size()) {
+            if (!section.host)
+                return std::nullopt;
+            const qsizetype at = line - first;
+            return Place{block, lines.optionLines.indexOf(at)};
+        }
+        first += int(lines.lines.size());
+        block += section.host ? 1 : 0;
+    }
+    return std::nullopt;
+}
+
 QString ConfigDocument::text() const
 {
     QString text;

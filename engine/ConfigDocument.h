@@ -64,6 +64,14 @@ public:
         }
     }
     QString text() const;
+
+    // What stands on a line of the text (counted from 1): the block, and the option of that block
+    // (-1 for its Host line or a line that is no option). Nothing for lines outside host blocks.
+    struct Place {
+        qsizetype block = -1;
+        qsizetype option = -1;
+    };
+    std::optional<Place> placeOfLine(int line) const;
     QByteArray toUtf8() const;
 
 private:

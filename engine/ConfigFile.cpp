@@ -87,7 +87,8 @@ namespace ConfigFile {
         return result;
     }
 
-    std::optional<QString> write(const QString &path, const AtomicFile::TextPieces &pieces, Stamp *written)
+    std::optional<QString>
+    write(const QString &path, const AtomicFile::TextPieces &pieces, Stamp *written, QString *backup)
     {
         AtomicFile::Written result;
         const auto failure = AtomicFile::writeText(path, pieces, {0600, true, u"config.bak."_s}, &result);
@@ -95,6 +96,8 @@ namespace ConfigFile {
             *written = status(result.path);
             written->digest = result.digest;
         }
+        if (!failure && backup)
+            *backup = result.backupPath;
         return failure;
     }
 } // namespace ConfigFile

@@ -39,5 +39,9 @@ namespace ConfigFile {
     // Creates the folder (0700) when missing, copies an existing file to config.bak.<stamp>, then
     // replaces the file atomically with the text as UTF-8 (through a symbolic link, mode 0600).
     // Nothing on success, else the error's description; `written` gets the new file's stamp.
-    std::optional<QString> write(const QString &path, const AtomicFile::TextPieces &pieces, Stamp *written = nullptr);
+    // `backup` gets the path of the copy of the old file, when one was made.
+    std::optional<QString> write(const QString &path,
+                                 const AtomicFile::TextPieces &pieces,
+                                 Stamp *written = nullptr,
+                                 QString *backup = nullptr);
 } // namespace ConfigFile

@@ -25,6 +25,8 @@ struct SSHConfigModel::Private {
     // The change on disk the user chose to keep their edits over; the bar comes back only for a newer one.
     std::optional<ConfigFile::Stamp> keptOver;
     QFileSystemWatcher watcher;
+    std::unique_ptr<SSHCheck> check;
+    std::optional<SSHRejection> rejection;
     // Editors write a file in several steps; look once they are done.
     QTimer settle;
 };
@@ -80,6 +82,7 @@ void SSHConfigModel::load()
     watch();
     d->keptOver.reset();
     setOutsideChange(false);
+    setSshRejection(std::nullopt);
     emit blocksChanged();
     setDirty(false);
     const qsizetype count = blocks().size();
@@ -97,13 +100,15 @@ void SSHConfigModel::save()
     }
     // Refuse before touching anything: no folder, no backup, no change to the file.
     std::optional<QString> failure = d->document.validate();
+    QString backup;
     if (!failure) {
         failure = ConfigFile::write(
             d->configPath,
             [this](const auto &sink) {
                 d->document.forEachPiece(sink);
             },
-            &d->stamp);
+            &d->stamp,
+            &backup);
     }
     watch();
     if (failure) {
@@ -114,6 +119,63 @@ void SSHConfigModel::save()
     setOutsideChange(false);
     setDirty(false);
     setStatusMessage(tr("Saved — backup created in ~/.ssh/"));
+    checkWithSsh(backup);
+}
+
+void SSHConfigModel::setSshPath(const QString &path)
+{
+    d->check.reset(path.isEmpty() ? nullptr : new SSHCheck(path));
+}
+
+std::optional<SSHRejection> SSHConfigModel::sshRejection() const
+{
+    return d->rejection;
+}
+
+std::optional<SSHConfigModel::RejectedLine> SSHConfigModel::rejectedLine() const
+{
+    if (!d->rejection || d->rejection->line <= 0
+        || QFileInfo(d->rejection->file).absoluteFilePath() != QFileInfo(d->configPath).absoluteFilePath())
+        return std::nullopt;
+    const auto place = d->document.placeOfLine(d->rejection->line);
+    if (!place)
+        return std::nullopt;
+    const HostBlock &block = blocks().at(place->block);
+    return RejectedLine{block.id, place->option < 0 ? QString() : block.options.at(place->option).name};
+}
+
+void SSHConfigModel::checkWithSsh(const QString &backup)
+{
+    setSshRejection(std::nullopt);
+    if (!d->check || SSHCheck::runsCommands(d->configPath, Locations::userHomeDirectory()))
+        return;
+    QStringList patterns;
+    for (const HostBlock &block : blocks())
+        patterns.append(block.pattern);
+    d->check->disconnect(this);
+    connect(d->check.get(), &SSHCheck::finished, this, [this, backup](const std::optional<SSHRejection> &rejection) {
+        // A later edit does not make the refusal of the saved file any less true; a reload does.
+        setSshRejection(rejection);
+        if (!rejection)
+            return;
+        QString where;
+        if (rejection->line > 0 && rejection->file == d->configPath)
+            where = tr(" (line %1)").arg(rejection->line);
+        else if (rejection->line > 0)
+            where = tr(" (%1, line %2)").arg(rejection->file).arg(rejection->line);
+        const QString kept =
+            backup.isEmpty() ? QString() : u' ' + tr("The file as it was before is kept as %1.").arg(backup);
+        setErrorMessage(tr("ssh does not accept the saved file: %1%2.").arg(rejection->message, where) + kept);
+    });
+    d->check->checkConfig(d->configPath, SSHCheck::firstLiteralAlias(patterns));
+}
+
+void SSHConfigModel::setSshRejection(std::optional<SSHRejection> rejection)
+{
+    if (rejection == d->rejection)
+        return;
+    d->rejection = std::move(rejection);
+    emit sshRejectionChanged();
 }
 
 QByteArray SSHConfigModel::text() const

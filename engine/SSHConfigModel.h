@@ -2,6 +2,7 @@
 
 #include "core/StatusModel.h"
 #include "engine/HostBlock.h"
+#include "engine/SSHCheck.h"
 
 #include <QByteArray>
 #include <QList>
@@ -51,6 +52,17 @@ public:
     // The file as it will be written: the text as read, with only the edited lines changed.
     QByteArray text() const;
 
+    // After each save ssh reads the file (`ssh -G`, nothing connects) unless the file or one it
+    // includes has a Match exec line, whose commands must not run. An empty path turns it off.
+    void setSshPath(const QString &path);
+    // What ssh said about the last saved file, if it refused it; the option or Host line it names.
+    std::optional<SSHRejection> sshRejection() const;
+    struct RejectedLine {
+        QUuid block;
+        QString option; // empty for the Host line
+    };
+    std::optional<RejectedLine> rejectedLine() const;
+
 signals:
     // The list itself changed: loaded, a block added, removed or duplicated.
     void blocksChanged();
@@ -61,12 +73,15 @@ signals:
     // Around a reload the model did by itself after an outside change, so a view can keep its selection.
     void aboutToReloadFromDisk();
     void reloadedFromDisk();
+    void sshRejectionChanged();
 
 private:
     void setDirty(bool dirty);
     void setOutsideChange(bool changed);
     void checkDisk();
     void watch();
+    void checkWithSsh(const QString &backup);
+    void setSshRejection(std::optional<SSHRejection> rejection);
 
     struct Private;
     std::unique_ptr<Private> d;

@@ -1,0 +1,140 @@
+#include "EngineTest.h"
+#include "engine/SSHCheck.h"
+#include "engine/SSHConfigModel.h"
+
+#include <QtTest>
+
+// The installed ssh's word on options and files; `ssh -G` connects to nothing.
+class TestSSHCheck : public QObject
+{
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void asksTheInstalledSsh_data();
+    void asksTheInstalledSsh();
+    void neverRunsTheUsersCommands();
+    void savedFileIsChecked();
+
+private:
+    std::optional<SSHRejection> ask(const std::function<void(SSHCheck &)> &start);
+};
+
+void TestSSHCheck::initTestCase()
+{
+    QVERIFY2(QFileInfo(u"/usr/bin/ssh"_s).isExecutable(), "needs /usr/bin/ssh (openssh-client)");
+}
+
+std::optional<SSHRejection> TestSSHCheck::ask(const std::function<void(SSHCheck &)> &start)
+{
+    SSHCheck check(u"/usr/bin/ssh"_s);
+    QSignalSpy finished(&check, &SSHCheck::finished);
+    start(check);
+    if (!finished.wait(15000))
+        return SSHRejection{u"no answer"_s, {}, -1};
+    return finished.constFirst().constFirst().value<std::optional<SSHRejection>>();
+}
+
+void TestSSHCheck::asksTheInstalledSsh_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("value");
+    QTest::addColumn<QString>("message");
+    QTest::newRow("known") << u"Compression"_s << u"yes"_s << QString();
+    QTest::newRow("unknown keyword") << u"UseKeychain"_s << u"yes"_s << u"Bad configuration option: usekeychain"_s;
+    QTest::newRow("bad value") << u"Port"_s << u"abc"_s << u"Bad port 'abc'"_s;
+}
+
+void TestSSHCheck::asksTheInstalledSsh()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, value);
+    QFETCH(QString, message);
+    const auto rejection = ask([&](SSHCheck &check) {
+        check.probeOption(name, value);
+    });
+    if (message.isEmpty()) {
+        QCOMPARE(rejection, std::nullopt);
+        return;
+    }
+    QVERIFY(rejection);
+    QCOMPARE(rejection->message, message);
+    QCOMPARE(rejection->file, QString());
+
+    // The same line in a file: ssh names the file and the line.
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "Host a\n  User x\nHost b\n  " + name.toUtf8() + ' ' + value.toUtf8() + '\n');
+    const auto inFile = ask([&](SSHCheck &check) {
+        check.checkConfig(path, u"a"_s);
+    });
+    QVERIFY(inFile);
+    QCOMPARE(inFile->message, message);
+    QCOMPARE(inFile->file, path);
+    QCOMPARE(inFile->line, 4);
+}
+
+void TestSSHCheck::neverRunsTheUsersCommands()
+{
+    // A Match exec anywhere ssh would read, through Include lines as ssh follows them.
+    QTemporaryDir home;
+    writeFile(home.filePath(u".ssh/config.d/10-base.conf"_s), "Host *\n  User u\n");
+    writeFile(home.filePath(u".ssh/config.d/20-vpn.conf"_s), "Match host x !exec \"test -f /run/vpn\"\n  User v\n");
+    writeFile(home.filePath(u"elsewhere/a.conf"_s), "Include ~/.ssh/config.d/*.conf\n");
+    const auto runs = [&](const QByteArray &config) {
+        writeFile(home.filePath(u".ssh/config"_s), config);
+        return SSHCheck::runsCommands(home.filePath(u".ssh/config"_s), home.path());
+    };
+    QVERIFY(!runs("Host a\n  User x\n  # Match exec true\n"));
+    QVERIFY(runs("Host a\nmatch EXEC \"true\"\n"));
+    QVERIFY(runs("Host a\n  Include config.d/*.conf\n"));
+    QVERIFY(runs("Include " + QFile::encodeName(home.filePath(u"elsewhere/a.conf"_s)) + "\n"));
+    QVERIFY(!runs("Include config.d/10-*.conf missing.conf\n"));
+    QVERIFY(!runs("Include config\n")); // includes itself: read once
+
+    QCOMPARE(SSHCheck::firstLiteralAlias({u"*"_s, u"*.lab !x web-? db1 db2"_s}), u"db1"_s);
+    QCOMPARE(SSHCheck::firstLiteralAlias({u"*"_s}), u"localhost"_s);
+}
+
+void TestSSHCheck::savedFileIsChecked()
+{
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, "Host a\n  User x\n\nHost web\n  HostName w\n");
+    SSHConfigModel model(path);
+    model.setSshPath(u"/usr/bin/ssh"_s);
+    QSignalSpy checked(&model, &SSHConfigModel::sshRejectionChanged);
+    const QUuid web = model.blocks().at(1).id;
+
+    // A keyword this ssh does not know: the alert names ssh's message, the line and the backup.
+    model.setOption(web, u"UseKeychain"_s, u"yes"_s);
+    model.save();
+    QVERIFY(checked.wait(15000));
+    QVERIFY(model.sshRejection());
+    QCOMPARE(model.sshRejection()->line, 6);
+    const QString error = model.errorMessage().value_or(QString());
+    QVERIFY2(error.contains(u"Bad configuration option: usekeychain (line 6)"_s) && error.contains(u"config.bak."_s),
+             qPrintable(error));
+    const auto line = model.rejectedLine();
+    QVERIFY(line && line->block == web && line->option == u"UseKeychain"_s);
+
+    // Mended and saved: ssh takes it, and the mark goes.
+    model.setErrorMessage(std::nullopt);
+    model.setOption(web, u"UseKeychain"_s, QString());
+    model.save();
+    QTRY_COMPARE_WITH_TIMEOUT(model.sshRejection(), std::nullopt, 15000);
+    QVERIFY(!model.errorMessage());
+
+    // A file whose Match exec would run a command is not checked at all.
+    model.setOption(web, u"UseKeychain"_s, u"yes"_s);
+    writeFile(path, "Match exec \"touch '" + QFile::encodeName(dir.filePath(u"ran"_s)) + "'\"\n");
+    model.load();
+    model.setOption(model.blocks().value(0).id, u"User"_s, u"y"_s);
+    model.addBlock(u"z"_s);
+    model.save();
+    QTest::qWait(500); // nothing may start: wait past where a check would have answered
+    QCOMPARE(model.sshRejection(), std::nullopt);
+    QVERIFY(!QFileInfo::exists(dir.filePath(u"ran"_s)));
+}
+
+QTEST_GUILESS_MAIN(TestSSHCheck)
+#include "TestSSHCheck.moc"
