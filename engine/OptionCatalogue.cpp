@@ -29,7 +29,6 @@ namespace OptionCatalogue {
              list({"IdentityFile",
                    "IdentityAgent",
                    "AddKeysToAgent",
-                   "UseKeychain",
                    "IdentitiesOnly",
                    "PubkeyAuthentication",
                    "PasswordAuthentication",
@@ -87,7 +86,7 @@ namespace OptionCatalogue {
     {
         static const QHash<QString, QStringList> common = {
             {tr("Connection"), list({"HostName", "User", "Port"})},
-            {tr("Authentication"), list({"IdentityFile", "AddKeysToAgent", "UseKeychain"})},
+            {tr("Authentication"), list({"IdentityFile", "AddKeysToAgent"})},
             {tr("Forwarding & Tunneling"), {}},
             {tr("Multiplexing"), {}},
             {tr("Keep-Alive"), {}},
@@ -105,8 +104,7 @@ namespace OptionCatalogue {
             v.insert(u"AddressFamily"_s, list({"inet", "inet6", "any"}));
             v.insert(u"StrictHostKeyChecking"_s, list({"accept-new", "yes", "no", "ask", "off"}));
             v.insert(u"AddKeysToAgent"_s, list({"yes", "no", "ask", "confirm"}));
-            for (const char *key : {"UseKeychain",
-                                    "ForwardAgent",
+            for (const char *key : {"ForwardAgent",
                                     "ForwardX11",
                                     "ForwardX11Trusted",
                                     "Compression",
@@ -147,8 +145,7 @@ namespace OptionCatalogue {
             {u"AddressFamily"_s, tr("Which IP address family to use when connecting. \"inet\" forces IPv4, \"inet6\" forces IPv6, \"any\" (default) tries both.")},
             {u"IdentityFile"_s, tr("Path to the private key file used for public-key authentication. Supports ~ for home directory. Example: \"~/.ssh/id_ed25519\". You can add multiple IdentityFile lines for fallback keys.")},
             {u"IdentityAgent"_s, tr("Path to the SSH agent socket, or \"none\" to disable agent forwarding for this host. Usually you don't need to set this — the agent is picked up automatically from SSH_AUTH_SOCK.")},
-            {u"AddKeysToAgent"_s, tr("Whether to automatically add the private key to the running SSH agent on first use. \"yes\" adds silently, \"ask\" prompts, \"confirm\" prompts on each use. On macOS, pair with UseKeychain yes to store passphrases in Keychain.")},
-            {u"UseKeychain"_s, tr("macOS only. When \"yes\", the passphrase for the key is stored in and retrieved from the macOS Keychain. Combines well with AddKeysToAgent yes so you only type the passphrase once ever.")},
+            {u"AddKeysToAgent"_s, tr("Whether to automatically add the private key to the running SSH agent on first use. \"yes\" adds silently, \"ask\" prompts, \"confirm\" prompts on each use. With a passphrase-protected key you type the passphrase once per session: ssh-agent keeps the key, and the desktop's keyring unlocks it at login where one runs.")},
             {u"IdentitiesOnly"_s, tr("When \"yes\", only the keys explicitly listed with IdentityFile are offered — the SSH agent and default key files are ignored. Useful when the server has a strict limit on authentication attempts.")},
             {u"PubkeyAuthentication"_s, tr("Whether to attempt public-key authentication. Default is \"yes\". Set to \"no\" to force password or other methods (rarely needed).")},
             {u"PasswordAuthentication"_s, tr("Whether to attempt password authentication if public-key fails. Default is \"yes\". Set to \"no\" on hardened servers that allow keys only — prevents being prompted for a password.")},

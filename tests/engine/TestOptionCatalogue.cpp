@@ -23,7 +23,9 @@ void TestOptionCatalogue::tablesAgree()
             QVERIFY2(section.keys.contains(key), qPrintable(key));
     }
     QCOMPARE(sectionCommonKeys().size(), optionSections().size());
-    QCOMPARE(all.size(), 46);
+    // The writer's 46 names but UseKeychain, which the OpenSSH of Linux refuses.
+    QCOMPARE(all.size(), 45);
+    QVERIFY(!allKnownKeys().contains(u"UseKeychain"_s));
     QCOMPARE(allKnownKeys(), QSet<QString>(all.cbegin(), all.cend()));
 
     for (auto it = optionPickerValues().cbegin(); it != optionPickerValues().cend(); ++it) {
