@@ -5,6 +5,7 @@
 #include "engine/ConfigLines.h"
 #include "engine/ConfigSyntax.h"
 
+#include <QRegularExpression>
 #include <QStringEncoder>
 
 #include <iterator>
@@ -212,6 +213,54 @@ std::optional<QString> ConfigDocument::validate() const
             return error;
     }
     return std::nullopt;
+}
+
+namespace {
+    // ssh's pattern list: comma-separated globs, "!" excludes, letter case ignored.
+    bool matchesPatternList(QStringView name, QStringView list)
+    {
+        bool matched = false;
+        for (QStringView item : list.split(u',')) {
+            item = TextRules::trimmed(item);
+            const bool negated = item.startsWith(u'!');
+            if (negated)
+                item = item.sliced(1);
+            const QRegularExpression glob(QRegularExpression::wildcardToRegularExpression(item.toString()),
+                                          QRegularExpression::CaseInsensitiveOption);
+            if (glob.match(name).hasMatch()) {
+                if (negated)
+                    return false;
+                matched = true;
+            }
+        }
+        return matched;
+    }
+} // namespace
+
+bool ConfigDocument::ignoresUnknown(qsizetype block, QStringView name) const
+{
+    std::optional<QString> list;
+    // The lines before any section.
+    ConfigLines::forEachLine(m_sections.front().text, [&](qsizetype start, qsizetype bodyEnd, qsizetype) {
+        const LineInfo line = classify(QStringView(m_sections.front().text).sliced(start, bodyEnd - start));
+        if (!list && line.kind == LineKind::Option && SSHKeyword::equal(line.split.keyword, u"ignoreunknown"))
+            list = line.value.toString();
+    });
+    // Earlier catch-all blocks, then this block up to the option.
+    for (qsizetype i = 0; i <= block && !list; ++i) {
+        const HostBlock &b = m_blocks.at(i);
+        if (i < block && b.pattern != u"*"_s)
+            continue;
+        for (const HostOption &option : b.options) {
+            if (i == block && SSHKeyword::equal(option.name, name))
+                break;
+            if (SSHKeyword::equal(option.name, u"ignoreunknown")) {
+                list = option.value;
+                break;
+            }
+        }
+    }
+    return list && matchesPatternList(name, *list);
 }
 
 std::optional<ConfigDocument::Place> ConfigDocument::placeOfLine(int line) const

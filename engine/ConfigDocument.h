@@ -47,6 +47,11 @@ public:
     // A copy of the block's lines, comments included, right after it, with another pattern.
     qsizetype duplicateBlock(qsizetype block, const QString &pattern);
 
+    // Whether an IgnoreUnknown line that ssh reads before this block's first `name` line lists the
+    // name: in the lines before any Host or Match, in an earlier "Host *" block, or earlier in
+    // this block. ssh takes the first IgnoreUnknown it reads, so that one decides.
+    bool ignoresUnknown(qsizetype block, QStringView name) const;
+
     // Why an edited block cannot be written (a line break, an empty pattern), or nothing.
     std::optional<QString> validate() const;
 

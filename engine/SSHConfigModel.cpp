@@ -122,6 +122,12 @@ void SSHConfigModel::save()
     checkWithSsh(backup);
 }
 
+bool SSHConfigModel::ignoresUnknown(const QUuid &id, const QString &name) const
+{
+    const qsizetype index = d->document.indexOf(id);
+    return index >= 0 && d->document.ignoresUnknown(index, name);
+}
+
 void SSHConfigModel::setSshPath(const QString &path)
 {
     d->check.reset(path.isEmpty() ? nullptr : new SSHCheck(path));

@@ -52,6 +52,10 @@ public:
     // The file as it will be written: the text as read, with only the edited lines changed.
     QByteArray text() const;
 
+    // Whether an IgnoreUnknown line that ssh reads before the block's `name` line lists it, so an
+    // option this ssh does not know (UseKeychain) does not stop it reading the file.
+    bool ignoresUnknown(const QUuid &id, const QString &name) const;
+
     // After each save ssh reads the file (`ssh -G`, nothing connects) unless the file or one it
     // includes has a Match exec line, whose commands must not run. An empty path turns it off.
     void setSshPath(const QString &path);

@@ -14,6 +14,8 @@ private slots:
     void asksTheInstalledSsh();
     void neverRunsTheUsersCommands();
     void savedFileIsChecked();
+    void ignoredUnknownAsSshReadsIt_data();
+    void ignoredUnknownAsSshReadsIt();
 
 private:
     std::optional<SSHRejection> ask(const std::function<void(SSHCheck &)> &start);
@@ -134,6 +136,37 @@ void TestSSHCheck::savedFileIsChecked()
     QTest::qWait(500); // nothing may start: wait past where a check would have answered
     QCOMPARE(model.sshRejection(), std::nullopt);
     QVERIFY(!QFileInfo::exists(dir.filePath(u"ran"_s)));
+}
+
+void TestSSHCheck::ignoredUnknownAsSshReadsIt_data()
+{
+    QTest::addColumn<QByteArray>("config");
+    QTest::newRow("none") << "Host a\n  UseKeychain yes\n"_ba;
+    QTest::newRow("before any host") << "IgnoreUnknown UseKeychain\nHost a\n  UseKeychain yes\n"_ba;
+    QTest::newRow("earlier catch-all")
+        << "Host *\n  IgnoreUnknown AddKeys*,usekeychain\nHost a\n  UseKeychain yes\n"_ba;
+    QTest::newRow("same block, before") << "Host a\n  IgnoreUnknown Use*\n  UseKeychain yes\n"_ba;
+    QTest::newRow("same block, after") << "Host a\n  UseKeychain yes\n  IgnoreUnknown UseKeychain\n"_ba;
+    QTest::newRow("first one decides")
+        << "IgnoreUnknown Foo\nHost a\n  IgnoreUnknown UseKeychain\n  UseKeychain yes\n"_ba;
+    QTest::newRow("excluded") << "IgnoreUnknown *,!UseKeychain\nHost a\n  UseKeychain yes\n"_ba;
+}
+
+void TestSSHCheck::ignoredUnknownAsSshReadsIt()
+{
+    // The model's answer is what ssh does with the file.
+    QFETCH(QByteArray, config);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, config);
+    SSHConfigModel model(path);
+    const auto block = std::find_if(model.blocks().cbegin(), model.blocks().cend(), [](const HostBlock &b) {
+        return b.pattern == u"a"_s;
+    });
+    const auto rejection = ask([&](SSHCheck &check) {
+        check.checkConfig(path, u"a"_s);
+    });
+    QCOMPARE(model.ignoresUnknown(block->id, u"UseKeychain"_s), !rejection.has_value());
 }
 
 QTEST_GUILESS_MAIN(TestSSHCheck)
