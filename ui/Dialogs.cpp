@@ -1,5 +1,7 @@
 #include "ui/Dialogs.h"
 
+#include "ui/Mnemonic.h"
+
 #include <QAbstractButton>
 #include <QDialogButtonBox>
 #include <QFileDialog>
@@ -36,15 +38,38 @@ namespace {
         return value;
     }
 
-    void
-    record(const QString &title, const QString &text, const QList<Dialogs::Choice> &choices, int defaultChoice = -1)
+    void record(const QString &title,
+                const QString &text,
+                const QList<Dialogs::Choice> &choices,
+                int defaultChoice = -1,
+                int escapeChoice = -1)
     {
         if (!seams().testMode)
             return;
         QStringList buttons;
         for (const auto &choice : choices)
             buttons << choice.text;
-        seams().asked.append({title, text, buttons, defaultChoice});
+        seams().asked.append({title, text, buttons, defaultChoice, escapeChoice});
+    }
+
+    struct KeyChoices {
+        int onReturn = -1;
+        int onEscape = -1;
+    };
+
+    // Enter next to a destructive button is too easy to press by mistake, so only a harmless choice
+    // may be the default, and the reject choice is when the caller names none.
+    KeyChoices keyChoices(const QList<Dialogs::Choice> &choices, int defaultChoice)
+    {
+        KeyChoices keys;
+        for (qsizetype i = 0; i < choices.size() && keys.onEscape < 0; ++i) {
+            if (choices.at(i).role == QMessageBox::RejectRole)
+                keys.onEscape = int(i);
+        }
+        const bool harmless = defaultChoice >= 0 && defaultChoice < choices.size()
+                              && choices.at(defaultChoice).role != QMessageBox::DestructiveRole;
+        keys.onReturn = harmless ? defaultChoice : keys.onEscape;
+        return keys;
     }
 } // namespace
 
@@ -56,7 +81,8 @@ namespace Dialogs {
             QMessageBox::Icon icon,
             int defaultChoice)
     {
-        record(title, text, choices, defaultChoice);
+        const KeyChoices keys = keyChoices(choices, defaultChoice);
+        record(title, text, choices, keys.onReturn, keys.onEscape);
         if (auto answer = takeFront(seams().answers)) {
             for (qsizetype i = 0; i < choices.size(); ++i) {
                 if (choices.at(i).text == *answer)
@@ -68,12 +94,19 @@ namespace Dialogs {
             return -1;
 
         QMessageBox box(icon, title, text, QMessageBox::NoButton, parent);
+        box.setObjectName(QStringLiteral("questionBox"));
+        // Names of hosts, keys and files go into the text; none of them is markup.
+        box.setTextFormat(Qt::PlainText);
+        // After the modality, which gives a message box new window flags.
         box.setWindowModality(Qt::WindowModal);
+        useDialogFrame(&box);
         QList<QAbstractButton *> buttons;
         for (const auto &choice : choices)
-            buttons << box.addButton(choice.text, choice.role);
-        if (defaultChoice >= 0 && defaultChoice < buttons.size())
-            box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(defaultChoice)));
+            buttons << box.addButton(Mnemonic::escaped(choice.text), choice.role);
+        if (keys.onReturn >= 0)
+            box.setDefaultButton(qobject_cast<QPushButton *>(buttons.at(keys.onReturn)));
+        if (keys.onEscape >= 0)
+            box.setEscapeButton(buttons.at(keys.onEscape));
         box.exec();
         return int(buttons.indexOf(box.clickedButton()));
     }
@@ -83,9 +116,11 @@ namespace Dialogs {
         auto *box =
             new QMessageBox(QMessageBox::Critical, QObject::tr("Error"), message, QMessageBox::NoButton, parent);
         box->setObjectName(QStringLiteral("errorAlert"));
-        box->addButton(QObject::tr("OK"), QMessageBox::AcceptRole);
+        box->setTextFormat(Qt::PlainText);
+        box->addButton(Mnemonic::escaped(QObject::tr("OK")), QMessageBox::AcceptRole);
         box->setAttribute(Qt::WA_DeleteOnClose);
         box->setWindowModality(Qt::WindowModal);
+        useDialogFrame(box);
         QObject::connect(box, &QMessageBox::finished, box, [onDismissed = std::move(onDismissed)] {
             if (onDismissed)
                 onDismissed();
@@ -117,6 +152,7 @@ namespace Dialogs {
             return std::nullopt;
 
         QDialog dialog(parent);
+        useDialogFrame(&dialog);
         dialog.setWindowTitle(title);
         dialog.setWindowModality(Qt::WindowModal);
         auto *layout = new QVBoxLayout(&dialog);
@@ -127,7 +163,8 @@ namespace Dialogs {
         field->setMinimumWidth(240);
         auto *buttons = new QDialogButtonBox(&dialog);
         for (const auto &choice : choices) {
-            QPushButton *button = buttons->addButton(choice.text, QDialogButtonBox::ButtonRole(choice.role));
+            QPushButton *button =
+                buttons->addButton(Mnemonic::escaped(choice.text), QDialogButtonBox::ButtonRole(choice.role));
             if (choice.role == QMessageBox::AcceptRole)
                 button->setDefault(true);
         }
@@ -139,6 +176,12 @@ namespace Dialogs {
         if (dialog.exec() != QDialog::Accepted)
             return std::nullopt;
         return field->text();
+    }
+
+    void useDialogFrame(QWidget *window)
+    {
+        window->setWindowFlags((window->windowFlags() & ~Qt::WindowMinMaxButtonsHint) | Qt::CustomizeWindowHint
+                               | Qt::WindowTitleHint | Qt::WindowCloseButtonHint);
     }
 
     void setNextAnswer(const QString &buttonText)
@@ -156,6 +199,10 @@ namespace Dialogs {
     void setTestMode(bool on)
     {
         seams().testMode = on;
+    }
+    void reset()
+    {
+        seams() = Seams();
     }
     QList<Asked> &asked()
     {

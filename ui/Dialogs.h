@@ -20,8 +20,9 @@ namespace Dialogs {
     };
 
     // Shows a modal question. Returns the index of the chosen button, or -1 when the box was
-    // dismissed without one (Escape goes to the button with the reject role, as usual).
-    // defaultChoice is the index of the button Return presses; -1 leaves it to the style.
+    // dismissed without one. Escape presses the choice with the reject role. Return presses
+    // defaultChoice, or the reject choice when defaultChoice is -1 or a destructive one, so a
+    // stray Return never destroys anything. Choice texts show as written ("&" is no mnemonic).
     int ask(QWidget *parent,
             const QString &title,
             const QString &text,
@@ -42,18 +43,24 @@ namespace Dialogs {
                                    const QString &placeholder,
                                    const QList<Choice> &choices);
 
+    // Gives a window the frame of a dialog: a title and a close button, no minimise or maximise.
+    void useDialogFrame(QWidget *window);
+
     // Test seams. A queued answer is used by the next call of its kind instead of showing anything.
     void setNextAnswer(const QString &buttonText); // an empty text dismisses
     void setNextFileName(const QString &path); // an empty path cancels
     void setNextText(const std::optional<QString> &text);
     // With test mode on, a question nobody queued an answer for is dismissed rather than shown.
     void setTestMode(bool on);
+    // Drops every queued answer and the questions asked, and turns test mode off.
+    void reset();
 
     struct Asked {
         QString title;
         QString text;
         QStringList buttons;
-        int defaultChoice = -1;
+        int defaultChoice = -1; // the choices Return and Escape press
+        int escapeChoice = -1;
     };
     // The questions asked so far (test mode only), oldest first.
     QList<Asked> &asked();

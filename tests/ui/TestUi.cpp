@@ -4,11 +4,29 @@
 #include "ui/PaneChrome.h"
 #include "ui/SymbolIcon.h"
 
+#include <QAbstractButton>
+#include <QAccessible>
 #include <QFrame>
 #include <QLabel>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
+
+namespace {
+    QList<Dialogs::Choice> saveChoices()
+    {
+        return {{u"Save & Reload"_s},
+                {u"Discard & Reload"_s, QMessageBox::DestructiveRole},
+                {u"Cancel"_s, QMessageBox::RejectRole}};
+    }
+
+    // What the user sees or hears: the text without its mnemonic marks.
+    QString shownText(QWidget *widget)
+    {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
+    }
+} // namespace
 
 class TestUi final : public QObject
 {
@@ -16,12 +34,13 @@ class TestUi final : public QObject
 private slots:
     void cleanup()
     {
-        Dialogs::setTestMode(false);
-        Dialogs::asked().clear();
+        Dialogs::reset();
     }
     void everySymbolResolves();
     void tintPaintsTheGivenColour();
     void infoPopoverOpensAndClosesOnEscape();
+    void returnAndEscapeNeverDestroy_data();
+    void returnAndEscapeNeverDestroy();
     void queuedAnswersPickButtonsByText();
     void statusLineElidesInTheMiddle();
     void locationsFollowTheHomeDirectory();
@@ -74,20 +93,63 @@ void TestUi::infoPopoverOpensAndClosesOnEscape()
     QTRY_VERIFY(!button->isShown());
 }
 
+void TestUi::returnAndEscapeNeverDestroy_data()
+{
+    QTest::addColumn<int>("defaultChoice");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("chosen");
+    QTest::newRow("Return, no default named") << -1 << int(Qt::Key_Return) << 2;
+    QTest::newRow("Return, the destructive one named") << 1 << int(Qt::Key_Return) << 2;
+    QTest::newRow("Return, a harmless one named") << 0 << int(Qt::Key_Return) << 0;
+    QTest::newRow("Escape") << 0 << int(Qt::Key_Escape) << 2;
+}
+
+void TestUi::returnAndEscapeNeverDestroy()
+{
+    QFETCH(int, defaultChoice);
+    QFETCH(int, key);
+    QFETCH(int, chosen);
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    QStringList shown;
+    Qt::WindowFlags flags;
+    // The real box, as the user meets it: the key goes to whatever has the focus in it.
+    QTimer::singleShot(0, &window, [&] {
+        auto *box = window.findChild<QMessageBox *>(u"questionBox"_s);
+        QVERIFY(box && box->isVisible());
+        flags = box->windowFlags();
+        for (QAbstractButton *button : box->buttons())
+            shown << shownText(button);
+        QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key(key));
+        if (box->isVisible())
+            box->reject();
+    });
+    QCOMPARE(Dialogs::ask(&window, u"Unsaved Changes"_s, u"?"_s, saveChoices(), QMessageBox::Warning, defaultChoice),
+             chosen);
+    shown.sort(); // the box lays its buttons out by role
+    QCOMPARE(shown, QStringList({u"Cancel"_s, u"Discard & Reload"_s, u"Save & Reload"_s}));
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint) && !flags.testFlag(Qt::WindowMaximizeButtonHint));
+}
+
 void TestUi::queuedAnswersPickButtonsByText()
 {
     Dialogs::setTestMode(true);
-    Dialogs::asked().clear();
-    const QList<Dialogs::Choice> choices{{u"Save & Reload"_s},
-                                         {u"Discard & Reload"_s, QMessageBox::DestructiveRole},
-                                         {u"Cancel"_s, QMessageBox::RejectRole}};
     Dialogs::setNextAnswer(u"Discard & Reload"_s);
-    QCOMPARE(Dialogs::ask(nullptr, u"Unsaved Changes"_s, u"msg"_s, choices), 1);
+    QCOMPARE(Dialogs::ask(nullptr, u"Unsaved Changes"_s, u"msg"_s, saveChoices(), QMessageBox::Warning, 1), 1);
     // Nothing queued: dismissed, never a blocking box.
-    QCOMPARE(Dialogs::ask(nullptr, u"Again"_s, u"msg"_s, choices), -1);
+    QCOMPARE(Dialogs::ask(nullptr, u"Again"_s, u"msg"_s, saveChoices()), -1);
     QCOMPARE(Dialogs::asked().size(), 2);
     QCOMPARE(Dialogs::asked().constFirst().title, u"Unsaved Changes"_s);
-    QCOMPARE(Dialogs::asked().constFirst().buttons.size(), 3);
+    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2);
+    QCOMPARE(Dialogs::asked().constFirst().escapeChoice, 2);
+
+    // A test that stops half-way leaves nothing queued for the next one.
+    Dialogs::setNextAnswer(u"Discard & Reload"_s);
+    Dialogs::reset();
+    Dialogs::setTestMode(true);
+    QCOMPARE(Dialogs::ask(nullptr, u"Unsaved Changes"_s, u"msg"_s, saveChoices()), -1);
 }
 
 void TestUi::statusLineElidesInTheMiddle()
