@@ -23,10 +23,10 @@ MainWindow *KorvelApp::mainWindow()
         m_window = std::make_unique<MainWindow>(m_model.get(), m_locations);
         m_window->resize(defaultWidth, defaultHeight);
         connect(m_window.get(), &MainWindow::aboutRequested, &m_about, &AboutCommand::trigger);
-        // Closing the window ends the run (Quit closes it too), so unsaved edits are caught here.
-        m_window->installEventFilter(this);
-        // Quitting closes every window in no fixed order, so a script editor still waiting for
-        // administrator rights is asked about before any of them goes.
+        // Closing the window ends the run (Quit closes it too), so unsaved edits are caught on its
+        // close event. Quitting closes every window in no fixed order, so a script editor still
+        // waiting for administrator rights is asked about on the quit event, before any goes. A
+        // filter on the application sees both; one on the window as well would ask twice.
         qApp->installEventFilter(this);
     }
     return m_window.get();

@@ -18,6 +18,14 @@ class TestApp final : public QObject
     Q_OBJECT
 private slots:
     void initTestCase();
+    void init()
+    {
+        Dialogs::setTestMode(true);
+    }
+    void cleanup()
+    {
+        Dialogs::reset();
+    }
     void menuBarOffersAboutButNoHelpOrNewWindow();
     void closingWithUnsavedEditsAsksFirst();
 
@@ -29,7 +37,6 @@ private:
 void TestApp::initTestCase()
 {
     AppInfo::configure(*qApp);
-    Dialogs::setTestMode(true);
 }
 
 void TestApp::menuBarOffersAboutButNoHelpOrNewWindow()
@@ -78,6 +85,7 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QCOMPARE(Dialogs::asked().size(), 1);
         QCOMPARE(Dialogs::asked().constFirst().buttons,
                  (QStringList{u"Save & Quit"_s, u"Discard & Quit"_s, u"Cancel"_s}));
+        QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2);
 
         // Quit from the menu asks the same way and stays when cancelled.
         Dialogs::setNextAnswer(u"Cancel"_s);
@@ -88,8 +96,10 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QCOMPARE(qApp->exec(), 1);
         QCOMPARE(Dialogs::asked().size(), 2);
 
+        // One question per close, however many watch for it.
         Dialogs::setNextAnswer(u"Discard & Quit"_s);
         QVERIFY(app.mainWindow()->close());
+        QCOMPARE(Dialogs::asked().size(), 3);
         QCOMPARE(readFile(m_locations.configFile), original);
     }
     // A save that is cancelled or fails must not close the window and lose the edit; once it can,
