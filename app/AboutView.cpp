@@ -1,9 +1,11 @@
 #include "app/AboutView.h"
 
 #include "app/AppInfo.h"
+#include "ui/Mnemonic.h"
 #include "ui/Style.h"
 
 #include <QDesktopServices>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMouseEvent>
 #include <QPainter>
@@ -122,7 +124,7 @@ AboutView::AboutView(QWidget *parent)
     auto *linkStack = new QVBoxLayout;
     linkStack->setSpacing(4);
     m_linkButton->setObjectName(u"readmeButton"_s);
-    m_linkButton->setText(tr("Read the Korvel guide"));
+    m_linkButton->setText(Mnemonic::escaped(tr("Read the Korvel guide")));
     m_linkButton->setFlat(true);
     m_linkButton->setCursor(Qt::PointingHandCursor);
     QFont linkFont = Style::captionFont();
@@ -163,6 +165,15 @@ AboutPanel::AboutPanel(QWidget *parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(new AboutView(this));
     setFixedSize(panelWidth, panelHeight);
+}
+
+void AboutPanel::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Escape && event->modifiers() == Qt::NoModifier) {
+        close();
+        return;
+    }
+    QWidget::keyPressEvent(event);
 }
 
 void AboutPanel::mousePressEvent(QMouseEvent *event)

@@ -40,5 +40,6 @@ public:
     explicit AboutPanel(QWidget *parent = nullptr);
 
 protected:
+    void keyPressEvent(QKeyEvent *event) override;
     void mousePressEvent(QMouseEvent *event) override;
 };

@@ -68,6 +68,11 @@ void TestAbout::aboutCommandReusesOpenPanelAndReplacesClosedOne()
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     const QPoint offset = second->frameGeometry().center() - screen.center();
     QVERIFY2(qAbs(offset.x()) <= 1 && qAbs(offset.y()) <= 1, "centred on the screen");
+    const Qt::WindowFlags flags = second->windowFlags();
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint) && !flags.testFlag(Qt::WindowMaximizeButtonHint));
+    QTest::keyClick(visiblePanels().constFirst(), Qt::Key_Escape);
+    QVERIFY(visiblePanels().isEmpty());
 }
 
 void TestAbout::linkOpensTheReadmeAsAFile()
