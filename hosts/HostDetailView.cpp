@@ -7,9 +7,12 @@
 #include "hosts/AddOptionSheet.h"
 #include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
+#include "ui/Mnemonic.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
+#include <QAction>
+#include <QApplication>
 #include <QComboBox>
 #include <QDir>
 #include <QFileDialog>
@@ -65,11 +68,15 @@ namespace {
         edit->setTextMargins(4, 1, 4, 1);
     }
 
-    QToolButton *iconButton(const QString &symbol, const QColor &tint, const QString &toolTip, QWidget *parent)
+    QToolButton *iconButton(const QString &symbol,
+                            const QColor &tint,
+                            const QString &toolTip,
+                            QWidget *parent,
+                            Qt::FocusPolicy focus = Qt::TabFocus)
     {
         auto *button = new QToolButton(parent);
         button->setAutoRaise(true);
-        button->setFocusPolicy(Qt::TabFocus);
+        button->setFocusPolicy(focus);
         button->setIcon(SymbolIcon::icon(symbol, tint));
         button->setIconSize(QSize(14, 14));
         button->setToolTip(toolTip);
@@ -99,9 +106,17 @@ HostDetailView::HostDetailView(SSHConfigModel *model, const Locations &locations
     setObjectName(u"hostDetailView"_s);
     setWidgetResizable(true);
     setFrameShape(QFrame::NoFrame);
+    // Tab goes from the sidebar straight to the first field; the scroll area shows no focus.
+    setFocusPolicy(Qt::ClickFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     buildForm();
+    auto *help = new QAction(this);
+    help->setObjectName(u"fieldHelpAction"_s);
+    help->setShortcut(QKeySequence::HelpContents);
+    help->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+    addAction(help);
+    connect(help, &QAction::triggered, this, &HostDetailView::showFocusedHelp);
     connect(model, &SSHConfigModel::blockChanged, this, &HostDetailView::onBlockChanged);
     connect(model, &SSHConfigModel::blocksChanged, this, [this] {
         // A reload gives every block a new id; a removed block leaves nothing to show.
@@ -168,7 +183,8 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
     layout->setContentsMargins(0, 2, 0, 2);
     layout->setSpacing(6);
 
-    r.label = new QLabel(key, r.row);
+    // The label has a buddy, which would read "&" in a custom option's name as a mnemonic.
+    r.label = new QLabel(Mnemonic::escaped(key), r.row);
     r.label->setMinimumWidth(labelColumnWidth());
     layout->addWidget(r.label, 0, Qt::AlignTop);
     r.column = new QVBoxLayout;
@@ -219,6 +235,7 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         if (helpText != help.cend()) {
             r.info = new InfoButton(*helpText, trailing);
             r.info->setAccessibleName(tr("Help for %1").arg(key));
+            r.info->setFocusPolicy(Qt::NoFocus); // F1 in the field opens it
             trailingLayout->addWidget(r.info);
         }
         layout->addWidget(trailing, 0, Qt::AlignTop);
@@ -254,7 +271,8 @@ void HostDetailView::addField(OptionRow &row)
     f.edit->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
     f.edit->setFont(Style::monospaceFont());
     layout->addWidget(f.edit, 1);
-    f.clear = iconButton(u"xmark.circle.fill"_s, Style::tertiary(), QString(), f.line);
+    // One Tab stop per row: emptying the field does what the button does.
+    f.clear = iconButton(u"xmark.circle.fill"_s, Style::tertiary(), QString(), f.line, Qt::NoFocus);
     f.clear->hide();
     layout->addWidget(f.clear);
 
@@ -343,7 +361,7 @@ void HostDetailView::buildForm()
         auto *rowLayout = new QHBoxLayout(row);
         rowLayout->setContentsMargins(0, 2, 0, 2);
         rowLayout->setSpacing(6);
-        auto *label = new QLabel(tr("Host Alias"), row);
+        auto *label = new QLabel(Mnemonic::escaped(tr("Host Alias")), row);
         label->setMinimumWidth(labelColumnWidth());
         m_aliasEdit = new QLineEdit(row);
         m_aliasEdit->setObjectName(u"hostAliasEdit"_s);
@@ -353,6 +371,7 @@ void HostDetailView::buildForm()
         label->setBuddy(m_aliasEdit);
         m_aliasInfo = new InfoButton(aliasHelp, row);
         m_aliasInfo->setAccessibleName(tr("Help for Host Alias"));
+        m_aliasInfo->setFocusPolicy(Qt::NoFocus);
         rowLayout->addWidget(label);
         rowLayout->addWidget(m_aliasEdit, 1);
         rowLayout->addWidget(m_aliasInfo);
@@ -410,7 +429,7 @@ void HostDetailView::buildForm()
         m_addOptionButton->setObjectName(u"addOptionButton"_s);
         m_addOptionButton->setAutoRaise(true);
         m_addOptionButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        m_addOptionButton->setText(tr("Add Custom Option"));
+        m_addOptionButton->setText(Mnemonic::escaped(tr("Add Custom Option")));
         m_addOptionButton->setIcon(SymbolIcon::icon(u"plus.circle"_s, Style::blue()));
         Style::setTextColor(m_addOptionButton, Style::blue());
         rowLayout->addWidget(m_advancedButton);
@@ -467,7 +486,7 @@ void HostDetailView::setShowAdvanced(bool show)
         section.container->setVisible(show || section.hasCommon);
     }
     setUpdatesEnabled(true);
-    m_advancedButton->setText(show ? tr("Hide Advanced Options") : tr("Show Advanced Options"));
+    m_advancedButton->setText(Mnemonic::escaped(show ? tr("Hide Advanced Options") : tr("Show Advanced Options")));
     m_advancedButton->setIcon(
         SymbolIcon::icon(show ? u"chevron.up.circle"_s : u"chevron.down.circle"_s, Style::secondary()));
 }
@@ -828,19 +847,33 @@ void HostDetailView::chooseKeyFile(const QString &key, QLineEdit *edit)
     fieldEdited(key, field);
 }
 
+void HostDetailView::showFocusedHelp()
+{
+    QWidget *focus = QApplication::focusWidget();
+    if (!focus)
+        return;
+    InfoButton *info = m_aliasEdit == focus ? m_aliasInfo : nullptr;
+    for (const QList<OptionRow> *rows : {&m_rows, &m_customRows}) {
+        for (const OptionRow &row : *rows) {
+            if (!info && row.row->isAncestorOf(focus))
+                info = row.info;
+        }
+    }
+    if (info)
+        info->click();
+}
+
 void HostDetailView::updateTabOrder()
 {
-    QList<QWidget *> chain{m_aliasEdit, m_aliasInfo};
+    // The clear and help buttons take no focus; the browse and add buttons have no other key.
+    QList<QWidget *> chain{m_aliasEdit};
     auto addRow = [&chain](const OptionRow &row) {
         for (const Field &f : row.fields) {
-            for (QWidget *w :
-                 {static_cast<QWidget *>(f.edit), static_cast<QWidget *>(f.clear), static_cast<QWidget *>(f.browse)}) {
-                if (w)
-                    chain.append(w);
-            }
+            chain.append(f.edit);
+            if (f.browse)
+                chain.append(f.browse);
         }
-        for (QWidget *w :
-             {static_cast<QWidget *>(row.picker), static_cast<QWidget *>(row.add), static_cast<QWidget *>(row.info)}) {
+        for (QWidget *w : {static_cast<QWidget *>(row.picker), static_cast<QWidget *>(row.add)}) {
             if (w)
                 chain.append(w);
         }

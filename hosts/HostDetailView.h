@@ -103,6 +103,8 @@ private:
     void syncCustomSection();
     void chooseKeyFile(const QString &key, QLineEdit *edit);
     void updateTabOrder();
+    // F1: the help of the row holding the focus.
+    void showFocusedHelp();
     void onBlockChanged(const QUuid &id);
 
     SSHConfigModel *m_model;

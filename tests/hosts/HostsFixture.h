@@ -9,6 +9,7 @@
 #include "ui/Dialogs.h"
 
 #include <QAbstractButton>
+#include <QAccessible>
 #include <QApplication>
 #include <QListView>
 #include <QTemporaryDir>
@@ -17,6 +18,7 @@
 #include <memory>
 
 // A main window over a config file in a temporary home directory, with helpers that act as a user.
+// Tests using it reset the dialog seams in cleanup(), so a failed test leaves no queued answer.
 struct HostsFixture {
     QTemporaryDir home;
     Locations locations;
@@ -34,8 +36,8 @@ struct HostsFixture {
         window = std::make_unique<MainWindow>(model.get(), locations);
         content = window->contentView();
         list = content->sidebarList();
+        Dialogs::reset();
         Dialogs::setTestMode(true);
-        Dialogs::asked().clear();
         window->show();
         window->activateWindow();
         [[maybe_unused]] const bool exposed = QTest::qWaitForWindowExposed(window.get());
@@ -68,6 +70,12 @@ struct HostsFixture {
                 names << index.data().toString();
         }
         return names;
+    }
+    // What the user sees or hears on a control: its text without mnemonic marks.
+    static QString shownText(QWidget *widget)
+    {
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+        return accessible ? accessible->text(QAccessible::Name) : QString();
     }
     void clickRow(const SidebarItem &item) const
     {

@@ -1,5 +1,6 @@
 #include "HostsFixture.h"
 #include "hosts/HostDetailView.h"
+#include "ui/InfoButton.h"
 
 #include <QComboBox>
 #include <QLabel>
@@ -18,11 +19,16 @@ class TestHostDetail final : public QObject
 {
     Q_OBJECT
 private slots:
+    void cleanup()
+    {
+        Dialogs::reset();
+    }
     void formFollowsTheSelectedHost();
     void fieldsEditOnlyWhatChanged();
     void addedOptionNamesAreCheckedOnce();
     void repeatedOptionsGetOneFieldPerLine();
     void laterLinesOfSingleOptionsAreNoted();
+    void keysReachEveryRowOnce();
 };
 
 void TestHostDetail::formFollowsTheSelectedHost()
@@ -136,7 +142,13 @@ void TestHostDetail::addedOptionNamesAreCheckedOnce()
         QTest::keyClick(sheet->findChild<QLineEdit *>(u"nameEdit"_s), Qt::Key_Return);
         QTRY_VERIFY(!f.find<QDialog>(u"addOptionSheet"_s));
     }
-    QCOMPARE(f.content->hostDetailView()->customOptionNames(), QStringList{u"HashKnownHosts"_s});
+    // A name with "&" is labelled as written, though the label has a mnemonic buddy.
+    QVERIFY((sheet = openSheet()));
+    QTest::keyClicks(sheet->findChild<QLineEdit *>(u"nameEdit"_s), u"Tom&Jerry"_s);
+    QTest::keyClick(sheet->findChild<QLineEdit *>(u"nameEdit"_s), Qt::Key_Return);
+    QTRY_VERIFY(!f.find<QDialog>(u"addOptionSheet"_s));
+    QCOMPARE(f.shownText(f.find(u"Tom&JerryRow"_s)->findChild<QLabel *>()), u"Tom&Jerry"_s);
+    QCOMPARE(f.content->hostDetailView()->customOptionNames(), QStringList({u"HashKnownHosts"_s, u"Tom&Jerry"_s}));
     auto *field = f.find<QLineEdit>(u"HashKnownHostsEdit"_s);
     QVERIFY(field && field->isVisible() && field->text().isEmpty());
     // No value yet: nothing for the file until one is typed.
@@ -238,6 +250,39 @@ void TestHostDetail::laterLinesOfSingleOptionsAreNoted()
     QTest::mouseClick(clear, Qt::LeftButton);
     QVERIFY(user->text() == u"c"_s && !note->isVisible());
     QCOMPARE(f.model->text(), QByteArray("Host two\n  hostname h.example\n  USER c\n  Custom x\n  custom y\n"));
+}
+
+void TestHostDetail::keysReachEveryRowOnce()
+{
+    HostsFixture f(sampleConfig);
+    f.clickRow(f.host(u"web"_s));
+    // Tab goes from the sidebar from field to field; the clear and help buttons are for the mouse.
+    f.list->setFocus();
+    QStringList reached;
+    for (int i = 0; i < 4; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(reached, QStringList({u"hostAliasEdit"_s, u"HostNameEdit"_s, u"UserEdit"_s, u"PortEdit"_s}));
+
+    // F1 opens the help of the field's row; Escape closes it and the field has the keys again.
+    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
+    auto *help = f.find(u"UserRow"_s)->findChild<InfoButton *>();
+    user->setFocus();
+    QTest::keyClick(user, Qt::Key_F1);
+    QVERIFY(help->isShown());
+    QTest::keyClick(help->popover(), Qt::Key_Escape);
+    QTRY_VERIFY(!help->isShown());
+    QTRY_VERIFY(user->hasFocus());
+
+    // Every button without text says what it does.
+    f.content->hostDetailView()->setShowAdvanced(true);
+    for (QAbstractButton *button : f.window->findChildren<QAbstractButton *>()) {
+        if (button->text().isEmpty() && !button->objectName().startsWith(u"qt_"_s)) {
+            QVERIFY2(!button->accessibleName().isEmpty() && !button->toolTip().isEmpty(),
+                     qPrintable(button->objectName()));
+        }
+    }
 }
 
 QTEST_MAIN(TestHostDetail)
