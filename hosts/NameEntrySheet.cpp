@@ -1,6 +1,8 @@
 #include "hosts/NameEntrySheet.h"
 
 #include "core/TextRules.h"
+#include "ui/Dialogs.h"
+#include "ui/Mnemonic.h"
 #include "ui/Style.h"
 
 #include <QHBoxLayout>
@@ -14,10 +16,11 @@ using namespace Qt::StringLiterals;
 NameEntrySheet::NameEntrySheet(const Texts &texts, const QString &startName, Completion onAdd, QWidget *parent)
     : QDialog(parent)
     , m_field(new QLineEdit(this))
-    , m_confirm(new QPushButton(texts.confirm, this))
+    , m_confirm(new QPushButton(Mnemonic::escaped(texts.confirm), this))
     , m_fieldGroup(new QVBoxLayout)
     , m_onAdd(std::move(onAdd))
 {
+    Dialogs::useDialogFrame(this);
     setWindowTitle(texts.title);
     setWindowModality(Qt::WindowModal);
     setAttribute(Qt::WA_DeleteOnClose);
@@ -33,7 +36,7 @@ NameEntrySheet::NameEntrySheet(const Texts &texts, const QString &startName, Com
     layout->addWidget(title);
 
     m_fieldGroup->setSpacing(6);
-    auto *label = new QLabel(texts.fieldLabel, this);
+    auto *label = new QLabel(Mnemonic::escaped(texts.fieldLabel), this);
     label->setFont(Style::subheadlineFont());
     Style::setTextColor(label, Style::secondary());
     label->setBuddy(m_field);
@@ -57,7 +60,7 @@ NameEntrySheet::NameEntrySheet(const Texts &texts, const QString &startName, Com
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto *cancel = new QPushButton(tr("Cancel"), this);
+    auto *cancel = new QPushButton(Mnemonic::escaped(tr("Cancel")), this);
     cancel->setObjectName(u"cancelButton"_s);
     cancel->setAutoDefault(false);
     m_confirm->setObjectName(u"confirmButton"_s);
