@@ -6,17 +6,22 @@
 #include "hosts/HostDetailView.h"
 #include "hosts/SidebarDelegate.h"
 #include "hosts/SidebarModel.h"
+#include "keys/SSHKeysModel.h"
 #include "keys/SSHKeysView.h"
+#include "knownhosts/KnownHostsModel.h"
 #include "knownhosts/KnownHostsView.h"
 #include "scripts/BinScriptsView.h"
 #include "ui/Dialogs.h"
+#include "ui/Mnemonic.h"
 #include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
+#include <QAction>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -202,9 +207,9 @@ QWidget *ContentView::buildOutsideChangeBar()
     label->setObjectName(u"outsideChangeLabel"_s);
     label->setTextFormat(Qt::PlainText);
     label->setWordWrap(true);
-    auto *reload = new QPushButton(tr("Reload"), bar);
+    auto *reload = new QPushButton(Mnemonic::escaped(tr("Reload")), bar);
     reload->setObjectName(u"outsideReloadButton"_s);
-    auto *keep = new QPushButton(tr("Keep Mine"), bar);
+    auto *keep = new QPushButton(Mnemonic::escaped(tr("Keep Mine")), bar);
     keep->setObjectName(u"outsideKeepButton"_s);
     layout->addWidget(icon);
     layout->addWidget(label, 1);
@@ -245,7 +250,7 @@ QWidget *ContentView::buildSidebar()
     m_searchClear = new QToolButton(searchBar);
     m_searchClear->setObjectName(u"searchClearButton"_s);
     m_searchClear->setAutoRaise(true);
-    m_searchClear->setFocusPolicy(Qt::TabFocus);
+    m_searchClear->setFocusPolicy(Qt::NoFocus); // Escape in the field clears it too
     m_searchClear->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::tertiary()));
     m_searchClear->setIconSize(QSize(14, 14));
     m_searchClear->setToolTip(tr("Clear search"));
@@ -269,6 +274,14 @@ QWidget *ContentView::buildSidebar()
     m_list->setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     m_list->setContextMenuPolicy(Qt::CustomContextMenu);
     m_list->setMouseTracking(true);
+    m_search->installEventFilter(this);
+    auto *removeKey = new QAction(tr("Remove"), m_list);
+    removeKey->setObjectName(u"removeHostKeyAction"_s);
+    removeKey->setShortcut(QKeySequence::Delete);
+    // Only in the list: the panes handle Delete for their own rows.
+    removeKey->setShortcutContext(Qt::WidgetShortcut);
+    m_list->addAction(removeKey);
+    connect(removeKey, &QAction::triggered, this, &ContentView::removeSelectedHost);
     layout->addWidget(m_list, 1);
     layout->addWidget(makeDivider(Qt::Horizontal, sidebar));
 
@@ -327,7 +340,7 @@ QWidget *ContentView::buildEmptyState()
     auto *buttons = new QHBoxLayout;
     buttons->setSpacing(12);
     buttons->addStretch(1);
-    auto *add = new QPushButton(tr("Add Host"), page);
+    auto *add = new QPushButton(Mnemonic::escaped(tr("Add Host")), page);
     add->setObjectName(u"emptyAddHostButton"_s);
     QPalette prominent = add->palette();
     prominent.setColor(QPalette::Button, Style::blue());
@@ -343,7 +356,7 @@ QWidget *ContentView::buildEmptyState()
                  {tr("SSH Keys"), u"emptySshKeysButton"_s, SidebarItem::sshKeys()},
                  {tr("Local Scripts"), u"emptyScriptsButton"_s, SidebarItem::scripts()}};
     for (const auto &tool : tools) {
-        auto *button = new QPushButton(tool.text, page);
+        auto *button = new QPushButton(Mnemonic::escaped(tool.text), page);
         button->setObjectName(tool.objectName);
         buttons->addWidget(button);
         connect(button, &QPushButton::clicked, this, [this, item = tool.item] {
@@ -509,11 +522,11 @@ void ContentView::showContextMenu(const QPoint &pos)
     auto *menu = new QMenu(this);
     menu->setObjectName(u"hostContextMenu"_s);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    menu->addAction(tr("Duplicate"), this, [this, id] {
+    menu->addAction(Mnemonic::escaped(tr("Duplicate")), this, [this, id] {
         duplicateHost(id);
     });
     menu->addSeparator();
-    QAction *remove = menu->addAction(tr("Remove"), this, [this, id] {
+    QAction *remove = menu->addAction(Mnemonic::escaped(tr("Remove")), this, [this, id] {
         removeHost(id);
     });
     remove->setIcon(SymbolIcon::icon(u"minus"_s, Style::red()));
@@ -581,8 +594,12 @@ void ContentView::duplicateHost(const QUuid &id)
 
 void ContentView::reloadFromDisk()
 {
+    // Ids do not survive a load: the selected host is found again by its pattern, as after an
+    // outside change. A pane stays as it is.
+    const auto index = selectedHostIndex();
+    m_reselectPattern = index ? std::optional(m_model->blocks().at(*index).pattern) : std::nullopt;
     m_model->load();
-    setSelectedItem(std::nullopt);
+    reselectAfterReload();
 }
 
 void ContentView::reselectAfterReload()
@@ -622,6 +639,18 @@ void ContentView::reload()
     }
 }
 
+void ContentView::reloadShown()
+{
+    if (auto *pane = qobject_cast<KnownHostsView *>(m_pane))
+        pane->model()->load();
+    else if (auto *pane = qobject_cast<SSHKeysView *>(m_pane))
+        pane->model()->load();
+    else if (auto *pane = qobject_cast<BinScriptsView *>(m_pane))
+        pane->model()->load();
+    else
+        reload();
+}
+
 void ContentView::save()
 {
     saveChecked();
@@ -653,4 +682,38 @@ QString ContentView::configDisplayPath() const
     if (!m_locations.homeDir.isEmpty() && path == QDir::cleanPath(m_locations.homeDir + u"/.ssh/config"_s))
         return u"~/.ssh/config"_s;
     return path;
+}
+
+void ContentView::focusSearch()
+{
+    m_search->setFocus(Qt::ShortcutFocusReason);
+    m_search->selectAll();
+}
+
+bool ContentView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_search && event->type() == QEvent::KeyPress) {
+        const auto *key = static_cast<QKeyEvent *>(event);
+        if (key->key() == Qt::Key_Escape && key->modifiers() == Qt::NoModifier && !m_search->text().isEmpty()) {
+            m_search->clear();
+            return true;
+        }
+        if (key->key() == Qt::Key_Down && key->modifiers() == Qt::NoModifier) {
+            enterListFromSearch();
+            return true;
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void ContentView::enterListFromSearch()
+{
+    m_list->setFocus(Qt::TabFocusReason);
+    // A listed host stays selected, and so does a tool when nothing was searched for; otherwise
+    // the first match is what the user was looking for.
+    const bool listed = m_selected && m_sidebarModel->indexOf(*m_selected).isValid();
+    if ((listed && (m_selected->isHost() || m_search->text().isEmpty())) || m_sidebarModel->filteredBlocks().isEmpty())
+        return;
+    const QUuid id = m_model->blocks().at(m_sidebarModel->filteredBlocks().constFirst()).id;
+    setSelectedItem(SidebarItem::host(id));
 }

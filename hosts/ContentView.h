@@ -66,13 +66,21 @@ public:
     void duplicateSelectedHost();
     void duplicateHost(const QUuid &id);
     void removeHost(const QUuid &id);
+    // Reloads the config, asking first about unsaved edits; the selected pane or host stays shown.
     void reload();
+    // Reloads what the detail column shows: the config, or the open pane's file or folder.
+    void reloadShown();
     void save();
     // Saves, first asking before it replaces what another program wrote to the file since it was
     // read. True when the edits are on disk; false when the user cancelled or the save failed.
     bool saveChecked();
     // The config file's path as the user knows it: "~/.ssh/config" for the usual one.
     QString configDisplayPath() const;
+    // Puts the keyboard in the host search, its text selected.
+    void focusSearch();
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 signals:
     void selectionChanged();
@@ -87,6 +95,7 @@ private:
     void updateHostHeader();
     void showContextMenu(const QPoint &pos);
     void reloadFromDisk();
+    void enterListFromSearch();
     void reselectAfterReload();
 
     SSHConfigModel *m_model;

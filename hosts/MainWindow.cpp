@@ -2,6 +2,7 @@
 
 #include "engine/SSHConfigModel.h"
 #include "hosts/ContentView.h"
+#include "ui/Mnemonic.h"
 #include "ui/SymbolIcon.h"
 
 #include <QAction>
@@ -21,7 +22,8 @@ MainWindow::MainWindow(SSHConfigModel *model, const Locations &locations, QWidge
     setCentralWidget(m_content);
     buildToolBar();
     buildMenu();
-    setMinimumSize(820, 540);
+    buildKeys();
+    // No minimum of our own: the layout's (content, toolbar and menu bar) keeps every part in view.
     resize(1000, 680);
 
     connect(m_content, &ContentView::selectionChanged, this, &MainWindow::updateActions);
@@ -46,7 +48,7 @@ void MainWindow::buildToolBar()
                                   const QString &toolTip,
                                   const QKeySequence &shortcut,
                                   auto slot) {
-        auto *action = new QAction(SymbolIcon::icon(symbol), text, this);
+        auto *action = new QAction(SymbolIcon::icon(symbol), Mnemonic::escaped(text), this);
         action->setObjectName(name);
         if (!shortcut.isEmpty()) {
             action->setShortcut(shortcut);
@@ -98,18 +100,33 @@ void MainWindow::buildToolBar()
 
 void MainWindow::buildMenu()
 {
-    QMenu *menu = menuBar()->addMenu(tr("Korvel"));
+    QMenu *menu = menuBar()->addMenu(Mnemonic::escaped(tr("Korvel")));
     menu->setObjectName(u"appMenu"_s);
-    QAction *about = menu->addAction(tr("About Korvel"));
+    QAction *about = menu->addAction(Mnemonic::escaped(tr("About Korvel")));
     about->setObjectName(u"aboutAction"_s);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &MainWindow::aboutRequested);
     menu->addSeparator();
-    QAction *quit = menu->addAction(tr("Quit Korvel"));
+    QAction *quit = menu->addAction(Mnemonic::escaped(tr("Quit Korvel")));
     quit->setObjectName(u"quitAction"_s);
     quit->setMenuRole(QAction::QuitRole);
     quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
     connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+}
+
+void MainWindow::buildKeys()
+{
+    // Keys without a button of their own; they work wherever the focus is in the window.
+    auto *find = new QAction(Mnemonic::escaped(tr("Search Hosts")), this);
+    find->setObjectName(u"findAction"_s);
+    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
+    connect(find, &QAction::triggered, m_content, &ContentView::focusSearch);
+    addAction(find);
+    auto *reloadShown = new QAction(Mnemonic::escaped(tr("Reload Shown")), this);
+    reloadShown->setObjectName(u"reloadShownAction"_s);
+    reloadShown->setShortcut(QKeySequence(Qt::Key_F5));
+    connect(reloadShown, &QAction::triggered, m_content, &ContentView::reloadShown);
+    addAction(reloadShown);
 }
 
 void MainWindow::updateActions()

@@ -27,6 +27,7 @@ signals:
 private:
     void buildToolBar();
     void buildMenu();
+    void buildKeys();
     void updateActions();
 
     SSHConfigModel *m_model;

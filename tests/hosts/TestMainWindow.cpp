@@ -1,5 +1,8 @@
 #include "HostsFixture.h"
 #include "hosts/HostDetailView.h"
+#include "knownhosts/KnownHostsModel.h"
+#include "knownhosts/KnownHostsView.h"
+#include "scripts/BinScriptsView.h"
 #include "ui/PaneChrome.h"
 
 #include <QDir>
@@ -35,6 +38,10 @@ class TestMainWindow final : public QObject
 {
     Q_OBJECT
 private slots:
+    void cleanup()
+    {
+        Dialogs::reset();
+    }
     void editsMeetAnOutsideChange();
     void outsideRewriteReloadsAndKeepsTheSelection_data();
     void outsideRewriteReloadsAndKeepsTheSelection();
@@ -46,6 +53,9 @@ private slots:
     void addHostSheetRefusesDuplicates();
     void readErrorShowsOnceTheWindowIsUp();
     void panesLiveOnlyWhileSelected();
+    void keyboardFindsAndRemovesHosts();
+    void reloadAndSaveKeepThePaneAndF5ReloadsIt();
+    void minimumSizeClipsNothing();
 };
 
 void TestMainWindow::editsMeetAnOutsideChange()
@@ -292,8 +302,11 @@ void TestMainWindow::reloadWithUnsavedChanges()
     QCOMPARE(Dialogs::asked().constFirst().title, u"Unsaved Changes"_s);
     QCOMPARE(Dialogs::asked().constFirst().buttons,
              QStringList({u"Save & Reload"_s, u"Discard & Reload"_s, u"Cancel"_s}));
+    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2);
     QCOMPARE(TestSupport::readFile(f.locations.configFile).contains("User admin"), editOnDisk);
-    QCOMPARE(f.content->selectedItem().has_value(), editKept);
+    // The host stays on screen, found again by its pattern in what was read.
+    QCOMPARE(f.content->selectedItem(), f.host(u"db"_s));
+    QCOMPARE(f.find<QLabel>(u"hostNameLabel"_s)->text(), u"db"_s);
     QCOMPARE(f.model->isDirty(), editKept);
     QCOMPARE(f.model->blocks().at(2).value(u"User").value_or(QString()),
              editKept || editOnDisk ? u"admin"_s : QString());
@@ -317,6 +330,9 @@ void TestMainWindow::addHostSheetRefusesDuplicates()
     auto *duplicate = sheet->findChild<QWidget *>(u"duplicateLabel"_s);
     QCOMPARE(field->text(), u"new-host"_s);
     QVERIFY(duplicate->isVisible() && !confirm->isEnabled());
+    const Qt::WindowFlags flags = sheet->windowFlags();
+    QVERIFY(flags.testFlag(Qt::CustomizeWindowHint) && flags.testFlag(Qt::WindowCloseButtonHint));
+    QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint) && !flags.testFlag(Qt::WindowMaximizeButtonHint));
 
     field->selectAll();
     QTest::keyClicks(field, u"   "_s);
@@ -362,6 +378,124 @@ void TestMainWindow::panesLiveOnlyWhileSelected()
     QTest::keyClick(f.list, Qt::Key_Up);
     QCOMPARE(f.content->selectedItem(), f.host(u"tunnel"_s));
     QVERIFY(f.content->hostDetailView()->isVisible());
+}
+
+void TestMainWindow::keyboardFindsAndRemovesHosts()
+{
+    HostsFixture f(sampleConfig);
+    auto *search = f.find<QLineEdit>(u"searchEdit"_s);
+    QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(search->hasFocus());
+    QTest::keyClicks(search, u"we"_s);
+    QTest::keyClick(search, Qt::Key_Down);
+    QVERIFY(f.list->hasFocus());
+    QCOMPARE(f.content->selectedItem(), f.host(u"web"_s));
+
+    // Delete asks; a question left unanswered (Return and Escape press Cancel) removes nothing.
+    QTest::keyClick(f.list, Qt::Key_Delete);
+    QCOMPARE(Dialogs::asked().size(), 1);
+    QCOMPARE(Dialogs::asked().constFirst().title, u"Remove Host?"_s);
+    QCOMPARE(Dialogs::asked().constFirst().buttons, QStringList({u"Remove"_s, u"Cancel"_s}));
+    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 1);
+    QCOMPARE(Dialogs::asked().constFirst().escapeChoice, 1);
+    QCOMPARE(f.model->blocks().size(), 4);
+    Dialogs::setNextAnswer(u"Remove"_s);
+    QTest::keyClick(f.list, Qt::Key_Delete);
+    QCOMPARE(f.model->blocks().size(), 3);
+    QVERIFY(!f.content->selectedItem());
+
+    // Escape empties the search and stays in it; Down from an empty search takes the first host.
+    QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
+    QVERIFY(search->hasFocus() && search->selectedText() == "we"_L1);
+    QTest::keyClick(search, Qt::Key_Escape);
+    QVERIFY(search->text().isEmpty() && search->hasFocus());
+    QCOMPARE(f.listedHosts().size(), 3);
+    QTest::keyClick(search, Qt::Key_Down);
+    QCOMPARE(f.content->selectedItem(), f.host(u"*"_s));
+
+    // On a tool entry Delete is the pane's business, not a host removal; a search leaves it for
+    // the first match.
+    f.clickRow(SidebarItem::knownHosts());
+    QTest::keyClick(f.list, Qt::Key_Delete);
+    QCOMPARE(Dialogs::asked().size(), 2);
+    QTest::keyClicks(search, u"db"_s);
+    QTest::keyClick(search, Qt::Key_Down);
+    QCOMPARE(f.content->selectedItem(), f.host(u"db"_s));
+}
+
+void TestMainWindow::reloadAndSaveKeepThePaneAndF5ReloadsIt()
+{
+    HostsFixture f(sampleConfig);
+    const QByteArray line = "alpha.example ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIAlpha\n";
+    TestSupport::writeFile(f.locations.knownHostsFile, line);
+    f.clickRow(SidebarItem::knownHosts());
+    const QPointer<KnownHostsView> pane = qobject_cast<KnownHostsView *>(f.content->currentPane());
+    QVERIFY(pane);
+    QTRY_COMPARE(pane->model()->entries().size(), 1);
+    TestSupport::writeFile(f.locations.knownHostsFile, line + line);
+
+    // Ctrl+R, Ctrl+S and the toolbar act on the config alone, and the pane stays.
+    f.model->setOption(f.host(u"db"_s).hostId, u"User"_s, u"x"_s);
+    Dialogs::setNextAnswer(u"Discard & Reload"_s);
+    QTest::keyClick(f.window.get(), Qt::Key_R, Qt::ControlModifier);
+    QVERIFY(!f.model->isDirty() && Dialogs::asked().size() == 1);
+    f.model->setOption(f.host(u"db"_s).hostId, u"User"_s, u"y"_s);
+    QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!f.model->isDirty() && TestSupport::readFile(f.locations.configFile).contains("User y"));
+    f.find<QAction>(u"reloadAction"_s)->trigger();
+    QCOMPARE(f.content->currentPane(), pane.data());
+    QCOMPARE(f.content->selectedItem(), SidebarItem::knownHosts());
+    QCOMPARE(pane->model()->entries().size(), 1);
+
+    // F5 reloads what the pane shows, without touching the config.
+    f.model->setOption(f.host(u"db"_s).hostId, u"User"_s, u"z"_s);
+    QTest::keyClick(f.window.get(), Qt::Key_F5);
+    QTRY_COMPARE(pane->model()->entries().size(), 2);
+    QVERIFY(f.model->isDirty() && Dialogs::asked().size() == 1);
+    f.clickRow(SidebarItem::scripts());
+    auto *scripts = qobject_cast<BinScriptsView *>(f.content->currentPane());
+    QVERIFY(scripts);
+    QTRY_VERIFY(!scripts->model()->isBusy());
+    const qsizetype count = scripts->model()->scripts().size();
+    TestSupport::writeFile(f.locations.scriptsDir + u"/hello"_s, "#!/bin/sh\n");
+    QTest::keyClick(f.window.get(), Qt::Key_F5);
+    QTRY_COMPARE(scripts->model()->scripts().size(), count + 1);
+
+    // On a host F5 is the config's reload, with its question.
+    f.clickRow(f.host(u"db"_s));
+    QTest::keyClick(f.window.get(), Qt::Key_F5);
+    QCOMPARE(Dialogs::asked().size(), 2);
+    QCOMPARE(Dialogs::asked().constLast().title, u"Unsaved Changes"_s);
+}
+
+void TestMainWindow::minimumSizeClipsNothing()
+{
+    HostsFixture f(sampleConfig);
+    f.window->resize(f.window->minimumSize());
+    for (const SidebarItem &item :
+         {f.host(u"web"_s), SidebarItem::knownHosts(), SidebarItem::sshKeys(), SidebarItem::scripts()}) {
+        f.content->setSelectedItem(item);
+        QTRY_COMPARE(f.window->size(), f.window->minimumSize());
+        QCoreApplication::processEvents(); // lays the new pane out
+        QList<QWidget *> needed{f.find(u"sidebar"_s), f.list};
+        for (StatusLine *line : f.window->findChildren<StatusLine *>()) {
+            if (line->isVisible())
+                needed.append(line);
+        }
+        for (QWidget *w : std::as_const(needed)) {
+            // Whole inside every widget around it, up to the window.
+            const QRect inWindow(w->mapTo(f.window.get(), QPoint()), w->size());
+            for (QWidget *p = w->parentWidget(); p; p = p->parentWidget()) {
+                const QRect around(p->mapTo(f.window.get(), QPoint()), p->size());
+                QVERIFY2(around.contains(inWindow),
+                         qPrintable(w->objectName() + u" in "_s + p->objectName() + u", item kind "_s
+                                    + QString::number(int(item.kind))));
+            }
+        }
+        // The sidebar's last entry is in view.
+        const QRect last = f.list->visualRect(f.rowOf(SidebarItem::scripts()));
+        QVERIFY(f.list->viewport()->rect().contains(last));
+    }
 }
 
 QTEST_MAIN(TestMainWindow)
