@@ -70,10 +70,10 @@ namespace {
             return render(size, 1.0, mode, state);
         }
 
+        // QIcon hands the size in device pixels here, already multiplied by the scale.
         QPixmap scaledPixmap(const QSize &size, QIcon::Mode mode, QIcon::State state, qreal scale) override
         {
-            QPixmap pm = render(size, scale, mode, state);
-            return pm;
+            return render((QSizeF(size) / scale).toSize(), scale, mode, state);
         }
 
         QSize actualSize(const QSize &size, QIcon::Mode mode, QIcon::State state) override
@@ -95,12 +95,13 @@ namespace {
         }
 
     private:
+        // `size` in logical pixels; the result has size × scale device pixels and that ratio.
         QPixmap render(const QSize &size, qreal scale, QIcon::Mode mode, QIcon::State state) const
         {
             if (size.isEmpty())
                 return {};
-            const QSize device = (QSizeF(size) * scale).toSize();
-            QPixmap source = m_base.pixmap(device, QIcon::Normal, state);
+            // The theme's artwork at this scale: `size` is in logical pixels, the pixmap in device ones.
+            QPixmap source = m_base.pixmap(size, scale, QIcon::Normal, state);
             QImage image = source.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
             QColor color = m_tint.isValid() ? m_tint : QGuiApplication::palette().color(QPalette::WindowText);
             if (mode == QIcon::Selected)

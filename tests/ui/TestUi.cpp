@@ -8,6 +8,7 @@
 #include <QAccessible>
 #include <QFrame>
 #include <QLabel>
+#include <QPainter>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -71,6 +72,22 @@ void TestUi::tintPaintsTheGivenColour()
         }
     }
     QVERIFY(sawInk);
+
+    // Sharp at every scale: a 16 pixel icon has 16 × scale device pixels, whichever way it is drawn.
+    const QIcon icon = SymbolIcon::icon(u"plus"_s, Qt::red);
+    for (const qreal scale : {1.0, 1.5, 2.0}) {
+        const QPixmap pixmap = icon.pixmap(QSize(16, 16), scale);
+        QCOMPARE(pixmap.size(), (QSizeF(16, 16) * scale).toSize());
+        QCOMPARE(pixmap.devicePixelRatio(), scale);
+        QImage canvas(QSize(32, 32) * scale, QImage::Format_ARGB32_Premultiplied);
+        canvas.setDevicePixelRatio(scale);
+        canvas.fill(Qt::transparent);
+        QPainter painter(&canvas);
+        icon.paint(&painter, QRect(0, 0, 16, 16));
+        painter.end();
+        QVERIFY(canvas.pixelColor(QPoint(int(8 * scale), int(8 * scale))).alpha() > 0);
+        QCOMPARE(canvas.pixelColor(QPoint(int(24 * scale), int(24 * scale))).alpha(), 0);
+    }
 }
 
 void TestUi::infoPopoverOpensAndClosesOnEscape()
