@@ -16,7 +16,9 @@ QString Locations::userHomeDirectory()
 
 Locations Locations::system()
 {
-    return forHome(userHomeDirectory(), u"/usr/local/bin"_s);
+    Locations locations = forHome(userHomeDirectory(), u"/usr/local/bin"_s);
+    locations.sshPath = u"/usr/bin/ssh"_s;
+    return locations;
 }
 
 Locations Locations::forHome(const QString &homeDir, const QString &scriptsDir, const QString &keygenPath)

@@ -11,10 +11,12 @@ struct Locations {
     QString knownHostsFile;
     QString scriptsDir;
     QString keygenPath;
+    // The ssh that is asked whether it reads a config (`ssh -G`); empty where it must never run.
+    QString sshPath;
 
     // The current user's real locations; the home directory comes from the user record, not $HOME.
     static Locations system();
-    // The same layout below another home directory and scripts directory.
+    // The same layout below another home directory and scripts directory; no ssh is asked.
     static Locations forHome(const QString &homeDir,
                              const QString &scriptsDir,
                              const QString &keygenPath = QStringLiteral("/usr/bin/ssh-keygen"));
