@@ -23,7 +23,9 @@ MainWindow::MainWindow(SSHConfigModel *model, const Locations &locations, QWidge
     buildToolBar();
     buildMenu();
     buildKeys();
-    // No minimum of our own: the layout's (content, toolbar and menu bar) keeps every part in view.
+    // The content's minimum with the menu bar and toolbar on top, so nothing below them is cut off.
+    ensurePolished();
+    setMinimumSize(minimumSizeHint());
     resize(1000, 680);
 
     connect(m_content, &ContentView::selectionChanged, this, &MainWindow::updateActions);
