@@ -10,12 +10,18 @@
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
+#include <QDialog>
+#include <QDialogButtonBox>
 #include <QFile>
+#include <QFileInfo>
 #include <QHBoxLayout>
+#include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QLocale>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
 #include <QScrollArea>
 #include <QSplitter>
@@ -71,6 +77,7 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
     m_list->setBackgroundRole(QPalette::Window);
     m_list->setItemDelegate(new ScriptDelegate(m_list));
     m_list->setModel(m_listModel);
+    m_list->installEventFilter(this);
     leftLayout->addWidget(m_list, 1);
     leftLayout->addWidget(makeDivider(Qt::Horizontal, left));
     leftLayout->addWidget(m_statusLine);
@@ -91,7 +98,9 @@ BinScriptsView::BinScriptsView(const Locations &locations, std::shared_ptr<Privi
     connect(refresh, &QToolButton::clicked, this, [this] {
         m_model->load();
     });
-    connect(m_newButton, &QToolButton::clicked, this, &BinScriptsView::createNewScript);
+    connect(m_newButton, &QToolButton::clicked, this, [this] {
+        createNewScript();
+    });
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, [this] {
         const QModelIndexList rows = m_list->selectionModel()->selectedRows();
         const auto id =
@@ -122,6 +131,16 @@ void BinScriptsView::showEvent(QShowEvent *event)
         m_loaded = true;
         m_model->load();
     }
+}
+
+bool BinScriptsView::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == m_list && event->type() == QEvent::KeyPress
+        && static_cast<QKeyEvent *>(event)->matches(QKeySequence::Delete)) {
+        confirmDelete();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
 }
 
 int BinScriptsView::lineCount(const QString &text)
@@ -212,7 +231,9 @@ QWidget *BinScriptsView::noSelectionPlaceholder()
     m_placeholderNewButton = new QPushButton(tr("New Script"), placeholder);
     m_placeholderNewButton->setObjectName(u"placeholderNewButton"_s);
     m_placeholderNewButton->setDefault(true);
-    connect(m_placeholderNewButton, &QPushButton::clicked, this, &BinScriptsView::createNewScript);
+    connect(m_placeholderNewButton, &QPushButton::clicked, this, [this] {
+        createNewScript();
+    });
     layout->addWidget(m_placeholderNewButton, 0, Qt::AlignHCenter);
     layout->addStretch(1);
     return placeholder;
@@ -380,23 +401,67 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     return pane;
 }
 
-void BinScriptsView::createNewScript()
+void BinScriptsView::createNewScript(const QString &typed)
 {
-    const auto answer = Dialogs::getText(
-        this,
-        tr("New Script"),
-        tr("Enter the script name. It will be created in /usr/local/bin/ and made executable. An admin password "
-           "may be required."),
-        tr("e.g. deploy, backup-db, health-check"),
-        {{tr("Create"), QMessageBox::AcceptRole}, {tr("Cancel"), QMessageBox::RejectRole}});
-    if (!answer)
-        return;
-    const QString name = TextRules::trimmed(*answer);
+    // Window-modal and open() rather than exec(): the pane keeps drawing while the name is typed.
+    auto *dialog = new QDialog(this);
+    dialog->setObjectName(u"newScriptDialog"_s);
+    dialog->setAttribute(Qt::WA_DeleteOnClose);
+    Dialogs::useDialogFrame(dialog);
+    dialog->setWindowTitle(tr("New Script"));
+    dialog->setWindowModality(Qt::WindowModal);
+    auto *layout = new QVBoxLayout(dialog);
+    auto *label = new QLabel(tr("Enter the script name. It will be created in /usr/local/bin/ and made executable. An "
+                                "admin password may be required."),
+                             dialog);
+    label->setWordWrap(true);
+    auto *field = new QLineEdit(typed, dialog);
+    field->setObjectName(u"scriptNameEdit"_s);
+    field->setPlaceholderText(tr("e.g. deploy, backup-db, health-check"));
+    field->setMinimumWidth(240);
+    field->setAccessibleName(tr("Script name"));
+    label->setBuddy(field);
+    auto *buttons = new QDialogButtonBox(dialog);
+    QPushButton *create = buttons->addButton(tr("Create"), QDialogButtonBox::AcceptRole);
+    create->setObjectName(u"createButton"_s);
+    create->setDefault(true);
+    buttons->addButton(tr("Cancel"), QDialogButtonBox::RejectRole);
+    layout->addWidget(label);
+    layout->addWidget(field);
+    layout->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, dialog, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::rejected, dialog, &QDialog::reject);
+    connect(dialog, &QDialog::accepted, this, [this, field] {
+        createScript(field->text());
+    });
+    dialog->open();
+}
+
+void BinScriptsView::createScript(const QString &typed)
+{
+    const QString name = TextRules::trimmed(typed);
     if (name.isEmpty())
         return;
     if (name.contains(u'/') || name.contains(u' ')) {
-        m_model->setErrorMessage(tr("Script name cannot contain slashes or spaces."));
+        // Asked again with the name as typed, so one wrong character costs one keystroke.
+        Dialogs::showError(this, tr("Script name cannot contain slashes or spaces."), [self = QPointer(this), typed] {
+            if (self)
+                self->createNewScript(typed);
+        });
         return;
+    }
+    // A dangling link counts too: the copy would write through it.
+    const QFileInfo existing(m_model->binDir() + u'/' + name);
+    if ((existing.exists() || existing.isSymLink()) && !existing.isDir()) {
+        const int choice =
+            Dialogs::ask(this,
+                         tr("Replace Script?"),
+                         tr("A script named %1 already exists. Replace it?").arg(name),
+                         {{tr("Replace"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                         QMessageBox::Warning,
+                         1);
+        if (choice != 0)
+            return;
     }
     // The new file is selected and opened once it is written: see operationFinished.
     m_model->create(name);
@@ -449,14 +514,17 @@ void BinScriptsView::showBusy()
 
 void BinScriptsView::confirmDelete()
 {
+    // The Delete key may come while the button is disabled.
     const auto script = selectedScript();
-    if (!script)
+    if (!script || m_model->isBusy())
         return;
     const int choice =
         Dialogs::ask(this,
                      tr("Delete Script?"),
                      tr("Permanently delete \"%1\"? This cannot be undone.").arg(script->name),
-                     {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}});
+                     {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                     QMessageBox::Warning,
+                     1);
     if (choice != 0)
         return;
     if (const auto current = selectedScript())

@@ -45,7 +45,8 @@ public:
         return m_previewLines;
     }
 
-    void createNewScript();
+    // Asks for the new script's name, starting from `typed`; returns at once.
+    void createNewScript(const QString &typed = QString());
     void openEditor(const ScriptFile &script);
     void loadPreview(const std::optional<QUuid> &id);
 
@@ -54,12 +55,14 @@ public:
 
 protected:
     void showEvent(QShowEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
 
 private:
     std::optional<ScriptFile> selectedScript() const;
     void setSelectedID(const std::optional<QUuid> &id);
     void listReset();
     void showDetail();
+    void createScript(const QString &typed);
     void confirmDelete();
     void operationFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok);
     void editorSaved(const ScriptFile &script, const QString &text, const QString &statusMessage);

@@ -4,7 +4,9 @@
 #include "ui/Dialogs.h"
 #include "ui/PaneChrome.h"
 
+#include <QDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMessageBox>
 #include <QPlainTextEdit>
@@ -42,7 +44,7 @@ namespace {
         list->setCurrentIndex(list->model()->match(list->model()->index(0, 0), Qt::DisplayRole, name).value(0));
     }
 
-    // A label's text, or the state of the pane or window it belongs to.
+    // A shown label's text, or the state of the pane it belongs to.
     QString text(const QWidget &view, const QString &objectName)
     {
         if (objectName == u"page"_s)
@@ -50,7 +52,31 @@ namespace {
         if (objectName == u"status"_s)
             return view.findChild<StatusLine *>()->fullText();
         const auto *label = view.findChild<QLabel *>(objectName);
-        return label ? label->text() : u"(none)"_s;
+        return label && label->isVisibleTo(&view) ? label->text() : u"(none)"_s;
+    }
+
+    // The name prompt's field, or the error alert; closed ones are deleted first.
+    template <typename T = QLineEdit>
+    T *find(const QWidget &view)
+    {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        return view.findChild<T *>(std::is_same_v<T, QLineEdit> ? u"scriptNameEdit"_s : u"errorAlert"_s);
+    }
+    void enterName(const QWidget &view, const QString &name)
+    {
+        find(view)->setText(name);
+        find(view)->window()->findChild<QPushButton *>(u"createButton"_s)->click();
+    }
+
+    // The last question's title, text, buttons, and the ones Return and Escape press.
+    QString lastQuestion()
+    {
+        const auto &asked = Dialogs::asked().constLast();
+        return QStringList{asked.title,
+                           asked.text,
+                           asked.buttons.join(u'/'),
+                           QString::number(asked.defaultChoice) + QString::number(asked.escapeChoice)}
+            .join(u" | "_s);
     }
 
     void save(ScriptEditorWindow *editor, const QString &content)
@@ -64,7 +90,7 @@ class TestBinScriptsView final : public QObject
 {
     Q_OBJECT
 private slots:
-    void initTestCase()
+    void init()
     {
         Dialogs::setTestMode(true);
     }
@@ -73,7 +99,7 @@ private slots:
         const auto open = editors();
         editors().clear();
         qDeleteAll(open);
-        Dialogs::asked().clear();
+        Dialogs::reset();
     }
     void detailRefreshAndDelete();
     void newScriptPromptChecksTheName();
@@ -102,10 +128,14 @@ void TestBinScriptsView::detailRefreshAndDelete()
     QVERIFY(!view->selectedID());
     QCOMPARE(text(*view, u"page"_s), u"noSelectionPlaceholder"_s);
 
+    // The button and the Delete key ask the same question, where Return keeps the file.
     select(*view, u"two"_s);
-    Dialogs::setNextAnswer(u"Delete"_s);
     view->findChild<QPushButton *>(u"deleteButton"_s)->click();
-    QCOMPARE(Dialogs::asked().last().text, u"Permanently delete \"two\"? This cannot be undone."_s);
+    QCOMPARE(lastQuestion(),
+             u"Delete Script? | Permanently delete \"two\"? This cannot be undone. | Delete/Cancel | 11"_s);
+    Dialogs::setNextAnswer(u"Delete"_s);
+    QTest::keyClick(view->findChild<QListView *>(u"scriptList"_s), Qt::Key_Delete);
+    QCOMPARE(Dialogs::asked().size(), 2);
     QVERIFY(!QFile::exists(tmp.filePath(u"two"_s)));
     QCOMPARE(text(*view, u"status"_s), u"Deleted: two"_s);
     QCOMPARE(text(*view, u"page"_s), u"noSelectionPlaceholder"_s);
@@ -114,29 +144,33 @@ void TestBinScriptsView::detailRefreshAndDelete()
 void TestBinScriptsView::newScriptPromptChecksTheName()
 {
     QTemporaryDir tmp;
-    auto view = makeView(tmp, {});
-    BinScriptsModel *model = view->model();
-    for (const QString &bad : {u"my script"_s, u"a/b"_s}) {
-        model->setErrorMessage(std::nullopt);
-        Dialogs::setNextText(bad);
+    auto view = makeView(tmp, {{u"deploy-web"_s, "echo old\n"}});
+    // A wrong name is reported, then asked for again as it was typed; blanks alone do nothing.
+    for (const QString &typed : {u"my script"_s, u"a/b"_s, u" \t "_s}) {
         QTest::mouseClick(view->findChild<QToolButton *>(u"newScriptButton"_s), Qt::LeftButton);
-        QCOMPARE(model->errorMessage(), u"Script name cannot contain slashes or spaces."_s);
+        enterName(*view, typed);
+        if (QMessageBox *alert = find<QMessageBox>(*view)) {
+            QCOMPARE(alert->text(), u"Script name cannot contain slashes or spaces."_s);
+            alert->buttons().constFirst()->click();
+            QCOMPARE(find(*view)->text(), typed);
+            find(*view)->window()->close();
+        }
     }
-    QCOMPARE(Dialogs::asked().last().buttons, (QStringList{u"Create"_s, u"Cancel"_s}));
-    model->setErrorMessage(std::nullopt);
-    Dialogs::setNextText(u" \t "_s);
-    view->createNewScript();
-    Dialogs::setNextText(std::nullopt); // cancelled
-    view->createNewScript();
-    QVERIFY(!model->errorMessage() && model->scripts().isEmpty());
+    QVERIFY(!find(*view) && Dialogs::asked().isEmpty() && view->model()->scripts().size() == 1);
 
-    // The placeholder's button runs the same prompt; the blanks around a name are dropped.
-    Dialogs::setNextText(u"  tool  "_s);
+    // An existing name is replaced only when that is confirmed; Return keeps the old script.
+    view->createNewScript();
+    enterName(*view, u"deploy-web"_s);
+    QCOMPARE(lastQuestion(),
+             u"Replace Script? | A script named deploy-web already exists. Replace it? | Replace/Cancel | 11"_s);
+    QCOMPARE(readFile(tmp.filePath(u"deploy-web"_s)), "echo old\n");
+    // The placeholder's button asks the same; the blanks around a name are dropped.
+    Dialogs::setNextAnswer(u"Replace"_s);
     QTest::mouseClick(view->findChild<QPushButton *>(u"placeholderNewButton"_s), Qt::LeftButton);
-    QCOMPARE(readFile(tmp.filePath(u"tool"_s)), BinScriptsModel::scriptTemplate(u"tool"_s));
-    QCOMPARE(view->selectedID(), model->scripts().constFirst().id);
+    enterName(*view, u"  deploy-web  "_s);
+    QCOMPARE(view->selectedID(), view->model()->scripts().constFirst().id);
     QCOMPARE(view->previewLines(), 7);
-    QCOMPARE(editors().keys(), QStringList{tmp.filePath(u"tool"_s)});
+    QCOMPARE(editors().keys(), QStringList{tmp.filePath(u"deploy-web"_s)});
 }
 
 void TestBinScriptsView::editorsSaveAndOutliveThePane()
