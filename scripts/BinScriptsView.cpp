@@ -488,14 +488,13 @@ void BinScriptsView::openEditor(const ScriptFile &script)
     connect(editor, &ScriptEditorWindow::saved, this, &BinScriptsView::editorSaved, Qt::UniqueConnection);
 }
 
-void BinScriptsView::editorSaved(const ScriptFile &script, const QString &text, const QString &statusMessage)
+void BinScriptsView::editorSaved(const ScriptFile &script, const QString &statusMessage)
 {
     m_statusLine->setFullText(statusMessage);
-    // Only the preview of this same file takes the saved text.
+    // The preview shows the file, read again, never the editor's text.
     const auto selected = selectedScript();
     if (selected && selected->url == script.url) {
-        m_previewContent = text;
-        m_previewLines = lineCount(text);
+        loadPreview(m_selectedID);
         showDetail();
     }
 }

@@ -65,7 +65,7 @@ private:
     void createScript(const QString &typed);
     void confirmDelete();
     void operationFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok);
-    void editorSaved(const ScriptFile &script, const QString &text, const QString &statusMessage);
+    void editorSaved(const ScriptFile &script, const QString &statusMessage);
     void showBusy();
     QWidget *scriptDetailPane(const ScriptFile &script);
     QWidget *infoRow(const QString &label, const QString &value, const QString &objectName);

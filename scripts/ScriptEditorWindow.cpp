@@ -1,18 +1,22 @@
 #include "scripts/ScriptEditorWindow.h"
 
 #include "ui/Dialogs.h"
-#include "ui/ModelAlert.h"
 #include "ui/PaneChrome.h"
 #include "ui/Style.h"
+#include "ui/SymbolIcon.h"
 
 #include <QAction>
 #include <QCloseEvent>
+#include <QCollator>
+#include <QEventLoop>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
+#include <QPointer>
 #include <QPushButton>
+#include <QScopedValueRollback>
 #include <QScreen>
 #include <QVBoxLayout>
 
@@ -29,6 +33,8 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     , m_model(new BinScriptsModel(QFileInfo(script.url).absolutePath(), std::move(runner), this))
     , m_textView(new QPlainTextEdit(this))
     , m_busyLabel(new QLabel(tr("Waiting for administrator rights…"), this))
+    , m_errorBar(new QWidget(this))
+    , m_errorLabel(new QLabel(m_errorBar))
     , m_saveButton(new QPushButton(tr("Save"), this))
     , m_saveAction(new QAction(tr("Save"), this))
 {
@@ -58,6 +64,23 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     m_saveButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     headerLayout->addWidget(m_saveButton);
 
+    // The error stays in sight above the text the file did not take, until the next save.
+    m_errorBar->setObjectName(u"saveErrorBar"_s);
+    auto *errorLayout = new QHBoxLayout(m_errorBar);
+    errorLayout->setContentsMargins(Style::sideMargin, 6, Style::sideMargin, 6);
+    auto *errorIcon = new QLabel(m_errorBar);
+    const int iconSize = QFontMetrics(Style::captionFont()).height();
+    errorIcon->setPixmap(SymbolIcon::icon(u"exclamationmark.triangle.fill"_s, Style::red()).pixmap(iconSize, iconSize));
+    errorLayout->addWidget(errorIcon, 0, Qt::AlignTop);
+    m_errorLabel->setObjectName(u"saveErrorLabel"_s);
+    m_errorLabel->setTextFormat(Qt::PlainText);
+    m_errorLabel->setWordWrap(true);
+    m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    m_errorLabel->setFont(Style::captionFont());
+    Style::setTextColor(m_errorLabel, Style::red());
+    errorLayout->addWidget(m_errorLabel, 1);
+    m_errorBar->hide();
+
     m_textView->setObjectName(u"textView"_s);
     m_textView->setFont(Style::monospaceFont());
     m_textView->setFrameShape(QFrame::NoFrame);
@@ -72,6 +95,7 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     layout->setSpacing(0);
     layout->addWidget(header);
     layout->addWidget(makeDivider(Qt::Horizontal, this));
+    layout->addWidget(m_errorBar);
     layout->addWidget(m_textView, 1);
 
     connect(m_saveButton, &QPushButton::clicked, this, &ScriptEditorWindow::saveAction);
@@ -81,11 +105,12 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     addAction(m_saveAction);
     connect(m_textView, &QPlainTextEdit::textChanged, this, [this] {
         m_isDirty = true;
+        m_closeWithoutAsking = false;
         setWindowModified(true);
     });
     connect(m_model, &BinScriptsModel::busyChanged, this, &ScriptEditorWindow::showSaving);
     connect(m_model, &BinScriptsModel::operationFinished, this, &ScriptEditorWindow::saveFinished);
-    ModelAlert::attach(this, m_model);
+    connect(m_model, &BinScriptsModel::errorMessageChanged, this, &ScriptEditorWindow::showError);
 
     if (const QScreen *screen = QGuiApplication::primaryScreen())
         move(screen->availableGeometry().center() - rect().center());
@@ -127,20 +152,84 @@ bool ScriptEditorWindow::anySaveInProgress()
 
 bool ScriptEditorWindow::confirmQuit(QWidget *parent)
 {
-    if (!anySaveInProgress())
-        return true;
-    const int choice =
-        Dialogs::ask(parent,
-                     tr("Save in Progress"),
-                     tr("A script is still being saved with administrator rights. Quit anyway?"),
-                     {{tr("Quit"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
-                     QMessageBox::Warning,
-                     1);
-    if (choice != 0)
+    // A second quit while a question or a save is waiting here would ask everything again.
+    static bool asking = false;
+    if (asking)
         return false;
+    const QScopedValueRollback guard(asking, true);
+    if (anySaveInProgress()) {
+        const int choice =
+            Dialogs::ask(parent,
+                         tr("Save in Progress"),
+                         tr("A script is still being saved with administrator rights. Quit anyway?"),
+                         {{tr("Quit"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                         QMessageBox::Warning,
+                         1);
+        if (choice != 0)
+            return false;
+    }
+    QList<QPointer<ScriptEditorWindow>> edited;
+    for (ScriptEditorWindow *editor : std::as_const(openScriptEditors())) {
+        if (editor->isDirty() && !editor->isSaving())
+            edited << editor;
+    }
+    QCollator collator;
+    std::sort(edited.begin(), edited.end(), [&collator](const auto &a, const auto &b) {
+        return collator.compare(a->m_script.url, b->m_script.url) < 0;
+    });
+    for (const QPointer<ScriptEditorWindow> &editor : std::as_const(edited)) {
+        if (!editor)
+            continue;
+        editor->showWindow();
+        switch (editor->askToSave(true)) {
+        case Answer::save:
+            if (!saveAndWait(editor))
+                return false;
+            break;
+        case Answer::discard:
+            break;
+        case Answer::cancel:
+            return false;
+        }
+    }
     for (ScriptEditorWindow *editor : std::as_const(openScriptEditors()))
-        editor->m_closeWhileSaving = true;
+        editor->m_closeWithoutAsking = true;
     return true;
+}
+
+ScriptEditorWindow::Answer ScriptEditorWindow::askToSave(bool quitting)
+{
+    const QString text = quitting ? tr("Save the changes to %1 before quitting?").arg(m_script.name)
+                                  : tr("Save the changes to %1 before closing?").arg(m_script.name);
+    const int choice = Dialogs::ask(this,
+                                    tr("Unsaved Changes"),
+                                    text,
+                                    {{tr("Save"), QMessageBox::AcceptRole},
+                                     {tr("Discard"), QMessageBox::DestructiveRole},
+                                     {tr("Cancel"), QMessageBox::RejectRole}},
+                                    QMessageBox::Warning,
+                                    2);
+    return choice == 0 ? Answer::save : choice == 1 ? Answer::discard : Answer::cancel;
+}
+
+bool ScriptEditorWindow::saveAndWait(ScriptEditorWindow *editor)
+{
+    // The editor closes itself once the text is written, so only the outcome is kept here.
+    bool ok = false;
+    QEventLoop loop;
+    connect(editor->m_model,
+            &BinScriptsModel::operationFinished,
+            &loop,
+            [&ok, &loop](BinScriptsModel::Operation operation, const ScriptFile &, bool written) {
+                if (operation == BinScriptsModel::Operation::save) {
+                    ok = written;
+                    loop.quit();
+                }
+            });
+    editor->saveAction();
+    if (editor->isSaving())
+        loop.exec();
+    return ok;
 }
 
 void ScriptEditorWindow::showWindow()
@@ -155,8 +244,8 @@ void ScriptEditorWindow::saveAction()
 {
     if (isSaving())
         return;
-    m_savingText = text();
-    m_model->save(m_script, m_savingText);
+    m_model->setErrorMessage(std::nullopt);
+    m_model->save(m_script, text());
 }
 
 void ScriptEditorWindow::showSaving()
@@ -171,13 +260,21 @@ void ScriptEditorWindow::showSaving()
 
 void ScriptEditorWindow::saveFinished(BinScriptsModel::Operation operation, const ScriptFile &, bool ok)
 {
-    // A failure leaves the window open with its alert.
+    // A failure leaves the window open with its error line.
     if (operation != BinScriptsModel::Operation::save || !ok)
         return;
     m_isDirty = false;
     setWindowModified(false);
-    emit saved(m_script, m_savingText, m_model->statusMessage());
+    emit saved(m_script, m_model->statusMessage());
+    // Inside closeEvent (Save in the close question) this does nothing and that close goes on.
     close();
+}
+
+void ScriptEditorWindow::showError()
+{
+    const auto message = m_model->errorMessage();
+    m_errorLabel->setText(message.value_or(QString()));
+    m_errorBar->setVisible(message.has_value());
 }
 
 QString ScriptEditorWindow::text() const
@@ -196,7 +293,7 @@ QString ScriptEditorWindow::text() const
 
 void ScriptEditorWindow::closeEvent(QCloseEvent *event)
 {
-    if (isSaving() && !m_closeWhileSaving) {
+    if (isSaving() && !m_closeWithoutAsking) {
         const int choice =
             Dialogs::ask(this,
                          tr("Save in Progress"),
@@ -205,6 +302,15 @@ void ScriptEditorWindow::closeEvent(QCloseEvent *event)
                          QMessageBox::Warning,
                          1);
         if (choice != 0) {
+            event->ignore();
+            return;
+        }
+    } else if (m_isDirty && !m_closeWithoutAsking) {
+        const Answer answer = askToSave(false);
+        if (answer == Answer::save)
+            saveAction();
+        // A save that waits for administrator rights closes the window when it is done.
+        if (answer == Answer::cancel || (answer == Answer::save && m_isDirty)) {
             event->ignore();
             return;
         }

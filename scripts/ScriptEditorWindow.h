@@ -15,8 +15,8 @@ class QPushButton;
 
 // The window in which one script is edited. It saves through a model of its own, so a save still
 // finishes after the pane that opened it is gone. The window closes once the text is written and
-// stays open, with the error alert over it, when writing failed. Closing without saving discards
-// the edits without asking; closing while a save waits for administrator rights asks first.
+// stays open, with the error on a line of its own, when writing failed. Closing it with unsaved
+// edits, or while a save waits for administrator rights, asks first.
 class ScriptEditorWindow final : public QWidget
 {
     Q_OBJECT
@@ -62,13 +62,14 @@ public:
     // closing the window removes the entry and deletes the editor.
     static QHash<QString, ScriptEditorWindow *> &openScriptEditors();
     static bool anySaveInProgress();
-    // Asks whether to quit while a save waits for administrator rights. True when none waits or
-    // the person chose to quit; the waiting editors then close without asking again.
+    // Asks whether to quit while a save waits for administrator rights, then whether to save each
+    // edited script. True when quitting may go on; every open editor then closes without asking
+    // again. A cancelled question or a failed save keeps the application running.
     static bool confirmQuit(QWidget *parent);
 
 signals:
     // The text reached the file; the window closes next.
-    void saved(const ScriptFile &script, const QString &text, const QString &statusMessage);
+    void saved(const ScriptFile &script, const QString &statusMessage);
 
 protected:
     void closeEvent(QCloseEvent *event) override;
@@ -77,16 +78,28 @@ private:
     void saveAction();
     void showSaving();
     void saveFinished(BinScriptsModel::Operation operation, const ScriptFile &script, bool ok);
+    void showError();
+    enum class Answer {
+        save,
+        discard,
+        cancel
+    };
+    // Whether to save the edits before the window closes or the application quits.
+    Answer askToSave(bool quitting);
+    // Saves and waits for the outcome, also when administrator rights are asked for.
+    static bool saveAndWait(ScriptEditorWindow *editor);
 
     ScriptFile m_script;
     BinScriptsModel *m_model;
     bool m_isDirty = false;
     bool m_crlf = false;
-    bool m_closeWhileSaving = false;
+    // Set once the person chose to quit; cleared again by a later edit.
+    bool m_closeWithoutAsking = false;
     QString m_originalContent;
-    QString m_savingText;
     QPlainTextEdit *m_textView;
     QLabel *m_busyLabel;
+    QWidget *m_errorBar;
+    QLabel *m_errorLabel;
     QPushButton *m_saveButton;
     QAction *m_saveAction;
 };

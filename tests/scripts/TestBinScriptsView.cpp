@@ -1,4 +1,5 @@
 #include "FakeRunner.h"
+#include "hardening/FaultSupport.h"
 #include "scripts/BinScriptsView.h"
 #include "scripts/ScriptEditorWindow.h"
 #include "ui/Dialogs.h"
@@ -79,10 +80,21 @@ namespace {
             .join(u" | "_s);
     }
 
-    void save(ScriptEditorWindow *editor, const QString &content)
+    void edit(ScriptEditorWindow *editor, const QString &content)
     {
         editor->textView()->setPlainText(content);
+    }
+    void save(ScriptEditorWindow *editor, const QString &content)
+    {
+        edit(editor, content);
         editor->findChild<QPushButton *>(u"saveButton"_s)->click();
+    }
+    // Past the file size limit, so the plain write fails even as root and the runner is asked.
+    const QString tooLarge(5000, u'x');
+    void saveElevated(ScriptEditorWindow *editor)
+    {
+        FaultSupport::FileSizeLimit limit(4096);
+        save(editor, tooLarge);
     }
 } // namespace
 
@@ -103,8 +115,7 @@ private slots:
     }
     void detailRefreshAndDelete();
     void newScriptPromptChecksTheName();
-    void editorsSaveAndOutliveThePane();
-    void editorWaitsForAdministratorRights();
+    void editorsKeepEditsUntilSavedOrDiscarded();
 };
 
 void TestBinScriptsView::detailRefreshAndDelete()
@@ -173,106 +184,130 @@ void TestBinScriptsView::newScriptPromptChecksTheName()
     QCOMPARE(editors().keys(), QStringList{tmp.filePath(u"deploy-web"_s)});
 }
 
-void TestBinScriptsView::editorsSaveAndOutliveThePane()
+void TestBinScriptsView::editorsKeepEditsUntilSavedOrDiscarded()
 {
     // No-break spaces, line separators and CR LF endings survive an edit elsewhere in the text.
     const QByteArray crlf = "a\xc2\xa0"
                             "b\xe2\x80\xa8"
                             "c\r\nd\r\n";
     QTemporaryDir tmp;
-    auto view = makeView(tmp, {{u"a"_s, "a\n"}, {u"b"_s, "b\n"}, {u"c"_s, crlf}});
+    auto runner = std::make_shared<FakeRunner>();
+    auto view = makeView(tmp, {{u"a"_s, "a\n"}, {u"b"_s, "b\n"}, {u"c"_s, crlf}, {u"t"_s, "old\n"}}, runner);
     const auto scripts = view->model()->scripts();
+    const QString a = scripts.at(0).url, t = scripts.at(3).url;
     view->openEditor(scripts.at(0));
     view->openEditor(scripts.at(0));
     view->openEditor(scripts.at(1));
     QCOMPARE(editors().size(), 2);
+    // Buttons that show only an icon are named for screen readers and on hover.
+    for (const auto *button : view->findChildren<QAbstractButton *>() + editors()[a]->findChildren<QAbstractButton *>())
+        QVERIFY(!button->text().isEmpty() || !(button->accessibleName().isEmpty() || button->toolTip().isEmpty()));
 
-    // Closing discards the edits without asking; saving "a" while "b" is selected leaves b's preview.
-    editors().value(scripts.at(1).url)->textView()->setPlainText(u"changed"_s);
-    editors().value(scripts.at(1).url)->close();
-    select(*view, u"b"_s);
-    save(editors().value(scripts.at(0).url), u"changed\n"_s);
-    QCOMPARE(readFile(scripts.at(0).url) + readFile(scripts.at(1).url), "changed\nb\n");
-    QCOMPARE(view->previewContent(), u"b\n"_s);
+    // Closing with edits asks; Return keeps the window, Discard drops the edits, Save writes them.
+    QVERIFY(editors().value(scripts.at(1).url)->close()); // unedited
+    for (const QString &answer : {u""_s, u"Discard"_s, u"Save"_s}) {
+        view->openEditor(scripts.at(0));
+        edit(editors()[a], answer + u'\n');
+        Dialogs::setNextAnswer(answer);
+        QCOMPARE(editors()[a]->close(), !answer.isEmpty());
+    }
+    QCOMPARE(lastQuestion(), u"Unsaved Changes | Save the changes to a before closing? | Save/Discard/Cancel | 22"_s);
+    QCOMPARE(readFile(a), "Save\n");
     QVERIFY(editors().isEmpty());
 
     // Ctrl+S saves, closes the window and refreshes the shown preview.
+    select(*view, u"b"_s);
     view->findChild<QPushButton *>(u"editButton"_s)->click();
     QPointer<ScriptEditorWindow> editor = editors().value(scripts.at(1).url);
     QVERIFY(editor && QTest::qWaitForWindowActive(editor));
-    QTest::keyClicks(editor->textView(), u"x"_s);
-    QVERIFY(editor->isWindowModified());
+    QTest::keyClick(editor->textView(), Qt::Key_Return);
     QTest::keyClick(editor->textView(), Qt::Key_S, Qt::ControlModifier);
-    QCOMPARE(readFile(scripts.at(1).url), "xb\n");
+    QCOMPARE(readFile(scripts.at(1).url), "\nb\n");
     QTRY_VERIFY(!editor && editors().isEmpty());
     QCOMPARE(text(*view, u"status"_s), u"Saved: b"_s);
-    QCOMPARE(text(*view, u"lineCountLabel"_s), u"2 lines"_s);
+    QCOMPARE(text(*view, u"lineCountLabel"_s), u"3 lines"_s);
 
-    // The save still reaches the file after the main window moved on to another pane.
-    view->openEditor(scripts.at(2));
-    view.reset();
-    QTest::keyClicks(editors().value(scripts.at(2).url)->textView(), u"#"_s);
-    editors().value(scripts.at(2).url)->findChild<QPushButton *>(u"saveButton"_s)->click();
-    QCOMPARE(readFile(scripts.at(2).url), "#" + crlf);
-}
-
-void TestBinScriptsView::editorWaitsForAdministratorRights()
-{
-    // A script below a regular file cannot be written plainly, even as root.
-    QTemporaryDir tmp;
-    auto runner = std::make_shared<FakeRunner>();
     runner->hold = true;
-    auto view = makeView(tmp, {{u"file"_s, ""}}, runner);
-    const ScriptFile script{QUuid::createUuid(), u"t"_s, tmp.filePath(u"file/t"_s), true};
-    view->openEditor(script);
-    QPointer<ScriptEditorWindow> editor = editors().value(script.url);
+    select(*view, u"t"_s);
+    view->openEditor(scripts.at(3));
+    editor = editors().value(t);
     auto *saveButton = editor->findChild<QPushButton *>(u"saveButton"_s);
-    const auto busy = [&editor] {
-        return editor->findChild<QLabel *>(u"busyLabel"_s)->isVisible();
-    };
-
-    save(editor, u"x"_s);
-    { // Before the answer: the window says it waits, takes no second save, and answers the person.
-        QVERIFY(busy() && !saveButton->isEnabled() && editor->textView()->isReadOnly());
+    saveElevated(editor);
+    { // Waiting for administrator rights, the window says so, takes no second save, and answers.
+        QCOMPARE(text(*editor, u"busyLabel"_s), u"Waiting for administrator rights…"_s);
+        QVERIFY(!saveButton->isEnabled() && editor->textView()->isReadOnly());
         QTest::keyClick(editor->textView(), Qt::Key_S, Qt::ControlModifier);
         QCOMPARE(runner->commands.size(), 1);
         Dialogs::setNextAnswer(u"Cancel"_s);
         QVERIFY(!editor->close());
         QCOMPARE(Dialogs::asked().last().text,
                  u"A script is still being saved with administrator rights. Close anyway?"_s);
-        Dialogs::setNextAnswer(u"Cancel"_s);
-        QVERIFY(ScriptEditorWindow::anySaveInProgress() && !ScriptEditorWindow::confirmQuit(view.get()));
-        QCOMPARE(Dialogs::asked().last().text,
-                 u"A script is still being saved with administrator rights. Quit anyway?"_s);
-        QCOMPARE(Dialogs::asked().last().buttons, (QStringList{u"Quit"_s, u"Cancel"_s}));
-        QCOMPARE(Dialogs::asked().last().defaultChoice, 1);
+        QVERIFY(!ScriptEditorWindow::confirmQuit(view.get()));
+        QCOMPARE(lastQuestion(),
+                 u"Save in Progress | A script is still being saved with administrator rights. Quit anyway? | "
+                 u"Quit/Cancel | 11"_s);
     }
-    { // A refusal is never taken for a save: the window stays open with the alert and the edits.
+    { // A refusal is never taken for a save: the window keeps the edits and tells why in itself.
         runner->answer(u"Request dismissed"_s);
         QTRY_VERIFY(!ScriptEditorWindow::anySaveInProgress());
-        auto *alert = editor->findChild<QMessageBox *>(u"errorAlert"_s);
-        QVERIFY(alert && alert->text() == u"Save failed: Request dismissed"_s);
-        alert->buttons().constFirst()->click();
-        QVERIFY(editor->isVisible() && editor->isWindowModified() && saveButton->isEnabled() && !busy());
-        QCOMPARE(text(*view, u"status"_s), u"Found 1 file in /usr/local/bin/"_s);
+        QVERIFY(editor->isVisible() && editor->isWindowModified() && saveButton->isEnabled());
+        QCOMPARE(text(*editor, u"busyLabel"_s), u"(none)"_s);
+        QCOMPARE(text(*editor, u"saveErrorLabel"_s), u"Save failed: Request dismissed"_s);
+        QCOMPARE(text(*view, u"status"_s), u"Saved: b"_s);
     }
-    { // Granted, it closes and the pane tells.
-        save(editor, u"y"_s);
+    { // Save in the close question waits too; granted, the window closes, and the preview shows the
+      // file, which this fake runner never wrote.
+        Dialogs::setNextAnswer(u"Save"_s);
+        FaultSupport::FileSizeLimit limit(4096);
+        QVERIFY(!editor->close());
+        QCOMPARE(text(*editor, u"saveErrorLabel"_s), u"(none)"_s);
         runner->answer(std::nullopt);
         QTRY_VERIFY(!editor);
         QCOMPARE(text(*view, u"status"_s), u"Saved: t"_s);
+        QCOMPARE(view->previewContent(), u"old\n"_s);
     }
-    { // Once quitting is confirmed, a waiting editor closes without asking again.
+    runner->hold = false;
+    for (const ScriptFile &script : scripts) {
         view->openEditor(script);
-        save(editors().value(script.url), u"z"_s);
-        Dialogs::setNextAnswer(u"Quit"_s);
+        edit(editors().value(script.url), script.name + u'2');
+    }
+    { // Quitting asks about every edited script in turn; Cancel, or a save that fails, stops it.
+        for (const QString &answer : {u"Save"_s, u"Discard"_s, u"Cancel"_s})
+            Dialogs::setNextAnswer(answer);
+        QVERIFY(!ScriptEditorWindow::confirmQuit(view.get()));
+        QCOMPARE(lastQuestion(),
+                 u"Unsaved Changes | Save the changes to c before quitting? | Save/Discard/Cancel | 22"_s);
+        QCOMPARE(readFile(a), "a2");
+        runner->result = u"Request dismissed"_s;
+        for (const QString &answer : {u"Discard"_s, u"Discard"_s, u"Save"_s})
+            Dialogs::setNextAnswer(answer);
+        FaultSupport::FileSizeLimit limit(4096);
+        edit(editors().value(t), tooLarge);
+        QVERIFY(!ScriptEditorWindow::confirmQuit(view.get()));
+        QCOMPARE(text(*editors().value(t), u"saveErrorLabel"_s), u"Save failed: Request dismissed"_s);
+    }
+    { // Once quitting is confirmed, every editor closes without asking again, a waiting one too.
+        runner->hold = true;
+        saveElevated(editors().value(t));
+        for (const QString &answer : {u"Quit"_s, u"Discard"_s, u"Discard"_s})
+            Dialogs::setNextAnswer(answer);
         QVERIFY(ScriptEditorWindow::confirmQuit(view.get()));
         const auto questions = Dialogs::asked().size();
-        QVERIFY(editors().value(script.url)->close());
-        QCOMPARE(Dialogs::asked().size(), questions);
-        runner->answer(std::nullopt); // reaches no one, but the temporary copy still goes
-        QTRY_VERIFY(!QFile::exists(runner->commands.last().section(u'\'', 1, 1)));
+        edit(editors().value(scripts.at(1).url), u"later"_s); // an edit after the answer is asked about
+        for (ScriptEditorWindow *open : editors().values())
+            QCOMPARE(open->close(), open->script().name != u"b"_s);
+        QCOMPARE(Dialogs::asked().size(), questions + 1);
+        QCOMPARE(readFile(scripts.at(1).url) + readFile(t), "\nb\nold\n");
+        runner->answer(std::nullopt); // reaches no one
     }
+
+    // A save still reaches the file after the main window moved on to another pane.
+    runner->hold = false;
+    view->openEditor(scripts.at(2));
+    view.reset();
+    QTest::keyClicks(editors().value(scripts.at(2).url)->textView(), u"#"_s);
+    editors().value(scripts.at(2).url)->findChild<QPushButton *>(u"saveButton"_s)->click();
+    QCOMPARE(readFile(scripts.at(2).url), "#" + crlf);
 }
 
 QTEST_MAIN(TestBinScriptsView)
