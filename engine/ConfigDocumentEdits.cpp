@@ -127,7 +127,7 @@ bool ConfigDocument::setOptionValues(qsizetype block, const QString &name, const
 {
     QStringList wanted;
     for (const QString &value : values) {
-        if (const QStringView text = trimmed(value); !text.isEmpty())
+        if (const QStringView text = trimmed(QStringView(value)); !text.isEmpty())
             wanted.append(text.toString());
     }
     const QList<HostOption> &options = m_blocks.at(block).options;
