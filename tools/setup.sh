@@ -6,7 +6,7 @@ set -euo pipefail
 KORVEL_PACKAGES=(
     cmake g++ ninja-build pkg-config clang-format
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
-    openssh-client adwaita-icon-theme
+    openssh-client adwaita-icon-theme desktop-file-utils appstream
 )
 
 korvel_install_missing() {
