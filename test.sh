@@ -5,6 +5,8 @@
 set -euo pipefail
 cd "$(dirname "$0")"
 source tools/setup.sh
+# What only the checks below need.
+korvel_install_missing clang-format desktop-file-utils appstream
 
 jobs=$(nproc)
 

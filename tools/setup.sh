@@ -4,9 +4,9 @@
 set -euo pipefail
 
 KORVEL_PACKAGES=(
-    cmake g++ ninja-build pkg-config clang-format
+    cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
-    openssh-client adwaita-icon-theme desktop-file-utils appstream
+    openssh-client adwaita-icon-theme
 )
 
 korvel_install_missing() {
