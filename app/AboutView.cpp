@@ -109,7 +109,7 @@ AboutView::AboutView(QWidget *parent)
     auto *nameStack = new QVBoxLayout;
     nameStack->setSpacing(4);
     auto *name = new QLabel(u"Korvel"_s, this);
-    name->setFont(Style::headlineFont());
+    name->setFont(Style::titleFont());
     name->setAlignment(Qt::AlignHCenter);
     auto *version = new QLabel(tr("Version %1").arg(AppInfo::appVersion()), this);
     version->setObjectName(u"versionLabel"_s);

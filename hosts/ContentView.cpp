@@ -327,7 +327,7 @@ QWidget *ContentView::buildEmptyState()
     layout->addWidget(icon);
 
     auto *name = new QLabel(tr("Korvel"), page);
-    name->setFont(Style::title2Font());
+    name->setFont(Style::largeTitleFont());
     name->setAlignment(Qt::AlignCenter);
     layout->addWidget(name);
 
@@ -388,7 +388,7 @@ QWidget *ContentView::buildHostPage()
     m_hostIcon->setAlignment(Qt::AlignCenter);
     m_hostName = new QLabel(header);
     m_hostName->setObjectName(u"hostNameLabel"_s);
-    m_hostName->setFont(Style::headlineFont());
+    m_hostName->setFont(Style::titleFont());
     m_hostName->setTextFormat(Qt::PlainText);
     m_hostName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     headerLayout->addWidget(m_hostIcon);

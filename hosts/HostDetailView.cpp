@@ -159,7 +159,7 @@ QWidget *HostDetailView::makeSection(const QString &title, QWidget **box, QVBoxL
     layout->setSpacing(6);
     if (!title.isEmpty()) {
         auto *label = new QLabel(title, container);
-        label->setFont(Style::subheadlineFont());
+        label->setFont(Style::labelFont());
         Style::setTextColor(label, Style::secondary());
         label->setContentsMargins(4, 0, 0, 0);
         layout->addWidget(label);

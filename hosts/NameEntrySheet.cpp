@@ -32,12 +32,12 @@ NameEntrySheet::NameEntrySheet(const Texts &texts, const QString &startName, Com
 
     auto *title = new QLabel(texts.title, this);
     title->setObjectName(u"titleLabel"_s);
-    title->setFont(Style::headlineFont());
+    title->setFont(Style::titleFont());
     layout->addWidget(title);
 
     m_fieldGroup->setSpacing(6);
     auto *label = new QLabel(Mnemonic::escaped(texts.fieldLabel), this);
-    label->setFont(Style::subheadlineFont());
+    label->setFont(Style::labelFont());
     Style::setTextColor(label, Style::secondary());
     label->setBuddy(m_field);
     m_field->setObjectName(u"nameEdit"_s);

@@ -80,10 +80,10 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
     auto *icon = new QLabel(this);
-    const int iconSize = QFontMetrics(Style::title2Font()).height();
+    const int iconSize = QFontMetrics(Style::largeTitleFont()).height();
     icon->setPixmap(SymbolIcon::icon(u"key.fill"_s, Style::blue()).pixmap(iconSize, iconSize));
     auto *title = new QLabel(tr("Generate New SSH Key Pair"), this);
-    title->setFont(Style::headlineFont());
+    title->setFont(Style::titleFont());
     header->addWidget(icon);
     header->addWidget(title);
     header->addStretch(1);

@@ -32,7 +32,7 @@ PublicKeySheet::PublicKeySheet(const SSHKeyPair &pair, QWidget *parent)
     auto *titles = new QVBoxLayout;
     titles->setSpacing(2);
     auto *title = new QLabel(tr("Public Key"), this);
-    title->setFont(Style::headlineFont());
+    title->setFont(Style::titleFont());
     auto *file = new QLabel(pair.name.isEmpty() ? QString() : pair.name + u".pub"_s, this);
     file->setObjectName(u"fileLabel"_s);
     file->setTextFormat(Qt::PlainText);

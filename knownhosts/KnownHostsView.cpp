@@ -275,7 +275,7 @@ QWidget *KnownHostsView::makeEmptyState()
     icon->setPixmap(SymbolIcon::icon(u"checkmark.shield"_s, Style::secondary()).pixmap(48, 48));
     icon->setAlignment(Qt::AlignCenter);
     auto *title = new QLabel(tr("No known hosts found"), stack);
-    title->setFont(Style::headlineFont());
+    title->setFont(Style::titleFont());
     title->setAlignment(Qt::AlignCenter);
     auto *detail = new QLabel(tr("Entries are added automatically when you first connect to a new host."), stack);
     detail->setFont(Style::captionFont());

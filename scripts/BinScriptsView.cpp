@@ -245,11 +245,11 @@ QWidget *BinScriptsView::infoRow(const QString &label, const QString &value, con
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    QLabel *name = makeLabel(label, Style::subheadlineFont(), Style::secondary(), row);
+    QLabel *name = makeLabel(label, Style::labelFont(), Style::secondary(), row);
     name->setFixedWidth(90);
     name->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QFont mono = Style::monospaceFont();
-    mono.setPointSizeF(Style::subheadlineFont().pointSizeF() > 0 ? Style::subheadlineFont().pointSizeF()
+    mono.setPointSizeF(Style::labelFont().pointSizeF() > 0 ? Style::labelFont().pointSizeF()
                                                                  : mono.pointSizeF());
     QLabel *text = makeLabel(value, mono, Style::label(), row);
     text->setObjectName(objectName);
@@ -279,7 +279,7 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     icon->setFixedWidth(20);
     icon->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(icon);
-    QLabel *title = makeLabel(script.name, Style::headlineFont(), Style::label(), header);
+    QLabel *title = makeLabel(script.name, Style::titleFont(), Style::label(), header);
     title->setObjectName(u"detailTitleLabel"_s);
     title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     headerLayout->addWidget(title, 1);
@@ -324,7 +324,7 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     previewLayout->setSpacing(8);
     auto *titleRow = new QHBoxLayout;
     titleRow->setSpacing(4);
-    QFont previewTitleFont = Style::subheadlineFont();
+    QFont previewTitleFont = Style::labelFont();
     previewTitleFont.setWeight(QFont::Medium);
     auto *previewIcon = new QLabel(preview);
     previewIcon->setPixmap(SymbolIcon::icon(u"doc.text"_s, Style::secondary()).pixmap(14, 14));

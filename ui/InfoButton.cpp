@@ -91,7 +91,7 @@ void InfoButton::toggle()
     auto *label = new QLabel(m_text);
     label->setObjectName(u"infoText"_s);
     label->setWordWrap(true);
-    label->setFont(Style::calloutFont());
+    label->setFont(Style::noteFont());
     label->setTextInteractionFlags(Qt::TextSelectableByMouse);
     label->setContentsMargins(inset, inset, inset, inset);
     label->setAlignment(Qt::AlignLeading | Qt::AlignTop);

@@ -16,7 +16,7 @@ PaneHeader::PaneHeader(const QString &title, QWidget *parent)
     m_layout->setContentsMargins(Style::sideMargin + 4, 0, Style::sideMargin, 0);
     m_layout->setSpacing(4);
     m_title->setObjectName(QStringLiteral("titleLabel"));
-    m_title->setFont(Style::headlineFont());
+    m_title->setFont(Style::titleFont());
     m_layout->addWidget(m_title);
     m_layout->addStretch(1);
 }

@@ -65,19 +65,19 @@ namespace Style {
     {
         return scaled(bodyFont(), 0.85);
     }
-    QFont calloutFont()
+    QFont noteFont()
     {
         return scaled(bodyFont(), 0.95);
     }
-    QFont subheadlineFont()
+    QFont labelFont()
     {
         return scaled(bodyFont(), 0.92, QFont::Medium);
     }
-    QFont headlineFont()
+    QFont titleFont()
     {
         return scaled(bodyFont(), 1.0, QFont::DemiBold);
     }
-    QFont title2Font()
+    QFont largeTitleFont()
     {
         return scaled(bodyFont(), 1.55, QFont::Bold);
     }

@@ -22,10 +22,10 @@ namespace Style {
 
     QFont bodyFont();
     QFont captionFont();
-    QFont calloutFont();
-    QFont subheadlineFont();
-    QFont headlineFont();
-    QFont title2Font();
+    QFont noteFont();
+    QFont labelFont();
+    QFont titleFont();
+    QFont largeTitleFont();
     QFont monospaceFont();
     QFont scaled(QFont font, qreal factor, QFont::Weight weight = QFont::Normal);
 
