@@ -249,8 +249,7 @@ QWidget *BinScriptsView::infoRow(const QString &label, const QString &value, con
     name->setFixedWidth(90);
     name->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QFont mono = Style::monospaceFont();
-    mono.setPointSizeF(Style::labelFont().pointSizeF() > 0 ? Style::labelFont().pointSizeF()
-                                                                 : mono.pointSizeF());
+    mono.setPointSizeF(Style::labelFont().pointSizeF() > 0 ? Style::labelFont().pointSizeF() : mono.pointSizeF());
     QLabel *text = makeLabel(value, mono, Style::label(), row);
     text->setObjectName(objectName);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
