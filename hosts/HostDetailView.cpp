@@ -33,9 +33,6 @@ using namespace Qt::StringLiterals;
 
 namespace {
     const QString identityFileKey = u"IdentityFile"_s;
-    const QString aliasHelp =
-        u"The alias used in `ssh <alias>` commands. Can be a short nickname, a wildcard pattern like *.example.com, "
-        "or * for global defaults that apply to all hosts. Does not need to match the real hostname."_s;
 
     // The rounded group box a form section sits in.
     class SectionBox final : public QWidget
@@ -216,10 +213,9 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         addField(r);
     }
 
-    const auto &help = OptionCatalogue::optionHelp();
-    const auto helpText = help.constFind(key);
+    const QString helpText = OptionCatalogue::helpText(key);
     QWidget *trailing = nullptr;
-    if (r.repeats || helpText != help.cend()) {
+    if (r.repeats || !helpText.isEmpty()) {
         trailing = new QWidget(r.row);
         auto *trailingLayout = new QHBoxLayout(trailing);
         trailingLayout->setContentsMargins(0, 0, 0, 0);
@@ -232,8 +228,8 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
                 addValue(key);
             });
         }
-        if (helpText != help.cend()) {
-            r.info = new InfoButton(*helpText, trailing);
+        if (!helpText.isEmpty()) {
+            r.info = new InfoButton(helpText, trailing);
             r.info->setAccessibleName(tr("Help for %1").arg(key));
             r.info->setFocusPolicy(Qt::NoFocus); // F1 in the field opens it
             trailingLayout->addWidget(r.info);
@@ -369,7 +365,10 @@ void HostDetailView::buildForm()
         makeBorderlessField(m_aliasEdit);
         m_aliasEdit->setFont(Style::monospaceFont());
         label->setBuddy(m_aliasEdit);
-        m_aliasInfo = new InfoButton(aliasHelp, row);
+        m_aliasInfo = new InfoButton(tr("The alias used in `ssh <alias>` commands. Can be a short nickname, a wildcard "
+                                        "pattern like *.example.com, or * for global defaults that apply to all hosts. "
+                                        "Does not need to match the real hostname."),
+                                     row);
         m_aliasInfo->setAccessibleName(tr("Help for Host Alias"));
         m_aliasInfo->setFocusPolicy(Qt::NoFocus);
         rowLayout->addWidget(label);
@@ -386,7 +385,8 @@ void HostDetailView::buildForm()
         Section section;
         QWidget *box = nullptr;
         QVBoxLayout *boxLayout = nullptr;
-        section.container = makeSection(catalogueSection.title, &box, &boxLayout);
+        section.container = makeSection(OptionCatalogue::sectionTitle(catalogueSection), &box, &boxLayout);
+        // The catalogue's title is the untranslated source, so the name is the same in every language.
         section.container->setObjectName(catalogueSection.title + u"Section"_s);
         const QStringList common = commonKeys(catalogueSection);
         section.hasCommon = !common.isEmpty();
