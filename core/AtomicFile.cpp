@@ -17,11 +17,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    QString tr(const char *text)
-    {
-        return QCoreApplication::translate("AtomicFile", text);
-    }
-
     QString systemError(int error)
     {
         return QString::fromLocal8Bit(std::strerror(error));
@@ -51,7 +46,8 @@ namespace {
         for (const QString &path : std::as_const(missing)) {
             const QByteArray native = QFile::encodeName(path);
             if (::mkdir(native.constData(), 0700) != 0 || ::chmod(native.constData(), 0700) != 0)
-                return tr("Cannot create the folder %1: %2").arg(path, systemError(errno));
+                return QCoreApplication::translate("AtomicFile", "Cannot create the folder %1: %2")
+                    .arg(path, systemError(errno));
         }
         return std::nullopt;
     }
@@ -68,7 +64,8 @@ namespace {
                     return std::nullopt;
                 }
                 if (!existsOrIsLink(candidate))
-                    return tr("Cannot back up the file to %1: %2").arg(candidate, source.errorString());
+                    return QCoreApplication::translate("AtomicFile", "Cannot back up the file to %1: %2")
+                        .arg(candidate, source.errorString());
             }
             candidate = base + u'-' + QString::number(n);
         }

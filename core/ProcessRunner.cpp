@@ -78,7 +78,9 @@ void ProcessRunner::start(const QString &program, const QStringList &arguments, 
     prepare(*m_process, options);
     connect(m_process, &QProcess::errorOccurred, this, [this](QProcess::ProcessError error) {
         if (error == QProcess::FailedToStart) {
-            finish({-1, {}, tr("Cannot run %1: %2").arg(QFileInfo(m_program).fileName(), m_process->errorString())});
+            //: %2, the system's reason, stays at the end: the privileged runner reads it from there.
+            const QString failure = tr("Cannot run %1: %2");
+            finish({-1, {}, failure.arg(QFileInfo(m_program).fileName(), m_process->errorString())});
         }
     });
     connect(m_process, &QProcess::finished, this, [this](int exitCode, QProcess::ExitStatus status) {

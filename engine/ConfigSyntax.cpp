@@ -10,11 +10,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    QString tr(const char *text)
-    {
-        return QCoreApplication::translate("SSHParser", text);
-    }
-
     // clang-format off
     const char *const writeOrder[] = {
         "HostName", "User", "Port", "ConnectTimeout", "AddressFamily", "IdentityFile", "IdentityAgent",
@@ -171,18 +166,23 @@ namespace {
         // An empty pattern writes a bare "Host" line, which opens nothing: the block's options
         // would join the host before it.
         if (TextRules::trimmed(block.pattern).isEmpty())
-            return tr("The host at position %1 has an empty pattern").arg(index + 1);
+            return QCoreApplication::translate("SSHParser", "The host at position %1 has an empty pattern")
+                .arg(index + 1);
         if (holdsLineBreak(block.pattern))
-            return tr("The pattern of host “%1” holds a line break").arg(visible(block.pattern));
+            return QCoreApplication::translate("SSHParser", "The pattern of host “%1” holds a line break")
+                .arg(visible(block.pattern));
         for (const HostOption &option : block.options) {
             if (holdsLineBreak(option.name)) {
-                return tr("The option name “%1” of host “%2” holds a line break")
+                return QCoreApplication::translate("SSHParser", "The option name “%1” of host “%2” holds a line break")
                     .arg(visible(option.name), block.pattern);
             }
             if (holdsLineBreak(option.value))
-                return tr("The value of %1 for host “%2” holds a line break").arg(option.name, block.pattern);
+                return QCoreApplication::translate("SSHParser", "The value of %1 for host “%2” holds a line break")
+                    .arg(option.name, block.pattern);
             if (misreadName(option.name)) {
-                return tr("The option name “%1” of host “%2” cannot be written: it would be read as another line")
+                return QCoreApplication::translate(
+                           "SSHParser",
+                           "The option name “%1” of host “%2” cannot be written: it would be read as another line")
                     .arg(option.name, block.pattern);
             }
         }

@@ -8,11 +8,6 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    QString tr(const char *text)
-    {
-        return QCoreApplication::translate("SystemPrivilegedRunner", text);
-    }
-
     // sudo -n never waits for a password, so a run this long is stuck (a PAM module, a name lookup).
     constexpr int sudoTimeoutMs = 20000;
 
@@ -76,12 +71,15 @@ void SystemPrivilegedRunner::runWithPasswordPrompt(const QString &command,
         std::optional<QString> failure;
         const QString name = QFileInfo(m_pkexecPath).fileName();
         if (const auto reason = launchFailure(result, name))
-            failure = tr("Failed to launch %1: %2").arg(name, *reason);
+            failure =
+                QCoreApplication::translate("SystemPrivilegedRunner", "Failed to launch %1: %2").arg(name, *reason);
         else if (result.exitCode != 0 && !result.output.trimmed().isEmpty())
             failure = result.output.trimmed(); // the agent's own words, such as "Request dismissed"
         else if (result.exitCode != 0)
-            failure = result.failure.isEmpty() ? tr("Elevated command failed (exit %1)").arg(result.exitCode)
-                                               : result.failure;
+            failure = result.failure.isEmpty()
+                          ? QCoreApplication::translate("SystemPrivilegedRunner", "Elevated command failed (exit %1)")
+                                .arg(result.exitCode)
+                          : result.failure;
         answerLater(&m_steps, done, failure);
     });
     // The agent's dialog may stay open for as long as the person needs, so there is no limit.
