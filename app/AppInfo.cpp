@@ -8,7 +8,12 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QIcon>
+#include <QLibraryInfo>
+#include <QLocale>
 #include <QStandardPaths>
+#include <QTranslator>
+
+#include <utility>
 
 using namespace Qt::StringLiterals;
 
@@ -17,6 +22,11 @@ static void initResources()
     // Resources of a static library need an explicit start.
     Q_INIT_RESOURCE(korvel_app);
     Q_INIT_RESOURCE(korvel_guide);
+}
+
+static void initTranslationResources()
+{
+    Q_INIT_RESOURCE(korvel_about_translations);
 }
 
 namespace AppInfo {
@@ -30,6 +40,23 @@ namespace AppInfo {
         SymbolIcon::ensureIconTheme();
         // An installed theme icon wins, so the window matches the launcher; the built-in art otherwise.
         app.setWindowIcon(QIcon::fromTheme(u"korvel"_s, QIcon(u":/korvel/korvel.svg"_s)));
+    }
+
+    void installTranslations(QCoreApplication &app, const QLocale &locale)
+    {
+        initTranslationResources();
+        // Installed last, Korvel's own is asked first.
+        const std::pair<QString, QString> catalogues[] = {
+            {u"qtbase"_s, QLibraryInfo::path(QLibraryInfo::TranslationsPath)},
+            {u"korvel"_s, u":/i18n"_s},
+        };
+        for (const auto &[name, dir] : catalogues) {
+            auto *translator = new QTranslator(&app);
+            if (translator->load(locale, name, u"_"_s, dir))
+                QCoreApplication::installTranslator(translator);
+            else
+                delete translator;
+        }
     }
 
     QString appVersion()

@@ -6,6 +6,7 @@ set -euo pipefail
 KORVEL_PACKAGES=(
     cmake g++ ninja-build pkg-config
     qt6-base-dev qt6-base-dev-tools qt6-svg-dev qt6-qpa-plugins libqt6svg6
+    qt6-tools-dev qt6-l10n-tools
     openssh-client adwaita-icon-theme
 )
 
