@@ -15,16 +15,11 @@
 using namespace Qt::StringLiterals;
 using FaultSupport::entries;
 using FaultSupport::errnoText;
+using TestSupport::modeOf;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
 namespace {
-    int modeOf(const QString &path)
-    {
-        struct stat st;
-        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
-    }
-
     AtomicFile::Options withMode(int mode)
     {
         AtomicFile::Options options;

@@ -3,11 +3,8 @@
 #include "engine/HostBlock.h"
 #include "support/TestSupport.h"
 
-#include <QFile>
-
-#include <sys/stat.h>
-
 using namespace Qt::StringLiterals;
+using TestSupport::modeOf;
 using TestSupport::readFile;
 using TestSupport::writeFile;
 
@@ -31,10 +28,4 @@ inline QString describe(const QList<HostBlock> &blocks)
         parts.append(b.pattern + u'{' + options.join(u'|') + u'}');
     }
     return parts.join(u' ');
-}
-
-inline int modeOf(const QString &path)
-{
-    struct stat st;
-    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
 }

@@ -248,11 +248,8 @@ void TestKeysModel::generatedKeysOpenAndOverwrite()
     const QString keptPublic = QString(kept.first()).replace(u".bak."_s, u".pub.bak."_s);
     QCOMPARE(readFile(ssh.filePath(kept.first())), oldPrivate);
     QCOMPARE(readFile(ssh.filePath(keptPublic)), before);
-    struct stat st;
-    QCOMPARE(::stat(QFile::encodeName(ssh.filePath(kept.first())).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 07777, 0600u);
-    QCOMPARE(::stat(QFile::encodeName(ssh.filePath(keptPublic)).constData(), &st), 0);
-    QCOMPARE(st.st_mode & 07777, 0640u);
+    QCOMPARE(modeOf(ssh.filePath(kept.first())), 0600);
+    QCOMPARE(modeOf(ssh.filePath(keptPublic)), 0640);
     QCOMPARE(ssh.entryList({u"open.pub.bak.*"_s}).size(), 4);
     // The status names the backup.
     model.generateKey({KeyType::ed25519, u"open"_s, {}, {}, false});

@@ -5,6 +5,7 @@
 #include <QFileInfo>
 #include <QtTest>
 
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace TestSupport {
@@ -36,5 +37,11 @@ namespace TestSupport {
     bool isRoot()
     {
         return geteuid() == 0;
+    }
+
+    int modeOf(const QString &path)
+    {
+        struct stat st;
+        return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? int(st.st_mode & 07777) : -1;
     }
 } // namespace TestSupport

@@ -10,4 +10,6 @@ namespace TestSupport {
     // Writes a small shell script and makes it executable; for fake tools.
     void writeScript(const QString &path, const QByteArray &body);
     bool isRoot();
+    // The permission bits of the file, or -1 when it cannot be read.
+    int modeOf(const QString &path);
 } // namespace TestSupport
