@@ -56,11 +56,8 @@ void TestSSHParser::parse()
     const QList<HostBlock> blocks = SSHParser::parse(text);
     QCOMPARE(describe(blocks), expected);
     QSet<QUuid> ids;
-    for (const HostBlock &b : blocks) {
-        QCOMPARE(b.id.version(), QUuid::Random);
-        QCOMPARE(b.id.variant(), QUuid::DCE);
+    for (const HostBlock &b : blocks)
         ids.insert(b.id);
-    }
     QCOMPARE(ids.size(), blocks.size());
 }
 
@@ -72,11 +69,9 @@ void TestSSHParser::lookups()
                                {u"IdentityFile"_s, u"~/one"_s},
                                {u"User"_s, u"admin"_s},
                                {u"identityfile"_s, u"~/two"_s}});
-    QCOMPARE(b.value(u"User"), u"labuser"_s);
     QCOMPARE(b.value(u"USER"), u"labuser"_s);
     QCOMPARE(b.value(u"Port"), std::nullopt);
     QCOMPARE(b.values(u"IdentityFile"), QStringList({u"~/one"_s, u"~/two"_s}));
-    QVERIFY(b.values(u"Port").isEmpty());
     // Only ASCII letters fold, as strcasecmp does.
     QVERIFY(!SSHKeyword::equal(u"\u00C9", u"\u00E9"));
 }

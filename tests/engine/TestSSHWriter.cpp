@@ -31,7 +31,6 @@ void TestSSHWriter::render()
     QCOMPARE(QString::fromUtf8(ConfigSyntax::render({web, global, block(u"bare"_s)})),
              u"Host web\n    HostName db1\n    User deploy\n    Port 22\n    A 1\n    Zoption 1\n    b 1\n"
              "    user 1\n    x\uFF21 1\n    x\U0001F600 1\n\nHost *\n    ServerAliveInterval 60\n\nHost bare\n"_s);
-    QCOMPARE(ConfigSyntax::render({}), QByteArray());
     QCOMPARE(ConfigSyntax::render({block(u"a"_s, {{u"Empty"_s, QString()}})}), "Host a\n    Empty \n");
     // IgnoreUnknown only covers the options after it, whatever its letter case.
     HostBlock mac = block(u"mac"_s, {{u"UseKeychain"_s, u"yes"_s}, {u"HostName"_s, u"m"_s}});
