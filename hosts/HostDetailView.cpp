@@ -1,13 +1,17 @@
 #include "hosts/HostDetailView.h"
 
 #include "core/TextRules.h"
+#include "engine/ConfigSyntax.h"
 #include "engine/HostBlock.h"
 #include "engine/OptionCatalogue.h"
+#include "engine/SSHCheck.h"
 #include "engine/SSHConfigModel.h"
 #include "hosts/AddOptionSheet.h"
+#include "hosts/KeywordCheck.h"
 #include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
 #include "ui/Mnemonic.h"
+#include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
@@ -23,6 +27,7 @@
 #include <QLineEdit>
 #include <QPainter>
 #include <QPainterPath>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QToolButton>
 #include <QVBoxLayout>
@@ -44,12 +49,9 @@ namespace {
         void paintEvent(QPaintEvent *) override
         {
             QPainter p(this);
-            p.setRenderHint(QPainter::Antialiasing);
-            QColor border = Style::label();
+            QColor border = palette().color(QPalette::WindowText);
             border.setAlphaF(0.12f);
-            p.setPen(border);
-            p.setBrush(palette().color(QPalette::Base));
-            p.drawRoundedRect(QRectF(rect()).adjusted(0.5, 0.5, -0.5, -0.5), 8, 8);
+            drawPanel(p, rect(), 8, palette().brush(QPalette::Base), border);
         }
     };
 
@@ -57,16 +59,18 @@ namespace {
     void makeBorderlessField(QLineEdit *edit)
     {
         edit->setFrame(false);
-        QPalette p = edit->palette();
-        QColor fill = Style::label();
-        fill.setAlphaF(0.045f);
-        p.setColor(QPalette::Base, fill);
-        edit->setPalette(p);
+        Style::whenRestyled(edit, [edit] {
+            QColor fill = Style::inheritedPalette(edit).color(QPalette::WindowText);
+            fill.setAlphaF(0.045f);
+            QPalette p = edit->palette();
+            p.setColor(QPalette::Base, fill);
+            edit->setPalette(p);
+        });
         edit->setTextMargins(4, 1, 4, 1);
     }
 
     QToolButton *iconButton(const QString &symbol,
-                            const QColor &tint,
+                            Style::Tone tone,
                             const QString &toolTip,
                             QWidget *parent,
                             Qt::FocusPolicy focus = Qt::TabFocus)
@@ -74,7 +78,7 @@ namespace {
         auto *button = new QToolButton(parent);
         button->setAutoRaise(true);
         button->setFocusPolicy(focus);
-        button->setIcon(SymbolIcon::icon(symbol, tint));
+        button->setIcon(SymbolIcon::icon(symbol, tone));
         button->setIconSize(QSize(14, 14));
         button->setToolTip(toolTip);
         button->setAccessibleName(toolTip);
@@ -99,6 +103,7 @@ HostDetailView::HostDetailView(SSHConfigModel *model, const Locations &locations
     : QScrollArea(parent)
     , m_model(model)
     , m_locations(locations)
+    , m_keywords(new KeywordCheck(locations.sshPath, this))
 {
     setObjectName(u"hostDetailView"_s);
     setWidgetResizable(true);
@@ -119,6 +124,20 @@ HostDetailView::HostDetailView(SSHConfigModel *model, const Locations &locations
         // A reload gives every block a new id; a removed block leaves nothing to show.
         if (block())
             refill(false);
+    });
+    connect(model, &SSHConfigModel::sshRejectionChanged, this, [this] {
+        // The line as it was saved: later edits move the lines under the number ssh named.
+        const auto rejection = m_model->sshRejection();
+        m_rejectedLine = rejection ? m_model->rejectedLine() : std::nullopt;
+        m_rejectedMessage = rejection ? rejection->message : QString();
+        showRejection();
+    });
+    connect(m_keywords, &KeywordCheck::answered, this, [this](const QString &keyword) {
+        const HostBlock *b = block();
+        for (OptionRow &row : m_customRows) {
+            if (b && SSHKeyword::equal(row.key, keyword))
+                showUnknownKeyword(row, *b);
+        }
     });
 }
 
@@ -157,7 +176,7 @@ QWidget *HostDetailView::makeSection(const QString &title, QWidget **box, QVBoxL
     if (!title.isEmpty()) {
         auto *label = new QLabel(title, container);
         label->setFont(Style::labelFont());
-        Style::setTextColor(label, Style::secondary());
+        Style::setTextColor(label, Style::Tone::Secondary);
         label->setContentsMargins(4, 0, 0, 0);
         layout->addWidget(label);
     }
@@ -174,6 +193,7 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
     OptionRow r;
     r.key = key;
     r.repeats = OptionCatalogue::acceptsRepeats(key);
+    r.custom = !OptionCatalogue::knownKey(key);
     r.row = new QWidget(parent);
     r.row->setObjectName(key + u"Row"_s);
     auto *layout = new QHBoxLayout(r.row);
@@ -221,7 +241,7 @@ HostDetailView::OptionRow HostDetailView::makeRow(const QString &key, QWidget *p
         trailingLayout->setContentsMargins(0, 0, 0, 0);
         trailingLayout->setSpacing(6);
         if (r.repeats) {
-            r.add = iconButton(u"plus.circle"_s, Style::blue(), tr("Add another %1").arg(key), trailing);
+            r.add = iconButton(u"plus.circle"_s, Style::Tone::Accent, tr("Add another %1").arg(key), trailing);
             r.add->setObjectName(key + u"AddButton"_s);
             trailingLayout->addWidget(r.add);
             connect(r.add, &QToolButton::clicked, this, [this, key] {
@@ -268,7 +288,7 @@ void HostDetailView::addField(OptionRow &row)
     f.edit->setFont(Style::monospaceFont());
     layout->addWidget(f.edit, 1);
     // One Tab stop per row: emptying the field does what the button does.
-    f.clear = iconButton(u"xmark.circle.fill"_s, Style::tertiary(), QString(), f.line, Qt::NoFocus);
+    f.clear = iconButton(u"xmark.circle.fill"_s, Style::Tone::Tertiary, QString(), f.line, Qt::NoFocus);
     f.clear->hide();
     layout->addWidget(f.clear);
 
@@ -279,8 +299,13 @@ void HostDetailView::addField(OptionRow &row)
     connect(f.clear, &QToolButton::clicked, this, [this, key, edit = f.edit] {
         removeValue(key, edit);
     });
+    if (row.custom) {
+        connect(f.edit, &QLineEdit::editingFinished, this, [this, key] {
+            checkValue(key);
+        });
+    }
     if (key == identityFileKey) {
-        f.browse = iconButton(u"folder"_s, Style::secondary(), QString(), f.line);
+        f.browse = iconButton(u"folder"_s, Style::Tone::Secondary, QString(), f.line);
         layout->addWidget(f.browse);
         connect(f.browse, &QToolButton::clicked, this, [this, key, edit = f.edit] {
             chooseKeyFile(key, edit);
@@ -375,6 +400,7 @@ void HostDetailView::buildForm()
         rowLayout->addWidget(m_aliasEdit, 1);
         rowLayout->addWidget(m_aliasInfo);
         boxLayout->addWidget(row);
+        m_identityLayout = boxLayout;
         connect(m_aliasEdit, &QLineEdit::textEdited, this, [this](const QString &text) {
             if (block())
                 m_model->setPattern(m_blockId, text);
@@ -424,14 +450,14 @@ void HostDetailView::buildForm()
         m_advancedButton->setObjectName(u"advancedButton"_s);
         m_advancedButton->setAutoRaise(true);
         m_advancedButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-        Style::setTextColor(m_advancedButton, Style::secondary());
+        Style::setTextColor(m_advancedButton, Style::Tone::Secondary);
         m_addOptionButton = new QToolButton(row);
         m_addOptionButton->setObjectName(u"addOptionButton"_s);
         m_addOptionButton->setAutoRaise(true);
         m_addOptionButton->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
         m_addOptionButton->setText(Mnemonic::escaped(tr("Add Custom Option")));
-        m_addOptionButton->setIcon(SymbolIcon::icon(u"plus.circle"_s, Style::blue()));
-        Style::setTextColor(m_addOptionButton, Style::blue());
+        m_addOptionButton->setIcon(SymbolIcon::icon(u"plus.circle"_s, Style::Tone::Accent));
+        Style::setTextColor(m_addOptionButton, Style::Tone::Accent);
         rowLayout->addWidget(m_advancedButton);
         rowLayout->addStretch(1);
         rowLayout->addWidget(m_addOptionButton);
@@ -488,7 +514,7 @@ void HostDetailView::setShowAdvanced(bool show)
     setUpdatesEnabled(true);
     m_advancedButton->setText(Mnemonic::escaped(show ? tr("Hide Advanced Options") : tr("Show Advanced Options")));
     m_advancedButton->setIcon(
-        SymbolIcon::icon(show ? u"chevron.up.circle"_s : u"chevron.down.circle"_s, Style::secondary()));
+        SymbolIcon::icon(show ? u"chevron.up.circle"_s : u"chevron.down.circle"_s, Style::Tone::Secondary));
 }
 
 void HostDetailView::fillRow(OptionRow &row, const HostBlock &b, bool force)
@@ -516,6 +542,8 @@ void HostDetailView::fillRow(OptionRow &row, const HostBlock &b, bool force)
     updateClearButtons(row, b);
     if (!row.repeats)
         showIgnoredLines(row, b.values(row.key).size() - 1);
+    if (row.custom)
+        showUnknownKeyword(row, b);
 }
 
 void HostDetailView::fillValues(OptionRow &row, const QStringList &values, bool force)
@@ -568,11 +596,10 @@ void HostDetailView::updateClearButtons(OptionRow &row, const HostBlock &b)
 
 void HostDetailView::showIgnoredLines(OptionRow &row, qsizetype later)
 {
-    QWidget *field = row.picker ? static_cast<QWidget *>(row.picker) : row.fields.constFirst().edit;
     if (later <= 0) {
         if (row.ignored && !row.ignored->isHidden()) {
             row.ignored->hide();
-            field->setAccessibleDescription({});
+            describe(row);
         }
         return;
     }
@@ -582,18 +609,18 @@ void HostDetailView::showIgnoredLines(OptionRow &row, qsizetype later)
         row.ignored->setWordWrap(true);
         row.ignored->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
         row.ignored->setFont(Style::captionFont());
-        Style::setTextColor(row.ignored, Style::secondary());
+        Style::setTextColor(row.ignored, Style::Tone::Secondary);
         row.column->addWidget(row.ignored);
     }
     // ssh keeps the first value it reads for these options and skips every later line.
     const QString text =
         later == 1 ? tr("ssh uses the first %1 line; the 1 later line is ignored.").arg(row.key)
                    : tr("ssh uses the first %1 line; the %2 later lines are ignored.").arg(row.key).arg(later);
-    if (row.ignored->text() != text) {
-        row.ignored->setText(text);
-        field->setAccessibleDescription(text);
-    }
+    const bool changed = row.ignored->text() != text || row.ignored->isHidden();
+    row.ignored->setText(text);
     row.ignored->show();
+    if (changed)
+        describe(row);
 }
 
 void HostDetailView::refill(bool force)
@@ -608,6 +635,7 @@ void HostDetailView::refill(bool force)
     syncCustomSection();
     for (OptionRow &row : m_customRows)
         fillRow(row, *b, force);
+    showRejection();
 }
 
 void HostDetailView::onBlockChanged(const QUuid &id)
@@ -618,9 +646,15 @@ void HostDetailView::onBlockChanged(const QUuid &id)
 
 void HostDetailView::fieldEdited(const QString &key, QLineEdit *edit)
 {
-    const OptionRow *row = findRow(key);
+    OptionRow *row = findRow(key);
     if (!row)
         return;
+    if (row->badValue.shown()) {
+        // What ssh said was about the text before this edit; leaving the field asks again.
+        delete row->valueCheck.data();
+        setNote(row->badValue, row->row, row->column, {}, {});
+        describe(*row);
+    }
     if (row->repeats)
         writeValues(key);
     else
@@ -790,9 +824,12 @@ void HostDetailView::addCustomOption()
     if (!block())
         return;
     auto *sheet = new AddOptionSheet(
-        [self = QPointer<HostDetailView>(this), id = m_blockId](const QString &name) {
+        m_keywords,
+        [self = QPointer<HostDetailView>(this), id = m_blockId](const QString &name, bool ignoreUnknown) {
             if (!self || self->m_blockId != id)
                 return;
+            if (ignoreUnknown)
+                self->ignoreUnknown(name);
             const HostBlock *b = self->block();
             const auto pending =
                 std::any_of(self->m_pendingKeys.cbegin(), self->m_pendingKeys.cend(), [&name](const QString &key) {
@@ -822,12 +859,170 @@ void HostDetailView::addCustomOption()
     sheet->open();
 }
 
+bool HostDetailView::Note::shown() const
+{
+    return line && !line->isHidden();
+}
+
+void HostDetailView::setNote(Note &note, QWidget *parent, QVBoxLayout *column, const QString &name, const QString &text)
+{
+    if (text.isEmpty()) {
+        if (note.line)
+            note.line->hide();
+        return;
+    }
+    if (!note.line) {
+        note.line = new QWidget(parent);
+        note.line->setObjectName(name);
+        auto *layout = new QHBoxLayout(note.line);
+        layout->setContentsMargins(0, 0, 0, 0);
+        layout->setSpacing(6);
+        auto *icon = new IconLabel(u"exclamationmark.triangle.fill"_s, Style::Tone::Destructive, 12, note.line);
+        note.text = new QLabel(note.line);
+        note.text->setWordWrap(true);
+        note.text->setTextFormat(Qt::PlainText);
+        note.text->setFont(Style::captionFont());
+        Style::setTextColor(note.text, Style::Tone::Destructive);
+        layout->addWidget(icon, 0, Qt::AlignTop);
+        layout->addWidget(note.text, 1);
+        column->addWidget(note.line);
+    }
+    note.text->setText(text);
+    note.line->setToolTip(text);
+    note.line->show();
+}
+
+void HostDetailView::describe(OptionRow &row)
+{
+    QStringList notes;
+    if (row.ignored && !row.ignored->isHidden())
+        notes.append(row.ignored->text());
+    for (const Note *note : {&row.unknown, &row.badValue, &row.rejected}) {
+        if (note->shown())
+            notes.append(note->text->text());
+    }
+    const QString text = notes.join(u' ');
+    QWidget *field = row.picker ? static_cast<QWidget *>(row.picker) : row.fields.constFirst().edit;
+    if (field->accessibleDescription() != text)
+        field->setAccessibleDescription(text);
+    // The saved file's refusal shows on the field itself too, where the pointer is.
+    const QString tip = row.rejected.shown() ? row.rejected.text->text() : QString();
+    if (field->toolTip() != tip)
+        field->setToolTip(tip);
+}
+
+void HostDetailView::showUnknownKeyword(OptionRow &row, const HostBlock &b)
+{
+    // Nothing while ssh has not answered, or when an IgnoreUnknown line ssh reads first lists it.
+    const auto answer = m_keywords->answer(row.key);
+    const bool warn = answer && !answer->known && !m_model->ignoresUnknown(b.id, row.key);
+    if (warn == row.unknown.shown())
+        return;
+    const bool made = row.unknown.line;
+    setNote(row.unknown,
+            row.row,
+            row.column,
+            row.key + u"UnknownNote"_s,
+            warn ? tr("ssh on this system does not know %1 and stops reading the file here.").arg(row.key) : QString());
+    if (warn && !made) {
+        auto *fix = new QPushButton(Mnemonic::escaped(tr("Let ssh Skip It")), row.unknown.line);
+        fix->setObjectName(row.key + u"SkipUnknownButton"_s);
+        fix->setToolTip(
+            tr("Adds “IgnoreUnknown %1” as the first line of this host, so ssh skips %1 and reads on.").arg(row.key));
+        row.unknown.line->layout()->addWidget(fix);
+        connect(fix, &QPushButton::clicked, this, [this, key = row.key] {
+            ignoreUnknown(key);
+        });
+    }
+    describe(row);
+}
+
+void HostDetailView::ignoreUnknown(const QString &name)
+{
+    const HostBlock *b = block();
+    if (!b)
+        return;
+    const QString key = u"IgnoreUnknown"_s;
+    const QList<HostOption> &options = b->options;
+    const auto list = std::find_if(options.cbegin(), options.cend(), [](const HostOption &option) {
+        return SSHKeyword::equal(option.name, u"IgnoreUnknown");
+    });
+    if (list == options.cend()) {
+        m_model->setOption(m_blockId, key, name);
+        return;
+    }
+    QStringList names = list->value.split(u',', Qt::SkipEmptyParts);
+    if (std::none_of(names.cbegin(), names.cend(), [&name](const QString &listed) {
+            return SSHKeyword::equal(listed, name);
+        }))
+        names.append(name);
+    // ssh only skips what it reads after the list: one standing below the option moves to the top.
+    const bool below = std::any_of(options.cbegin(), list, [&name](const HostOption &option) {
+        return SSHKeyword::equal(option.name, name);
+    });
+    if (below)
+        m_model->setOption(m_blockId, key, QString());
+    m_model->setOption(m_blockId, key, names.join(u','));
+}
+
+void HostDetailView::checkValue(const QString &key)
+{
+    OptionRow *row = findRow(key);
+    if (!row || row->fields.isEmpty())
+        return;
+    const QString value = TextRules::trimmed(row->fields.constFirst().edit->text());
+    // A keyword ssh does not know has its own warning; one it has not answered for yet waits.
+    const auto answer = value.isEmpty() ? std::nullopt : m_keywords->answer(key);
+    if (!answer || !answer->known)
+        return;
+    delete row->valueCheck.data(); // an answer about an older value would come too late
+    auto *check = new SSHCheck(m_keywords->sshPath(), this);
+    row->valueCheck = check;
+    connect(check, &SSHCheck::finished, this, [this, key, value, check](const std::optional<SSHRejection> &rejection) {
+        check->deleteLater();
+        OptionRow *row = findRow(key);
+        if (!row || row->valueCheck != check || TextRules::trimmed(row->fields.constFirst().edit->text()) != value)
+            return;
+        setNote(row->badValue,
+                row->row,
+                row->column,
+                key + u"ValueNote"_s,
+                rejection ? tr("ssh does not accept this value: %1").arg(rejection->message) : QString());
+        describe(*row);
+    });
+    // As the file would hold it, so ssh splits it into the same words.
+    check->probeOption(key, ConfigSyntax::writtenValue(key, value));
+}
+
+void HostDetailView::showRejection()
+{
+    const auto &line = m_rejectedLine;
+    const bool here = line && line->block == m_blockId && block();
+    const QString text = here ? tr("ssh stops reading the saved file here: %1").arg(m_rejectedMessage) : QString();
+    const QString aliasText = here && line->option.isEmpty() ? text : QString();
+    setNote(m_aliasRejected, m_identityLayout->parentWidget(), m_identityLayout, u"hostAliasRejectedNote"_s, aliasText);
+    if (m_aliasEdit->toolTip() != aliasText) {
+        m_aliasEdit->setToolTip(aliasText);
+        m_aliasEdit->setAccessibleDescription(aliasText);
+    }
+    for (QList<OptionRow> *rows : {&m_rows, &m_customRows}) {
+        for (OptionRow &row : *rows) {
+            const bool marked = here && !line->option.isEmpty() && SSHKeyword::equal(row.key, line->option);
+            if (!marked && !row.rejected.shown())
+                continue;
+            setNote(row.rejected, row.row, row.column, row.key + u"RejectedNote"_s, marked ? text : QString());
+            describe(row);
+            if (marked && row.advanced)
+                setShowAdvanced(true);
+        }
+    }
+}
+
 void HostDetailView::chooseKeyFile(const QString &key, QLineEdit *edit)
 {
     const QPointer<QLineEdit> field(edit); // the file may be reloaded while the dialog is open
     QFileDialog dialog(this, tr("Select Private Key"));
     dialog.setObjectName(u"privateKeyDialog"_s);
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFilter(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);

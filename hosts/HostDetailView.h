@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/Locations.h"
+#include "engine/SSHConfigModel.h"
 
 #include <QHash>
 #include <QList>
@@ -10,12 +11,13 @@
 #include <QUuid>
 
 class InfoButton;
+class KeywordCheck;
+class SSHCheck;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QToolButton;
 class QVBoxLayout;
-class SSHConfigModel;
 struct HostBlock;
 
 // The form that edits one host block: its alias and every option of the catalogue, grouped in
@@ -53,7 +55,22 @@ public:
     // The text stored for a chosen private key file: the home directory becomes "~".
     static QString tildePath(const QString &path, const QString &homeDir);
 
+    // What ssh said about option keywords this session; shared with the add-option sheet.
+    KeywordCheck *keywordCheck() const
+    {
+        return m_keywords;
+    }
+    // Lists `name` in the bound block's IgnoreUnknown line, which comes first in the block so that
+    // ssh reads it before the option: a new line, or the name added to the one there is.
+    void ignoreUnknown(const QString &name);
+
 private:
+    // A line under a field: an icon and what ssh said, made when first needed.
+    struct Note {
+        QWidget *line = nullptr;
+        QLabel *text = nullptr;
+        bool shown() const;
+    };
     // One value field of a row; an option ssh takes from every line gets one field per line.
     struct Field {
         QWidget *line = nullptr;
@@ -71,9 +88,14 @@ private:
         QComboBox *picker = nullptr;
         QToolButton *add = nullptr;
         QLabel *ignored = nullptr; // made when first needed
+        Note unknown; // ssh does not know the keyword (custom options only)
+        Note badValue; // ssh refused the value typed (custom options only)
+        Note rejected; // ssh refused this option's line in the saved file
+        QPointer<SSHCheck> valueCheck;
         InfoButton *info = nullptr;
         int lineHeight = 0;
         bool advanced = false;
+        bool custom = false; // not in the catalogue
     };
     struct Section {
         QWidget *container = nullptr;
@@ -99,6 +121,12 @@ private:
     void fillValues(OptionRow &row, const QStringList &values, bool force);
     void updateClearButtons(OptionRow &row, const HostBlock &b);
     void showIgnoredLines(OptionRow &row, qsizetype later);
+    void showUnknownKeyword(OptionRow &row, const HostBlock &b);
+    void checkValue(const QString &key);
+    void showRejection();
+    void setNote(Note &note, QWidget *parent, QVBoxLayout *column, const QString &name, const QString &text);
+    // The field's accessible description: every note shown under it.
+    void describe(OptionRow &row);
     void refill(bool force);
     void syncCustomSection();
     void chooseKeyFile(const QString &key, QLineEdit *edit);
@@ -116,6 +144,11 @@ private:
     mutable int m_labelWidth = 0;
     QLineEdit *m_aliasEdit = nullptr;
     InfoButton *m_aliasInfo = nullptr;
+    QVBoxLayout *m_identityLayout = nullptr;
+    Note m_aliasRejected;
+    std::optional<SSHConfigModel::RejectedLine> m_rejectedLine;
+    QString m_rejectedMessage;
+    KeywordCheck *m_keywords;
     QList<OptionRow> m_rows;
     QHash<QString, int> m_rowIndex;
     QList<Section> m_sections;

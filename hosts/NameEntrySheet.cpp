@@ -38,7 +38,7 @@ NameEntrySheet::NameEntrySheet(const Texts &texts, const QString &startName, Com
     m_fieldGroup->setSpacing(6);
     auto *label = new QLabel(Mnemonic::escaped(texts.fieldLabel), this);
     label->setFont(Style::labelFont());
-    Style::setTextColor(label, Style::secondary());
+    Style::setTextColor(label, Style::Tone::Secondary);
     label->setBuddy(m_field);
     m_field->setObjectName(u"nameEdit"_s);
     m_field->setPlaceholderText(texts.placeholder);
@@ -52,7 +52,7 @@ NameEntrySheet::NameEntrySheet(const Texts &texts, const QString &startName, Com
     auto *explanation = new QLabel(texts.explanation, this);
     explanation->setObjectName(u"explanationLabel"_s);
     explanation->setFont(Style::captionFont());
-    Style::setTextColor(explanation, Style::secondary());
+    Style::setTextColor(explanation, Style::Tone::Secondary);
     explanation->setWordWrap(true);
     explanation->setMinimumWidth(332);
     explanation->setMaximumWidth(420);
@@ -95,9 +95,13 @@ void NameEntrySheet::refresh()
 void NameEntrySheet::submit()
 {
     const QString name = trimmedName();
-    if (!isAcceptable(name))
-        return;
+    if (isAcceptable(name))
+        confirmName(name);
+}
+
+void NameEntrySheet::finish(const QString &trimmed)
+{
     if (m_onAdd)
-        m_onAdd(name);
+        m_onAdd(trimmed);
     accept();
 }

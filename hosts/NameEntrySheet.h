@@ -30,7 +30,7 @@ public:
     }
     // The typed text without blanks at either end.
     QString trimmedName() const;
-    // Confirms when the name is acceptable: hands it to the completion, then closes.
+    // Confirms when the name is acceptable: hands it on to confirmName().
     void submit();
 
 protected:
@@ -43,6 +43,12 @@ protected:
     // Called on every change of the field, after the confirm button's state is updated.
     virtual void nameChanged(const QString &)
     {}
+    // An acceptable name was confirmed; by default it goes to the completion and the sheet closes.
+    virtual void confirmName(const QString &trimmed)
+    {
+        finish(trimmed);
+    }
+    void finish(const QString &trimmed);
     // Lets a subclass put a widget below the field (the duplicate message).
     void addBelowField(QWidget *widget);
     void refresh();

@@ -27,9 +27,11 @@ struct HostsFixture {
     ContentView *content = nullptr;
     QListView *list = nullptr;
 
-    explicit HostsFixture(const QByteArray &config)
+    // sshPath: the ssh the host editor asks about keywords; none by default, so nothing is asked.
+    explicit HostsFixture(const QByteArray &config, const QString &sshPath = {})
     {
         locations = Locations::forHome(home.path(), home.filePath(QStringLiteral("bin")));
+        locations.sshPath = sshPath;
         if (!config.isNull())
             TestSupport::writeFile(locations.configFile, config);
         model = std::make_unique<SSHConfigModel>(locations.configFile);

@@ -5,6 +5,7 @@
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QToolButton>
 
 using namespace Qt::StringLiterals;
@@ -13,6 +14,46 @@ namespace {
     const QByteArray sampleConfig = "Host web\n  HostName web.internal\n  User deploy\n  AddKeysToAgent yes\n"
                                     "  ControlMaster sometimes\n  alpha 1\n  Zeta 2\n\n"
                                     "Host db\n  HostName db.internal\n";
+    const QString realSsh = u"/usr/bin/ssh"_s;
+    constexpr int sshTimeout = 15000;
+
+    // Refuses UseKeychain as ssh on Linux does and takes everything else; logs every run.
+    QString fakeSsh(const QTemporaryDir &dir)
+    {
+        const QString path = dir.filePath(u"ssh"_s);
+        TestSupport::writeScript(
+            path,
+            "echo \"$*\" >> '" + QFile::encodeName(dir.filePath(u"ssh.log"_s))
+                + "'\n"
+                  "case \"$*\" in *UseKeychain=*)\n"
+                  "  echo \"command-line: line 0: Bad configuration option: usekeychain\" >&2; exit 255;;\n"
+                  "esac\n");
+        return path;
+    }
+
+    // The one on screen: a closed sheet or alert lingers until it is deleted.
+    template <typename T>
+    T *shownChild(const HostsFixture &f, const QString &name)
+    {
+        for (T *child : f.window->findChildren<T *>(name)) {
+            if (child->isVisible())
+                return child;
+        }
+        return nullptr;
+    }
+
+    // Types a name into the add-option sheet and confirms it; the sheet may stay to ask.
+    QDialog *addOption(const HostsFixture &f, const QString &name)
+    {
+        QTest::mouseClick(f.find<QToolButton>(u"addOptionButton"_s), Qt::LeftButton);
+        auto *sheet = shownChild<QDialog>(f, u"addOptionSheet"_s);
+        auto *field = sheet ? sheet->findChild<QLineEdit *>(u"nameEdit"_s) : nullptr;
+        if (field) {
+            QTest::keyClicks(field, name);
+            QTest::keyClick(field, Qt::Key_Return);
+        }
+        return sheet;
+    }
 } // namespace
 
 class TestHostDetail final : public QObject
@@ -29,6 +70,9 @@ private slots:
     void repeatedOptionsGetOneFieldPerLine();
     void laterLinesOfSingleOptionsAreNoted();
     void keysReachEveryRowOnce();
+    void unknownKeywordsAreWarnedAndSkipped();
+    void addOptionSheetAsksSshFirst();
+    void fieldOfARefusedLineIsMarked();
 };
 
 void TestHostDetail::formFollowsTheSelectedHost()
@@ -283,6 +327,178 @@ void TestHostDetail::keysReachEveryRowOnce()
                      qPrintable(button->objectName()));
         }
     }
+}
+
+void TestHostDetail::unknownKeywordsAreWarnedAndSkipped()
+{
+    QByteArray expected = "Host mac\n  HostName m\n  UseKeychain yes\n\n"
+                          "Host later\n  UseKeychain yes\n  IgnoreUnknown Foo\n\nHost plain\n  UseKeychain yes\n";
+    const auto note = [](const HostsFixture &f) {
+        return f.find(u"UseKeychainUnknownNote"_s);
+    };
+    {
+        // Without an ssh to ask, nothing is asked and nothing is said.
+        HostsFixture f(expected);
+        f.clickRow(f.host(u"mac"_s));
+        QVERIFY(f.find(u"UseKeychainEdit"_s) && !note(f));
+    }
+    QTemporaryDir tools;
+    HostsFixture f(expected, fakeSsh(tools));
+    f.clickRow(f.host(u"mac"_s));
+    QTRY_VERIFY(note(f) && note(f)->isVisible());
+    QCOMPARE(f.find<QLineEdit>(u"UseKeychainEdit"_s)->accessibleDescription(),
+             u"ssh on this system does not know UseKeychain and stops reading the file here."_s);
+    QTest::mouseClick(f.find<QAbstractButton>(u"UseKeychainSkipUnknownButton"_s), Qt::LeftButton);
+    expected.replace("Host mac\n", "Host mac\n  IgnoreUnknown UseKeychain\n");
+    QCOMPARE(f.model->text(), expected);
+    QVERIFY(!note(f)->isVisible());
+
+    // Asked once for the session: the next host warns at once. A list standing below the option
+    // covers nothing, so it moves up as it takes the name.
+    f.clickRow(f.host(u"later"_s));
+    QVERIFY(note(f) && note(f)->isVisible());
+    QTest::mouseClick(f.find<QAbstractButton>(u"UseKeychainSkipUnknownButton"_s), Qt::LeftButton);
+    expected.replace("  UseKeychain yes\n  IgnoreUnknown Foo\n",
+                     "  IgnoreUnknown Foo,UseKeychain\n  UseKeychain yes\n");
+    QCOMPARE(f.model->text(), expected);
+    QCOMPARE(TestSupport::readFile(tools.filePath(u"ssh.log"_s)).count("UseKeychain="), 1);
+
+    if (!QFileInfo(realSsh).isExecutable())
+        QSKIP("no /usr/bin/ssh");
+    HostsFixture real(expected, realSsh);
+    real.clickRow(real.host(u"plain"_s));
+    QTRY_VERIFY_WITH_TIMEOUT(note(real) && note(real)->isVisible(), sshTimeout);
+}
+
+void TestHostDetail::addOptionSheetAsksSshFirst()
+{
+    QTemporaryDir tools;
+    HostsFixture f("Host mac\n  HostName m\n\nHost db\n", fakeSsh(tools));
+    f.clickRow(f.host(u"mac"_s));
+    QPointer<QDialog> sheet = addOption(f, u"UseKeychain"_s);
+    QVERIFY(sheet);
+    auto *note = sheet->findChild<QLabel *>(u"sshCheckLabel"_s);
+    auto *confirm = sheet->findChild<QAbstractButton *>(u"confirmButton"_s);
+    // The sheet waits for ssh without blocking, and says so.
+    QVERIFY(note->isVisible() && note->text() == u"Checking with ssh…"_s && !confirm->isEnabled());
+    QTRY_VERIFY(confirm->isEnabled());
+    QCOMPARE(f.shownText(confirm), u"Add Anyway"_s);
+    QVERIFY2(note->text().contains(u"“Bad configuration option: usekeychain”"_s), qPrintable(note->text()));
+    QVERIFY(sheet->isVisible() && !f.model->isDirty());
+    QTest::mouseClick(confirm, Qt::LeftButton);
+    QTRY_VERIFY(!sheet);
+    QCOMPARE(f.model->text(), QByteArray("Host mac\n  IgnoreUnknown UseKeychain\n  HostName m\n\nHost db\n"));
+    QVERIFY(f.content->hostDetailView()->customOptionNames().contains(u"UseKeychain"_s));
+    QVERIFY(!f.find(u"UseKeychainUnknownNote"_s) || !f.find(u"UseKeychainUnknownNote"_s)->isVisible());
+
+    // Answered already: the refusal shows at once. Another name drops it; Cancel adds nothing.
+    f.clickRow(f.host(u"db"_s));
+    sheet = addOption(f, u"UseKeychain"_s);
+    note = sheet->findChild<QLabel *>(u"sshCheckLabel"_s);
+    confirm = sheet->findChild<QAbstractButton *>(u"confirmButton"_s);
+    QVERIFY(note->isVisible() && f.shownText(confirm) == u"Add Anyway"_s);
+    QTest::keyClick(sheet->findChild<QLineEdit *>(u"nameEdit"_s), Qt::Key_Backspace);
+    QVERIFY(!note->isVisible() && f.shownText(confirm) == u"Add"_s && confirm->isEnabled());
+    QTest::mouseClick(sheet->findChild<QAbstractButton *>(u"cancelButton"_s), Qt::LeftButton);
+    QTRY_VERIFY(!sheet);
+    QVERIFY(f.model->text().endsWith("Host db\n"));
+
+    if (!QFileInfo(realSsh).isExecutable())
+        QSKIP("no /usr/bin/ssh");
+    HostsFixture real("Host web\n", realSsh);
+    real.clickRow(real.host(u"web"_s));
+    QVERIFY((sheet = addOption(real, u"UseKeychain"_s)));
+    note = sheet->findChild<QLabel *>(u"sshCheckLabel"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(note->text().contains(u"“Bad configuration option: usekeychain”"_s), sshTimeout);
+    sheet->reject();
+    // A keyword ssh knows is added as it is; a value it refuses is named when leaving the field.
+    QVERIFY((sheet = addOption(real, u"HashKnownHosts"_s)));
+    QTRY_VERIFY_WITH_TIMEOUT(!sheet, sshTimeout);
+    QCOMPARE(real.model->text(), QByteArray("Host web\n"));
+    auto *value = real.find<QLineEdit>(u"HashKnownHostsEdit"_s);
+    QVERIFY(value);
+    value->setFocus();
+    QTest::keyClicks(value, u"maybe"_s);
+    QTest::keyClick(value, Qt::Key_Return);
+    QWidget *refused = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((refused = real.find(u"HashKnownHostsValueNote"_s)) && refused->isVisible(), sshTimeout);
+    QCOMPARE(value->accessibleDescription(), u"ssh does not accept this value: unsupported option \"maybe\""_s);
+    value->selectAll();
+    QTest::keyClicks(value, u"yes"_s);
+    QVERIFY(!refused->isVisible() && value->accessibleDescription().isEmpty());
+}
+
+void TestHostDetail::fieldOfARefusedLineIsMarked()
+{
+    if (!QFileInfo(realSsh).isExecutable())
+        QSKIP("no /usr/bin/ssh");
+    HostsFixture f("Host jump\n  HostName j\n\nHost db\n  HostName d\n");
+    f.model->setSshPath(realSsh);
+    // Saves, waits for ssh's refusal in the alert and dismisses it; the alert's text.
+    const auto saveAndDismiss = [&f](QString &text) {
+        f.find<QAction>(u"saveAction"_s)->trigger();
+        QMessageBox *alert = nullptr;
+        QTRY_VERIFY_WITH_TIMEOUT((alert = shownChild<QMessageBox>(f, u"errorAlert"_s)), sshTimeout);
+        text = alert->text();
+        alert->buttons().constFirst()->click();
+        QTRY_VERIFY(!f.model->errorMessage());
+    };
+    const auto shown = [&f](const QString &name) {
+        QWidget *w = f.find(name);
+        return w && w->isVisible();
+    };
+    f.clickRow(f.host(u"jump"_s));
+    auto *port = f.find<QLineEdit>(u"PortEdit"_s);
+    QTest::keyClicks(port, u"abc"_s);
+    QString alert;
+    saveAndDismiss(alert);
+    QVERIFY2(alert.startsWith(u"ssh does not accept the saved file: Bad port 'abc' (line 3)."_s)
+                 && alert.contains(u"/.ssh/config.bak."_s),
+             qPrintable(alert));
+    const QString said = u"ssh stops reading the saved file here: Bad port 'abc'"_s;
+    QVERIFY(shown(u"PortRejectedNote"_s));
+    QVERIFY(port->toolTip() == said && port->accessibleDescription() == said);
+    // Only on the host whose line it is.
+    f.clickRow(f.host(u"db"_s));
+    QVERIFY(!shown(u"PortRejectedNote"_s) && port->toolTip().isEmpty());
+    f.clickRow(f.host(u"jump"_s));
+    QVERIFY(shown(u"PortRejectedNote"_s));
+    // Edits after the save move the lines below the number ssh named, not the mark.
+    QTest::mouseClick(f.find<QToolButton>(u"HostNameClearButton"_s), Qt::LeftButton);
+    QVERIFY(shown(u"PortRejectedNote"_s));
+
+    // ssh stops at the first line it refuses: now the Host line, marked on the alias.
+    auto *alias = f.find<QLineEdit>(u"hostAliasEdit"_s);
+    alias->setFocus();
+    alias->end(false);
+    QTest::keyClicks(alias, u" \"x"_s);
+    saveAndDismiss(alert);
+    QVERIFY2(alert.contains(u"(line 1)"_s), qPrintable(alert));
+    QVERIFY(shown(u"hostAliasRejectedNote"_s) && !shown(u"PortRejectedNote"_s));
+    QVERIFY(alias->toolTip().startsWith(u"ssh stops reading the saved file here: "_s));
+
+    // Mended and saved: the marks go with the refusal.
+    QTest::keyClick(alias, Qt::Key_Backspace);
+    QTest::keyClick(alias, Qt::Key_Backspace);
+    QTest::keyClick(alias, Qt::Key_Backspace);
+    port->selectAll();
+    QTest::keyClicks(port, u"22"_s);
+    f.find<QAction>(u"saveAction"_s)->trigger();
+    QTRY_VERIFY_WITH_TIMEOUT(!shown(u"hostAliasRejectedNote"_s) && !f.model->isDirty(), sshTimeout);
+    QVERIFY(!shown(u"PortRejectedNote"_s) && !shownChild<QMessageBox>(f, u"errorAlert"_s));
+
+    // A file whose Match exec would run a command is not checked: no alert, no mark, nothing run.
+    const QString ran = f.home.filePath(u"ran"_s);
+    HostsFixture m("Host a\n  HostName h\n\nMatch exec \"touch '" + QFile::encodeName(ran) + "'\"\n", realSsh);
+    m.model->setSshPath(realSsh);
+    m.clickRow(m.host(u"a"_s));
+    QTest::keyClicks(m.find<QLineEdit>(u"PortEdit"_s), u"abc"_s);
+    QTest::keyClick(m.window.get(), Qt::Key_S, Qt::ControlModifier);
+    QVERIFY(!m.model->isDirty());
+    // ssh answers the sheet in about the time a check of the file would take.
+    QPointer<QDialog> sheet = addOption(m, u"HashKnownHosts"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!sheet, sshTimeout);
+    QVERIFY(!m.model->sshRejection() && !m.model->errorMessage() && !QFileInfo::exists(ran));
 }
 
 QTEST_MAIN(TestHostDetail)
