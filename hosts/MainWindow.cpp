@@ -22,7 +22,6 @@ MainWindow::MainWindow(SSHConfigModel *model, const Locations &locations, QWidge
     setCentralWidget(m_content);
     buildToolBar();
     buildMenu();
-    buildKeys();
     // The content's minimum with the menu bar and toolbar on top, so nothing below them is cut off.
     ensurePolished();
     setMinimumSize(minimumSizeHint());
@@ -48,16 +47,13 @@ void MainWindow::buildToolBar()
                                   const QString &text,
                                   const QString &name,
                                   const QString &toolTip,
-                                  const QKeySequence &shortcut,
+                                  const QList<QKeySequence> &shortcuts,
                                   auto slot) {
         auto *action = new QAction(SymbolIcon::icon(symbol), Mnemonic::escaped(text), this);
         action->setObjectName(name);
-        if (!shortcut.isEmpty()) {
-            action->setShortcut(shortcut);
-            action->setToolTip(toolTip.arg(shortcut.toString(QKeySequence::NativeText)));
-        } else {
-            action->setToolTip(toolTip);
-        }
+        action->setShortcuts(shortcuts);
+        action->setToolTip(
+            shortcuts.isEmpty() ? toolTip : toolTip.arg(shortcuts.constFirst().toString(QKeySequence::NativeText)));
         connect(action, &QAction::triggered, m_content, slot);
         bar->addAction(action);
         return action;
@@ -67,7 +63,7 @@ void MainWindow::buildToolBar()
                            tr("New Host"),
                            u"newHostAction"_s,
                            tr("Add new SSH host (%1)"),
-                           QKeySequence(Qt::CTRL | Qt::Key_N),
+                           QKeySequence::keyBindings(QKeySequence::New),
                            &ContentView::addHost);
     m_remove = makeAction(u"minus"_s,
                           tr("Remove"),
@@ -86,49 +82,61 @@ void MainWindow::buildToolBar()
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
     bar->addWidget(spacer);
 
+    // Ctrl+R always means the config; F5 (the menu's Reload) reloads what the detail column shows.
     m_reload = makeAction(u"arrow.clockwise"_s,
                           tr("Reload"),
                           u"reloadAction"_s,
                           tr("Reload from disk (%1)"),
-                          QKeySequence(Qt::CTRL | Qt::Key_R),
+                          {QKeySequence(Qt::CTRL | Qt::Key_R)},
                           &ContentView::reload);
     m_save = makeAction(u"square.and.arrow.down"_s,
                         tr("Save"),
                         u"saveAction"_s,
                         tr("Save to ~/.ssh/config (%1)"),
-                        QKeySequence(Qt::CTRL | Qt::Key_S),
+                        QKeySequence::keyBindings(QKeySequence::Save),
                         &ContentView::save);
 }
 
 void MainWindow::buildMenu()
 {
-    QMenu *menu = menuBar()->addMenu(Mnemonic::escaped(tr("Korvel")));
-    menu->setObjectName(u"appMenu"_s);
-    QAction *about = menu->addAction(Mnemonic::escaped(tr("About Korvel")));
+    // The desktop's own menus: File, Edit and Help, each with its first letter as mnemonic.
+    const auto addMenu = [this](const QString &title, const QString &name) {
+        QMenu *menu = menuBar()->addMenu(u'&' + Mnemonic::escaped(title));
+        menu->setObjectName(name);
+        return menu;
+    };
+
+    QMenu *file = addMenu(tr("File"), u"fileMenu"_s);
+    file->addAction(m_newHost);
+    file->addAction(m_save);
+    auto *reloadShown = file->addAction(SymbolIcon::icon(u"arrow.clockwise"_s), Mnemonic::escaped(tr("Reload")));
+    reloadShown->setObjectName(u"reloadShownAction"_s);
+    // The standard key alone: some desktops also bind Ctrl+R to it, which is the config's reload.
+    reloadShown->setShortcut(QKeySequence(QKeySequence::Refresh));
+    connect(reloadShown, &QAction::triggered, m_content, &ContentView::reloadShown);
+    file->addSeparator();
+    QAction *quit = file->addAction(Mnemonic::escaped(tr("Quit")));
+    quit->setObjectName(u"quitAction"_s);
+    quit->setMenuRole(QAction::QuitRole);
+    // A platform without a standard Quit key still gets the one Linux desktops use.
+    const QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    quit->setShortcuts(quitKeys.isEmpty() ? QList{QKeySequence(Qt::CTRL | Qt::Key_Q)} : quitKeys);
+    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+
+    QMenu *edit = addMenu(tr("Edit"), u"editMenu"_s);
+    QAction *find = edit->addAction(Mnemonic::escaped(tr("Find")));
+    find->setObjectName(u"findAction"_s);
+    find->setShortcuts(QKeySequence::Find);
+    connect(find, &QAction::triggered, m_content, &ContentView::focusSearch);
+    edit->addSeparator();
+    edit->addAction(m_duplicate);
+    edit->addAction(m_remove);
+
+    QMenu *help = addMenu(tr("Help"), u"helpMenu"_s);
+    QAction *about = help->addAction(Mnemonic::escaped(tr("About Korvel")));
     about->setObjectName(u"aboutAction"_s);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &MainWindow::aboutRequested);
-    menu->addSeparator();
-    QAction *quit = menu->addAction(Mnemonic::escaped(tr("Quit Korvel")));
-    quit->setObjectName(u"quitAction"_s);
-    quit->setMenuRole(QAction::QuitRole);
-    quit->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Q));
-    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
-}
-
-void MainWindow::buildKeys()
-{
-    // Keys without a button of their own; they work wherever the focus is in the window.
-    auto *find = new QAction(Mnemonic::escaped(tr("Search Hosts")), this);
-    find->setObjectName(u"findAction"_s);
-    find->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_F));
-    connect(find, &QAction::triggered, m_content, &ContentView::focusSearch);
-    addAction(find);
-    auto *reloadShown = new QAction(Mnemonic::escaped(tr("Reload Shown")), this);
-    reloadShown->setObjectName(u"reloadShownAction"_s);
-    reloadShown->setShortcut(QKeySequence(Qt::Key_F5));
-    connect(reloadShown, &QAction::triggered, m_content, &ContentView::reloadShown);
-    addAction(reloadShown);
 }
 
 void MainWindow::updateActions()

@@ -27,7 +27,6 @@ signals:
 private:
     void buildToolBar();
     void buildMenu();
-    void buildKeys();
     void updateActions();
 
     SSHConfigModel *m_model;
