@@ -2,8 +2,6 @@
 
 #include "app/AboutView.h"
 
-#include <QApplication>
-#include <QScreen>
 #include <QWidget>
 
 AboutCommand::AboutCommand(QObject *parent)
@@ -20,7 +18,7 @@ AboutPanel *AboutCommand::panel() const
     return m_panel;
 }
 
-void AboutCommand::trigger()
+void AboutCommand::trigger(QWidget *window)
 {
     if (m_panel && m_panel->isVisible()) {
         m_panel->raise();
@@ -31,16 +29,9 @@ void AboutCommand::trigger()
     // A closed panel is only hidden; drop it now that a fresh one replaces it.
     delete m_panel;
 
-    auto *panel = new AboutPanel;
-    const QWidget *active = QApplication::activeWindow();
-    const QScreen *screen = active && active->screen() ? active->screen() : QGuiApplication::primaryScreen();
+    // A child of the window it was asked from: the window system places it over that window.
+    auto *panel = new AboutPanel(window);
     panel->show();
-    // Centre the frame, not just the contents, once the window has one.
-    if (screen) {
-        QRect frame = panel->frameGeometry();
-        frame.moveCenter(screen->availableGeometry().center());
-        panel->move(frame.topLeft());
-    }
     panel->raise();
     panel->activateWindow();
     m_panel = panel;

@@ -56,7 +56,7 @@ namespace {
             const int baseline = (height() - fm.height()) / 2 + fm.ascent();
             p.setPen(palette().color(QPalette::WindowText));
             p.drawText(x, baseline, m_first);
-            p.setPen(Style::brand());
+            p.setPen(Style::color(Style::Tone::Brand, palette()));
             p.drawText(x + firstWidth, baseline, m_second);
         }
 
@@ -116,7 +116,7 @@ AboutView::AboutView(QWidget *parent)
     version->setFont(Style::captionFont());
     version->setAlignment(Qt::AlignHCenter);
     version->setToolTip(tr("Version %1 (build %2)").arg(AppInfo::appVersion(), AppInfo::buildNumber()));
-    Style::setTextColor(version, Style::secondary());
+    Style::setTextColor(version, Style::Tone::Secondary);
     nameStack->addWidget(name);
     nameStack->addWidget(version);
     layout->addLayout(nameStack);
@@ -130,8 +130,12 @@ AboutView::AboutView(QWidget *parent)
     QFont linkFont = Style::captionFont();
     linkFont.setWeight(QFont::Medium);
     m_linkButton->setFont(linkFont);
-    m_linkButton->setStyleSheet(
-        u"QPushButton { border: none; background: transparent; padding: 0; color: %1; }"_s.arg(Style::brand().name()));
+    // A style sheet keeps the button out of palette changes, so the panel puts the colour back in.
+    Style::whenRestyled(this, [this] {
+        m_linkButton->setStyleSheet(
+            u"QPushButton { border: none; background: transparent; padding: 0; color: %1; }"_s.arg(
+                Style::textColor(Style::Tone::Brand, palette()).name()));
+    });
     const QString readme = AppInfo::readmePath();
     // Without a README there is nothing to open; say so rather than ignore the click.
     m_linkButton->setEnabled(!readme.isEmpty());
@@ -141,7 +145,7 @@ AboutView::AboutView(QWidget *parent)
     credit->setObjectName(u"creditLabel"_s);
     credit->setFont(Style::captionFont());
     credit->setAlignment(Qt::AlignHCenter);
-    Style::setTextColor(credit, Style::secondary());
+    Style::setTextColor(credit, Style::Tone::Secondary);
     linkStack->addWidget(m_linkButton, 0, Qt::AlignHCenter);
     linkStack->addWidget(credit);
     layout->addLayout(linkStack);
@@ -155,7 +159,7 @@ void AboutView::openReadme()
 }
 
 AboutPanel::AboutPanel(QWidget *parent)
-    : QWidget(parent, Qt::Tool | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
+    : QWidget(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(u"aboutPanel"_s);
     setWindowTitle(tr("About Korvel"));

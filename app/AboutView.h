@@ -28,7 +28,7 @@ private:
     QPushButton *m_linkButton;
 };
 
-// The About window: a small fixed-size tool window that can be dragged by its background.
+// The About window: a small fixed-size dialog over the main window that can be dragged by its background.
 class AboutPanel final : public QWidget
 {
     Q_OBJECT

@@ -20,9 +20,13 @@ MainWindow *KorvelApp::mainWindow()
 {
     if (!m_window) {
         m_model = std::make_unique<SSHConfigModel>(m_locations.configFile);
+        // After every save, ssh itself says whether it still reads the file.
+        m_model->setSshPath(m_locations.sshPath);
         m_window = std::make_unique<MainWindow>(m_model.get(), m_locations);
         m_window->resize(defaultWidth, defaultHeight);
-        connect(m_window.get(), &MainWindow::aboutRequested, &m_about, &AboutCommand::trigger);
+        connect(m_window.get(), &MainWindow::aboutRequested, &m_about, [this] {
+            m_about.trigger(m_window.get());
+        });
         // Closing the window ends the run (Quit closes it too), so unsaved edits are caught on its
         // close event. Quitting closes every window in no fixed order, so a script editor still
         // waiting for administrator rights is asked about on the quit event, before any goes. A
