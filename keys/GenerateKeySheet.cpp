@@ -49,12 +49,12 @@ namespace {
     }
 
     // A one-line caption that is cut in the middle rather than widening the sheet.
-    StatusLine *captionLine(const QString &objectName, const QColor &color, QWidget *parent)
+    StatusLine *captionLine(const QString &objectName, Style::Tone tone, QWidget *parent)
     {
         auto *line = new StatusLine(parent);
         line->setObjectName(objectName);
         line->setContentsMargins(0, 0, 0, 0);
-        Style::setTextColor(line, color);
+        Style::setTextColor(line, tone);
         return line;
     }
 } // namespace
@@ -79,9 +79,8 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
 
     auto *header = new QHBoxLayout;
     header->setSpacing(8);
-    auto *icon = new QLabel(this);
-    const int iconSize = QFontMetrics(Style::largeTitleFont()).height();
-    icon->setPixmap(SymbolIcon::icon(u"key.fill"_s, Style::blue()).pixmap(iconSize, iconSize));
+    auto *icon =
+        new IconLabel(u"key.fill"_s, Style::Tone::Accent, QFontMetrics(Style::largeTitleFont()).height(), this);
     auto *title = new QLabel(tr("Generate New SSH Key Pair"), this);
     title->setFont(Style::titleFont());
     header->addWidget(icon);
@@ -136,15 +135,15 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     m_warning->setSizePolicy(keepRoom);
     auto *warningLayout = new QHBoxLayout(m_warning);
     warningLayout->setContentsMargins(0, 0, 0, 0);
-    auto *warningIcon = new QLabel(m_warning);
-    const int captionHeight = QFontMetrics(Style::captionFont()).height();
-    warningIcon->setPixmap(
-        SymbolIcon::icon(u"exclamationmark.triangle.fill"_s, Style::orange()).pixmap(captionHeight, captionHeight));
-    m_warningText = captionLine(u"overwriteWarningText"_s, Style::orange(), m_warning);
+    auto *warningIcon = new IconLabel(u"exclamationmark.triangle.fill"_s,
+                                      Style::Tone::Warning,
+                                      QFontMetrics(Style::captionFont()).height(),
+                                      m_warning);
+    m_warningText = captionLine(u"overwriteWarningText"_s, Style::Tone::Warning, m_warning);
     warningLayout->addWidget(warningIcon);
     warningLayout->addWidget(m_warningText, 1);
     fileForm->addRow(warningHolder);
-    m_preview = captionLine(u"previewLabel"_s, Style::secondary(), fileBox);
+    m_preview = captionLine(u"previewLabel"_s, Style::Tone::Secondary, fileBox);
     fileForm->addRow(m_preview);
     layout->addWidget(fileBox);
 
@@ -176,25 +175,29 @@ GenerateKeySheet::GenerateKeySheet(const QString &sshDir, const KeyGenOptions &o
     m_passphraseEdit = new QLineEdit(m_options.passphrase, m_passphraseRow);
     m_passphraseEdit->setObjectName(u"passphraseEdit"_s);
     m_passphraseEdit->setEchoMode(QLineEdit::Password);
-    passphraseForm->addRow(tr("Passphrase"),
-                           fieldWithInfo(m_passphraseEdit,
-                                         tr("Encrypts the private key on disk. Use UseKeychain yes in your SSH config "
-                                            "so macOS Keychain stores it — you'll only type it once. An unprotected "
-                                            "key is convenient but riskier if your disk is compromised."),
-                                         m_passphraseRow));
+    passphraseForm->addRow(
+        tr("Passphrase"),
+        fieldWithInfo(m_passphraseEdit,
+                      tr("Encrypts the private key on disk. With AddKeysToAgent yes in your SSH "
+                         "config, ssh-agent keeps the key unlocked after its first use, so you type "
+                         "the passphrase once per session; where your desktop runs a keyring, it can "
+                         "remember the passphrase for you. An unprotected key is convenient but "
+                         "riskier if your disk is compromised."),
+                      m_passphraseRow));
     m_confirmEdit = new QLineEdit(m_options.passphrase, m_passphraseRow);
     m_confirmEdit->setObjectName(u"confirmPassphraseEdit"_s);
     m_confirmEdit->setEchoMode(QLineEdit::Password);
     passphraseForm->addRow(tr("Confirm passphrase"), fieldWithInfo(m_confirmEdit, {}, m_passphraseRow));
     m_passphraseStack->addWidget(m_passphraseRow);
-    m_tip = new QLabel(tr("Tip: add a passphrase and set UseKeychain yes in SSH config for automatic unlocking via "
-                          "Keychain."),
-                       m_passphraseStack);
+    m_tip =
+        new QLabel(tr("Tip: add a passphrase and set AddKeysToAgent yes in your SSH config: ssh-agent then asks for "
+                      "it once per session, and your desktop's keyring can remember it where one runs."),
+                   m_passphraseStack);
     m_tip->setObjectName(u"passphraseTip"_s);
     m_tip->setWordWrap(true);
     m_tip->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_tip->setFont(Style::captionFont());
-    Style::setTextColor(m_tip, Style::secondary());
+    Style::setTextColor(m_tip, Style::Tone::Secondary);
     m_passphraseStack->addWidget(m_tip);
     securityLayout->addWidget(m_passphraseStack);
     layout->addWidget(securityBox);
