@@ -137,6 +137,8 @@ void MainWindow::buildMenu()
     about->setObjectName(u"aboutAction"_s);
     about->setMenuRole(QAction::AboutRole);
     connect(about, &QAction::triggered, this, &MainWindow::aboutRequested);
+    // Their keys work while a desktop shows the menus elsewhere, too.
+    addActions({reloadShown, quit, find});
 }
 
 void MainWindow::updateActions()
