@@ -26,7 +26,7 @@ AddHostSheet::AddHostSheet(const QStringList &existingPatterns,
     setObjectName(u"addHostSheet"_s);
     m_duplicateMessage->setObjectName(u"duplicateLabel"_s);
     m_duplicateMessage->setFont(Style::captionFont());
-    Style::setTextColor(m_duplicateMessage, Style::red());
+    Style::setTextColor(m_duplicateMessage, Style::Tone::Destructive);
     addBelowField(m_duplicateMessage);
     refresh();
 }

@@ -66,9 +66,8 @@ namespace {
         void paintEvent(QPaintEvent *) override
         {
             QPainter painter(this);
-            QColor line = Style::label();
-            line.setAlphaF(0.15f);
-            painter.fillRect(rect(), line);
+            // The handle reaches past its line for an easier grab; the line is the contents rect.
+            fillHairline(painter, contentsRect(), Style::color(Style::Tone::Hairline, palette()));
         }
     };
 
@@ -101,15 +100,12 @@ namespace {
         void paintEvent(QPaintEvent *) override
         {
             QPainter painter(this);
-            painter.setRenderHint(QPainter::Antialiasing);
-            QColor fill = Style::orange();
+            QColor fill = Style::color(Style::Tone::Warning, palette());
             fill.setAlphaF(0.14f);
-            QColor border = Style::orange();
+            QColor border = fill;
             border.setAlphaF(0.55f);
-            painter.setPen(QPen(border, 1));
-            painter.setBrush(fill);
-            const qreal inset = outerMargin + 0.5;
-            painter.drawRoundedRect(QRectF(rect()).adjusted(inset, inset, -inset, -inset), 4, 4);
+            const int inset = outerMargin;
+            drawPanel(painter, rect().adjusted(inset, inset, -inset, -inset), 4, fill, border);
         }
     };
 
@@ -200,9 +196,10 @@ QWidget *ContentView::buildOutsideChangeBar()
                                MessageBar::outerMargin + 6,
                                MessageBar::outerMargin + 6);
     layout->setSpacing(8);
-    auto *icon = new QLabel(bar);
-    const int iconSize = style()->pixelMetric(QStyle::PM_SmallIconSize);
-    icon->setPixmap(SymbolIcon::icon(u"exclamationmark.triangle.fill"_s, Style::orange()).pixmap(iconSize, iconSize));
+    auto *icon = new IconLabel(u"exclamationmark.triangle.fill"_s,
+                               Style::Tone::Warning,
+                               style()->pixelMetric(QStyle::PM_SmallIconSize),
+                               bar);
     auto *label = new QLabel(text, bar);
     label->setObjectName(u"outsideChangeLabel"_s);
     label->setTextFormat(Qt::PlainText);
@@ -234,14 +231,11 @@ QWidget *ContentView::buildSidebar()
     auto *searchBar = new QWidget(sidebar);
     searchBar->setFixedHeight(Style::headerHeight);
     searchBar->setAutoFillBackground(true);
-    QPalette barPalette = searchBar->palette();
-    barPalette.setColor(QPalette::Window, barPalette.color(QPalette::Base));
-    searchBar->setPalette(barPalette);
+    searchBar->setBackgroundRole(QPalette::Base);
     auto *searchLayout = new QHBoxLayout(searchBar);
     searchLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
     searchLayout->setSpacing(6);
-    auto *glass = new QLabel(searchBar);
-    glass->setPixmap(SymbolIcon::icon(u"magnifyingglass"_s, Style::tertiary()).pixmap(14, 14));
+    auto *glass = new IconLabel(u"magnifyingglass"_s, Style::Tone::Tertiary, 14, searchBar);
     m_search = new QLineEdit(searchBar);
     m_search->setObjectName(u"searchEdit"_s);
     m_search->setFrame(false);
@@ -251,7 +245,7 @@ QWidget *ContentView::buildSidebar()
     m_searchClear->setObjectName(u"searchClearButton"_s);
     m_searchClear->setAutoRaise(true);
     m_searchClear->setFocusPolicy(Qt::NoFocus); // Escape in the field clears it too
-    m_searchClear->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::tertiary()));
+    m_searchClear->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::Tone::Tertiary));
     m_searchClear->setIconSize(QSize(14, 14));
     m_searchClear->setToolTip(tr("Clear search"));
     m_searchClear->setAccessibleName(tr("Clear search"));
@@ -321,9 +315,7 @@ QWidget *ContentView::buildEmptyState()
     layout->setSpacing(20);
     layout->addStretch(1);
 
-    auto *icon = new QLabel(page);
-    icon->setPixmap(SymbolIcon::icon(u"terminal"_s, Style::secondary()).pixmap(56, 56));
-    icon->setAlignment(Qt::AlignCenter);
+    auto *icon = new IconLabel(u"terminal"_s, Style::Tone::Secondary, 56, page);
     layout->addWidget(icon);
 
     auto *name = new QLabel(tr("Korvel"), page);
@@ -332,7 +324,7 @@ QWidget *ContentView::buildEmptyState()
     layout->addWidget(name);
 
     auto *hint = new QLabel(tr("Select a host to edit, or use the toolbar to add a new one."), page);
-    Style::setTextColor(hint, Style::secondary());
+    Style::setTextColor(hint, Style::Tone::Secondary);
     hint->setAlignment(Qt::AlignCenter);
     hint->setWordWrap(true);
     layout->addWidget(hint);
@@ -342,10 +334,14 @@ QWidget *ContentView::buildEmptyState()
     buttons->addStretch(1);
     auto *add = new QPushButton(Mnemonic::escaped(tr("Add Host")), page);
     add->setObjectName(u"emptyAddHostButton"_s);
-    QPalette prominent = add->palette();
-    prominent.setColor(QPalette::Button, Style::blue());
-    prominent.setColor(QPalette::ButtonText, Qt::white);
-    add->setPalette(prominent);
+    // The prominent button wears the selection colours, whichever the palette has.
+    Style::whenRestyled(add, [add] {
+        const QPalette source = Style::inheritedPalette(add);
+        QPalette prominent = add->palette();
+        prominent.setColor(QPalette::Button, source.color(QPalette::Highlight));
+        prominent.setColor(QPalette::ButtonText, source.color(QPalette::HighlightedText));
+        add->setPalette(prominent);
+    });
     buttons->addWidget(add);
     connect(add, &QPushButton::clicked, this, &ContentView::addHost);
     const struct {
@@ -383,9 +379,8 @@ QWidget *ContentView::buildHostPage()
     auto *headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
     headerLayout->setSpacing(8);
-    m_hostIcon = new QLabel(header);
+    m_hostIcon = new IconLabel(QString(), Style::Tone::Accent, 16, header);
     m_hostIcon->setFixedSize(18, 18);
-    m_hostIcon->setAlignment(Qt::AlignCenter);
     m_hostName = new QLabel(header);
     m_hostName->setObjectName(u"hostNameLabel"_s);
     m_hostName->setFont(Style::titleFont());
@@ -505,11 +500,7 @@ void ContentView::updateHostHeader()
     if (!index)
         return;
     const HostBlock &block = m_model->blocks().at(*index);
-    const QString symbol = SidebarModel::hostIcon(block);
-    if (m_hostIcon->property("symbol").toString() != symbol) {
-        m_hostIcon->setPixmap(SymbolIcon::icon(symbol, Style::blue()).pixmap(16, 16));
-        m_hostIcon->setProperty("symbol", symbol);
-    }
+    m_hostIcon->setSymbol(SidebarModel::hostIcon(block));
     m_hostName->setText(block.displayName());
 }
 
@@ -529,7 +520,7 @@ void ContentView::showContextMenu(const QPoint &pos)
     QAction *remove = menu->addAction(Mnemonic::escaped(tr("Remove")), this, [this, id] {
         removeHost(id);
     });
-    remove->setIcon(SymbolIcon::icon(u"minus"_s, Style::red()));
+    remove->setIcon(SymbolIcon::icon(u"minus"_s, Style::Tone::Destructive));
     menu->popup(m_list->viewport()->mapToGlobal(pos));
 }
 

@@ -9,6 +9,7 @@
 #include <optional>
 
 class HostDetailView;
+class IconLabel;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -116,7 +117,7 @@ private:
     QStackedWidget *m_stack = nullptr;
     QWidget *m_emptyPage = nullptr;
     QWidget *m_hostPage = nullptr;
-    QLabel *m_hostIcon = nullptr;
+    IconLabel *m_hostIcon = nullptr;
     QLabel *m_hostName = nullptr;
     HostDetailView *m_detail = nullptr;
     QWidget *m_panePage = nullptr;

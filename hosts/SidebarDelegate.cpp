@@ -65,13 +65,13 @@ void SidebarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
 
     if (kind == SidebarModel::RowKind::header) {
         painter->setFont(headerFont());
-        painter->setPen(Style::secondary());
+        painter->setPen(toneColor(option, Style::Tone::Secondary));
         const QRect textRect = option.rect.adjusted(hInset, 0, -hInset, 0);
         painter->drawText(textRect, Qt::AlignVCenter | Qt::AlignLeft, text);
         if (index.data(SidebarModel::DirtyRole).toBool()) {
             painter->setRenderHint(QPainter::Antialiasing);
             painter->setPen(Qt::NoPen);
-            painter->setBrush(Style::orange());
+            painter->setBrush(toneColor(option, Style::Tone::Warning));
             painter->drawEllipse(dotRect(option.rect, option, text));
         }
         painter->restore();
@@ -81,9 +81,9 @@ void SidebarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
     const QColor textColor = drawRowBackground(painter, option, index);
     const bool selected = option.state & QStyle::State_Selected;
 
-    QColor tint = Style::blue();
+    QColor tint = toneColor(option, Style::Tone::Accent);
     if (kind == SidebarModel::RowKind::host && index.data(SidebarModel::IsGlobalRole).toBool())
-        tint = Style::orange();
+        tint = toneColor(option, Style::Tone::Warning);
     if (selected)
         tint = textColor;
     const QRect content = option.rect.adjusted(hInset, 2, -hInset, -2);
@@ -114,7 +114,7 @@ void SidebarDelegate::paint(QPainter *painter, const QStyleOptionViewItem &optio
                       fm.elidedText(text, Qt::ElideRight, textWidth));
     if (!subtitle.isEmpty()) {
         y += fm.height() + 1;
-        QColor subColor = selected ? textColor : Style::secondary();
+        QColor subColor = selected ? textColor : toneColor(option, Style::Tone::Secondary);
         if (selected)
             subColor.setAlphaF(0.8f);
         painter->setFont(caption);

@@ -23,8 +23,8 @@ namespace {
 KeyDelegate::TypeIcon KeyDelegate::typeIcon(const QString &keyType)
 {
     if (keyType == "ssh-ed25519"_L1)
-        return {u"key.fill"_s, Style::green()};
-    return {u"key"_s, Style::blue()};
+        return {u"key.fill"_s, Style::Tone::Success};
+    return {u"key"_s, Style::Tone::Accent};
 }
 
 QSize KeyDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const
@@ -50,13 +50,14 @@ void KeyDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
                          content.center().y() - iconSize / 2 + 1,
                          iconSize,
                          iconSize);
-    SymbolIcon::icon(type.symbol, selected ? textColor : type.color).paint(painter, iconRect);
+    SymbolIcon::icon(type.symbol, selected ? textColor : toneColor(option, type.tone)).paint(painter, iconRect);
 
     int right = content.right();
     if (index.data(KeyListModel::CopiedRole).toBool()) {
         const int markSize = QFontMetrics(Style::captionFont()).height();
         const QRect markRect(right - markSize + 1, content.center().y() - markSize / 2 + 1, markSize, markSize);
-        SymbolIcon::icon(u"checkmark.circle.fill"_s, selected ? textColor : Style::green()).paint(painter, markRect);
+        SymbolIcon::icon(u"checkmark.circle.fill"_s, selected ? textColor : toneColor(option, Style::Tone::Success))
+            .paint(painter, markRect);
         right = markRect.left() - spacing;
     }
 
@@ -77,7 +78,7 @@ void KeyDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
                       fm.elidedText(index.data(Qt::DisplayRole).toString(), Qt::ElideRight, textWidth));
     if (!comment.isEmpty()) {
         y += fm.height();
-        QColor commentColor = selected ? textColor : Style::secondary();
+        QColor commentColor = selected ? textColor : toneColor(option, Style::Tone::Secondary);
         if (selected)
             commentColor.setAlphaF(0.8f);
         painter->setFont(caption);

@@ -1,8 +1,7 @@
 #pragma once
 
 #include "ui/RowDelegate.h"
-
-#include <QColor>
+#include "ui/Style.h"
 
 // Paints one row of the key list: the type icon, the name, the comment below it when there is one,
 // and the green check mark while the pair's public key was just copied.
@@ -15,7 +14,7 @@ public:
 
     struct TypeIcon {
         QString symbol;
-        QColor color;
+        Style::Tone tone;
     };
     static TypeIcon typeIcon(const QString &keyType);
 

@@ -38,7 +38,7 @@ KeyDetailView::KeyDetailView(const QString &homeDir, QWidget *parent)
     m_path = valueLabel(u"pathValue"_s, info);
     m_path->setFont(Style::monospaceFont());
     m_path->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Style::setTextColor(m_path, Style::secondary());
+    Style::setTextColor(m_path, Style::Tone::Secondary);
     infoForm->addRow(tr("Filename"), m_filename);
     infoForm->addRow(tr("Type"), m_type);
     infoForm->addRow(tr("Comment"), m_comment);
@@ -52,7 +52,7 @@ KeyDetailView::KeyDetailView(const QString &homeDir, QWidget *parent)
     mono.setPointSizeF(Style::captionFont().pointSizeF());
     m_fingerprint->setFont(mono);
     m_fingerprint->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    Style::setTextColor(m_fingerprint, Style::secondary());
+    Style::setTextColor(m_fingerprint, Style::Tone::Secondary);
     printLayout->addWidget(m_fingerprint);
     layout->addWidget(printBox);
 
@@ -62,9 +62,10 @@ KeyDetailView::KeyDetailView(const QString &homeDir, QWidget *parent)
     m_copy->setObjectName(u"copyButton"_s);
     auto *view = new QPushButton(SymbolIcon::icon(u"eye"_s), tr("View Public Key"), actions);
     view->setObjectName(u"viewPublicKeyButton"_s);
-    auto *remove = new QPushButton(SymbolIcon::icon(u"trash"_s, Style::red()), tr("Delete Key Pair"), actions);
+    auto *remove =
+        new QPushButton(SymbolIcon::icon(u"trash"_s, Style::Tone::Destructive), tr("Delete Key Pair"), actions);
     remove->setObjectName(u"deleteButton"_s);
-    Style::setTextColor(remove, Style::red());
+    Style::setTextColor(remove, Style::Tone::Destructive);
     for (QPushButton *button : {m_copy, view, remove}) {
         button->setAutoDefault(false);
         actionLayout->addWidget(button, 0, Qt::AlignLeft);
@@ -93,7 +94,7 @@ void KeyDetailView::setPair(const SSHKeyPair &pair)
     m_type->setText(pair.keyType);
     const bool noComment = pair.comment.isEmpty();
     m_comment->setText(noComment ? tr("(none)") : pair.comment);
-    Style::setTextColor(m_comment, noComment ? Style::tertiary() : Style::label());
+    Style::setTextColor(m_comment, noComment ? Style::Tone::Tertiary : Style::Tone::Label);
     m_path->setText(displayPath(pair.privateURL, m_homeDir));
     m_fingerprint->setText(pair.fingerprint);
 }
@@ -101,6 +102,6 @@ void KeyDetailView::setPair(const SSHKeyPair &pair)
 void KeyDetailView::setCopied(bool copied)
 {
     m_copy->setText(copied ? tr("Copied!") : tr("Copy Public Key"));
-    m_copy->setIcon(SymbolIcon::icon(copied ? u"checkmark.circle.fill"_s : u"doc.on.clipboard"_s,
-                                     copied ? Style::green() : QColor()));
+    m_copy->setIcon(copied ? SymbolIcon::icon(u"checkmark.circle.fill"_s, Style::Tone::Success)
+                           : SymbolIcon::icon(u"doc.on.clipboard"_s));
 }

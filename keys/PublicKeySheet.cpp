@@ -1,6 +1,7 @@
 #include "keys/PublicKeySheet.h"
 
 #include "keys/CopiedMark.h"
+#include "ui/PaneChrome.h"
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
@@ -37,7 +38,7 @@ PublicKeySheet::PublicKeySheet(const SSHKeyPair &pair, QWidget *parent)
     file->setObjectName(u"fileLabel"_s);
     file->setTextFormat(Qt::PlainText);
     file->setFont(Style::captionFont());
-    Style::setTextColor(file, Style::secondary());
+    Style::setTextColor(file, Style::Tone::Secondary);
     titles->addWidget(title);
     titles->addWidget(file);
     header->addLayout(titles);
@@ -48,7 +49,10 @@ PublicKeySheet::PublicKeySheet(const SSHKeyPair &pair, QWidget *parent)
     header->addWidget(done, 0, Qt::AlignTop);
     layout->addLayout(header);
 
-    auto *text = new QPlainTextEdit(pair.publicKeyContent, this);
+    auto *textPanel = new RoundedPanel(8, false, this);
+    auto *panelLayout = new QVBoxLayout(textPanel);
+    panelLayout->setContentsMargins(0, 0, 0, 0);
+    auto *text = new QPlainTextEdit(pair.publicKeyContent, textPanel);
     text->setObjectName(u"publicKeyText"_s);
     text->setReadOnly(true);
     text->setWordWrapMode(QTextOption::WrapAnywhere); // base64 has no word breaks worth keeping
@@ -57,15 +61,16 @@ PublicKeySheet::PublicKeySheet(const SSHKeyPair &pair, QWidget *parent)
     text->setFont(mono);
     text->setFrameShape(QFrame::NoFrame);
     text->document()->setDocumentMargin(12);
-    text->setStyleSheet(u"QPlainTextEdit { background: palette(base); border-radius: 8px; }"_s);
-    layout->addWidget(text, 1);
+    text->viewport()->setAutoFillBackground(false);
+    panelLayout->addWidget(text);
+    layout->addWidget(textPanel, 1);
 
     auto *note = new QLabel(tr("This is your public key — safe to share with servers and services like GitHub. "
                                "Never share the private key."),
                             this);
     note->setWordWrap(true);
     note->setFont(Style::captionFont());
-    Style::setTextColor(note, Style::secondary());
+    Style::setTextColor(note, Style::Tone::Secondary);
     layout->addWidget(note);
 
     auto *buttons = new QHBoxLayout;

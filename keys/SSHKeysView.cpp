@@ -86,12 +86,10 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     auto *emptyLayout = new QVBoxLayout(m_emptyState);
     emptyLayout->setSpacing(16);
     emptyLayout->addStretch(1);
-    auto *emptyIcon = new QLabel(m_emptyState);
-    emptyIcon->setPixmap(SymbolIcon::icon(u"key.fill"_s, Style::secondary()).pixmap(52, 52));
-    emptyIcon->setAlignment(Qt::AlignCenter);
+    auto *emptyIcon = new IconLabel(u"key.fill"_s, Style::Tone::Secondary, 52, m_emptyState);
     auto *emptyText = new QLabel(tr("Select a key pair to view details"), m_emptyState);
     emptyText->setAlignment(Qt::AlignCenter);
-    Style::setTextColor(emptyText, Style::secondary());
+    Style::setTextColor(emptyText, Style::Tone::Secondary);
     auto *emptyGenerate = new QPushButton(tr("Generate New Key Pair"), m_emptyState);
     emptyGenerate->setObjectName(u"emptyGenerateButton"_s);
     emptyGenerate->setDefault(true);

@@ -57,7 +57,6 @@ namespace {
     public:
         explicit EntryDelegate(QObject *parent)
             : QStyledItemDelegate(parent)
-            , m_lockIcon(SymbolIcon::icon(u"lock.fill"_s, Style::secondary()))
             , m_hostFont(Style::monospaceFont())
             , m_detailFont(Style::monospaceFont())
         {
@@ -71,12 +70,13 @@ namespace {
             if (index.column() == KnownHostsTableModel::HostColumn) {
                 option->font = m_hostFont;
                 if (index.data(KnownHostsTableModel::IsHashedRole).toBool()) {
-                    option->icon = m_lockIcon;
+                    option->icon =
+                        SymbolIcon::icon(u"lock.fill"_s, Style::color(Style::Tone::Secondary, option->palette));
                     option->features |= QStyleOptionViewItem::HasDecoration;
                 }
             } else {
                 option->font = m_detailFont;
-                option->palette.setColor(QPalette::Text, Style::secondary());
+                option->palette.setColor(QPalette::Text, Style::color(Style::Tone::Secondary, option->palette));
             }
             option->fontMetrics = QFontMetrics(option->font);
             if (index.column() == KnownHostsTableModel::KeyPreviewColumn)
@@ -84,7 +84,6 @@ namespace {
         }
 
     private:
-        QIcon m_lockIcon;
         QFont m_hostFont;
         QFont m_detailFont;
     };
@@ -193,22 +192,23 @@ QWidget *KnownHostsView::makeExplanationBand()
     auto *band = new QWidget(this);
     band->setObjectName(u"explanationBand"_s);
     band->setAutoFillBackground(true);
-    QPalette p = band->palette();
-    QColor tint = Style::blue();
-    tint.setAlphaF(0.06f);
-    const QColor base = p.color(QPalette::Window);
-    // Blend by hand: a translucent fill over whatever the parent left is not guaranteed.
-    p.setColor(QPalette::Window,
-               QColor::fromRgbF(base.redF() * 0.94f + tint.redF() * 0.06f,
-                                base.greenF() * 0.94f + tint.greenF() * 0.06f,
-                                base.blueF() * 0.94f + tint.blueF() * 0.06f));
-    band->setPalette(p);
+    Style::whenRestyled(band, [band] {
+        const QPalette source = Style::inheritedPalette(band);
+        const QColor tint = source.color(QPalette::Highlight);
+        const QColor base = source.color(QPalette::Window);
+        // Blend by hand: a translucent fill over whatever the parent left is not guaranteed.
+        QPalette p = band->palette();
+        p.setColor(QPalette::Window,
+                   QColor::fromRgbF(base.redF() * 0.94f + tint.redF() * 0.06f,
+                                    base.greenF() * 0.94f + tint.greenF() * 0.06f,
+                                    base.blueF() * 0.94f + tint.blueF() * 0.06f));
+        band->setPalette(p);
+    });
 
     auto *row = new QHBoxLayout(band);
     row->setContentsMargins(16, 8, 16, 8);
     row->setSpacing(8);
-    auto *icon = new QLabel(band);
-    icon->setPixmap(SymbolIcon::icon(u"info.circle.fill"_s, Style::blue()).pixmap(16, 16));
+    auto *icon = new IconLabel(u"info.circle.fill"_s, Style::Tone::Accent, 16, band);
     icon->setAlignment(Qt::AlignTop);
     auto *text = new QLabel(tr("SSH stores a fingerprint of each server you connect to. If a host key changes "
                                "unexpectedly, SSH will warn you of a possible man-in-the-middle attack."),
@@ -216,7 +216,7 @@ QWidget *KnownHostsView::makeExplanationBand()
     text->setObjectName(u"explanationLabel"_s);
     text->setWordWrap(true);
     text->setFont(Style::captionFont());
-    Style::setTextColor(text, Style::secondary());
+    Style::setTextColor(text, Style::Tone::Secondary);
     row->addWidget(icon, 0, Qt::AlignVCenter);
     row->addWidget(text, 1);
     return band;
@@ -231,8 +231,7 @@ QWidget *KnownHostsView::makeFilterField()
     auto *row = new QHBoxLayout(field);
     row->setContentsMargins(8, 8, 8, 8);
     row->setSpacing(6);
-    auto *icon = new QLabel(field);
-    icon->setPixmap(SymbolIcon::icon(u"magnifyingglass"_s, Style::secondary()).pixmap(14, 14));
+    auto *icon = new IconLabel(u"magnifyingglass"_s, Style::Tone::Secondary, 14, field);
     m_filterEdit = new QLineEdit(field);
     m_filterEdit->setObjectName(u"filterEdit"_s);
     m_filterEdit->setFrame(false);
@@ -244,7 +243,7 @@ QWidget *KnownHostsView::makeFilterField()
     m_clearFilterButton = new QToolButton(field);
     m_clearFilterButton->setObjectName(u"clearFilterButton"_s);
     m_clearFilterButton->setAutoRaise(true);
-    m_clearFilterButton->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::secondary()));
+    m_clearFilterButton->setIcon(SymbolIcon::icon(u"xmark.circle.fill"_s, Style::Tone::Secondary));
     m_clearFilterButton->setIconSize(QSize(14, 14));
     m_clearFilterButton->setToolTip(tr("Clear filter"));
     m_clearFilterButton->setAccessibleName(tr("Clear filter"));
@@ -271,15 +270,13 @@ QWidget *KnownHostsView::makeEmptyState()
     stack->setMaximumWidth(300);
     auto *column = new QVBoxLayout(stack);
     column->setSpacing(12);
-    auto *icon = new QLabel(stack);
-    icon->setPixmap(SymbolIcon::icon(u"checkmark.shield"_s, Style::secondary()).pixmap(48, 48));
-    icon->setAlignment(Qt::AlignCenter);
+    auto *icon = new IconLabel(u"checkmark.shield"_s, Style::Tone::Secondary, 48, stack);
     auto *title = new QLabel(tr("No known hosts found"), stack);
     title->setFont(Style::titleFont());
     title->setAlignment(Qt::AlignCenter);
     auto *detail = new QLabel(tr("Entries are added automatically when you first connect to a new host."), stack);
     detail->setFont(Style::captionFont());
-    Style::setTextColor(detail, Style::tertiary());
+    Style::setTextColor(detail, Style::Tone::Tertiary);
     detail->setAlignment(Qt::AlignCenter);
     detail->setWordWrap(true);
     column->addWidget(icon);
@@ -424,7 +421,8 @@ void KnownHostsView::showContextMenu(const QPoint &pos)
     auto *menu = new QMenu(this);
     menu->setObjectName(u"entryContextMenu"_s);
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    QAction *remove = menu->addAction(SymbolIcon::icon(u"trash"_s, Style::red()), entryCountTitle(target.size()));
+    QAction *remove =
+        menu->addAction(SymbolIcon::icon(u"trash"_s, Style::Tone::Destructive), entryCountTitle(target.size()));
     remove->setObjectName(u"removeEntryAction"_s);
     connect(remove, &QAction::triggered, this, [this, target] {
         setSelectedIDs(target);

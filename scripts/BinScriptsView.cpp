@@ -34,12 +34,12 @@
 using namespace Qt::StringLiterals;
 
 namespace {
-    QLabel *makeLabel(const QString &text, const QFont &font, const QColor &color, QWidget *parent)
+    QLabel *makeLabel(const QString &text, const QFont &font, Style::Tone tone, QWidget *parent)
     {
         auto *label = new QLabel(text, parent);
         label->setTextFormat(Qt::PlainText);
         label->setFont(font);
-        Style::setTextColor(label, color);
+        Style::setTextColor(label, tone);
         return label;
     }
 } // namespace
@@ -221,11 +221,9 @@ QWidget *BinScriptsView::noSelectionPlaceholder()
     auto *layout = new QVBoxLayout(placeholder);
     layout->setSpacing(16);
     layout->addStretch(1);
-    auto *icon = new QLabel(placeholder);
-    icon->setPixmap(SymbolIcon::icon(u"scroll"_s, Style::secondary()).pixmap(52, 52));
-    layout->addWidget(icon, 0, Qt::AlignHCenter);
+    layout->addWidget(new IconLabel(u"scroll"_s, Style::Tone::Secondary, 52, placeholder), 0, Qt::AlignHCenter);
     layout->addWidget(
-        makeLabel(tr("Select a script to view or edit"), Style::bodyFont(), Style::secondary(), placeholder),
+        makeLabel(tr("Select a script to view or edit"), Style::bodyFont(), Style::Tone::Secondary, placeholder),
         0,
         Qt::AlignHCenter);
     m_placeholderNewButton = new QPushButton(tr("New Script"), placeholder);
@@ -245,12 +243,12 @@ QWidget *BinScriptsView::infoRow(const QString &label, const QString &value, con
     auto *layout = new QHBoxLayout(row);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
-    QLabel *name = makeLabel(label, Style::labelFont(), Style::secondary(), row);
+    QLabel *name = makeLabel(label, Style::labelFont(), Style::Tone::Secondary, row);
     name->setFixedWidth(90);
     name->setAlignment(Qt::AlignRight | Qt::AlignTop);
     QFont mono = Style::monospaceFont();
     mono.setPointSizeF(Style::labelFont().pointSizeF() > 0 ? Style::labelFont().pointSizeF() : mono.pointSizeF());
-    QLabel *text = makeLabel(value, mono, Style::label(), row);
+    QLabel *text = makeLabel(value, mono, Style::Tone::Label, row);
     text->setObjectName(objectName);
     text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
     text->setWordWrap(true);
@@ -273,19 +271,18 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     auto *headerLayout = new QHBoxLayout(header);
     headerLayout->setContentsMargins(Style::sideMargin, 0, Style::sideMargin, 0);
     headerLayout->setSpacing(8);
-    auto *icon = new QLabel(header);
-    icon->setPixmap(ScriptDelegate::icon(script.isEditable).pixmap(16, 16));
+    auto *icon =
+        new IconLabel(ScriptDelegate::symbol(script.isEditable), ScriptDelegate::tone(script.isEditable), 16, header);
     icon->setFixedWidth(20);
-    icon->setAlignment(Qt::AlignCenter);
     headerLayout->addWidget(icon);
-    QLabel *title = makeLabel(script.name, Style::titleFont(), Style::label(), header);
+    QLabel *title = makeLabel(script.name, Style::titleFont(), Style::Tone::Label, header);
     title->setObjectName(u"detailTitleLabel"_s);
     title->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     headerLayout->addWidget(title, 1);
-    auto *deleteButton = new QPushButton(SymbolIcon::icon(u"trash"_s, Style::red()), tr("Delete"), header);
+    auto *deleteButton = new QPushButton(SymbolIcon::icon(u"trash"_s, Style::Tone::Destructive), tr("Delete"), header);
     deleteButton->setObjectName(u"deleteButton"_s);
     deleteButton->setEnabled(!m_model->isBusy());
-    Style::setTextColor(deleteButton, Style::red());
+    Style::setTextColor(deleteButton, Style::Tone::Destructive);
     connect(deleteButton, &QPushButton::clicked, this, &BinScriptsView::confirmDelete);
     headerLayout->addWidget(deleteButton);
     layout->addWidget(header);
@@ -300,9 +297,8 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     contentLayout->setContentsMargins(20, 20, 20, 20);
     contentLayout->setSpacing(16);
 
-    auto *card = new QFrame(content);
+    auto *card = new RoundedPanel(10, false, content);
     card->setObjectName(u"infoCard"_s);
-    card->setStyleSheet(u"QFrame#infoCard { background: palette(base); border-radius: 10px; }"_s);
     auto *cardLayout = new QVBoxLayout(card);
     cardLayout->setContentsMargins(14, 14, 14, 14);
     cardLayout->setSpacing(10);
@@ -325,16 +321,14 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     titleRow->setSpacing(4);
     QFont previewTitleFont = Style::labelFont();
     previewTitleFont.setWeight(QFont::Medium);
-    auto *previewIcon = new QLabel(preview);
-    previewIcon->setPixmap(SymbolIcon::icon(u"doc.text"_s, Style::secondary()).pixmap(14, 14));
-    titleRow->addWidget(previewIcon);
-    titleRow->addWidget(makeLabel(tr("Preview"), previewTitleFont, Style::secondary(), preview));
+    titleRow->addWidget(new IconLabel(u"doc.text"_s, Style::Tone::Secondary, 14, preview));
+    titleRow->addWidget(makeLabel(tr("Preview"), previewTitleFont, Style::Tone::Secondary, preview));
     titleRow->addStretch(1);
     if (m_previewLines >= 1) {
         QLabel *lines =
             makeLabel(m_previewLines == 1 ? tr("%1 line").arg(m_previewLines) : tr("%1 lines").arg(m_previewLines),
                       Style::captionFont(),
-                      Style::tertiary(),
+                      Style::Tone::Tertiary,
                       preview);
         lines->setObjectName(u"lineCountLabel"_s);
         titleRow->addWidget(lines);
@@ -342,7 +336,11 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
     previewLayout->addLayout(titleRow);
 
     if (script.isEditable) {
-        auto *text = new QPlainTextEdit(preview);
+        // Outlined, and the text one pixel in, so the scroll bars leave the outline whole.
+        auto *panel = new RoundedPanel(6, true, preview);
+        auto *panelLayout = new QVBoxLayout(panel);
+        panelLayout->setContentsMargins(1, 1, 1, 1);
+        auto *text = new QPlainTextEdit(panel);
         text->setObjectName(u"previewText"_s);
         text->setReadOnly(true);
         text->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -354,19 +352,21 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
         text->document()->setDocumentMargin(10);
         text->setMinimumHeight(160);
         text->setMaximumHeight(320);
-        text->setStyleSheet(
-            u"QPlainTextEdit#previewText { background: palette(base); border: 1px solid palette(mid); border-radius: 6px; }"_s);
+        text->setFrameShape(QFrame::NoFrame);
+        text->viewport()->setAutoFillBackground(false);
         text->setPlainText(m_previewContent.isEmpty() ? tr("(empty file)") : m_previewContent);
         text->setAccessibleName(tr("Preview"));
-        previewLayout->addWidget(text);
+        panelLayout->addWidget(text);
+        previewLayout->addWidget(panel);
     } else {
+        auto *panel = new RoundedPanel(6, false, preview);
+        auto *panelLayout = new QVBoxLayout(panel);
+        panelLayout->setContentsMargins(10, 10, 10, 10);
         QLabel *notice =
-            makeLabel(tr("Binary files cannot be previewed."), Style::captionFont(), Style::secondary(), preview);
+            makeLabel(tr("Binary files cannot be previewed."), Style::captionFont(), Style::Tone::Secondary, panel);
         notice->setObjectName(u"binaryNotice"_s);
-        notice->setContentsMargins(10, 10, 10, 10);
-        notice->setAutoFillBackground(false);
-        notice->setStyleSheet(u"QLabel#binaryNotice { background: palette(base); border-radius: 6px; }"_s);
-        previewLayout->addWidget(notice);
+        panelLayout->addWidget(notice);
+        previewLayout->addWidget(panel);
     }
     contentLayout->addWidget(preview);
 
@@ -388,7 +388,7 @@ QWidget *BinScriptsView::scriptDetailPane(const ScriptFile &script)
             makeLabel(tr("Opens a dedicated editor window · saves with %1 · admin password requested if needed.")
                           .arg(QKeySequence(QKeySequence::Save).toString(QKeySequence::NativeText)),
                       Style::captionFont(),
-                      Style::secondary(),
+                      Style::Tone::Secondary,
                       content);
         hint->setAlignment(Qt::AlignHCenter);
         hint->setWordWrap(true);

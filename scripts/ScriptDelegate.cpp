@@ -15,16 +15,16 @@ namespace {
     constexpr int iconSize = 16;
     constexpr int spacing = 8;
     constexpr int minHeight = 24;
-
-    QString symbol(bool editable)
-    {
-        return editable ? u"scroll"_s : u"doc.badge.gearshape"_s;
-    }
 } // namespace
 
-QIcon ScriptDelegate::icon(bool editable, const std::optional<QColor> &tint)
+QString ScriptDelegate::symbol(bool editable)
 {
-    return SymbolIcon::icon(symbol(editable), tint.value_or(editable ? Style::green() : Style::secondary()));
+    return editable ? u"scroll"_s : u"doc.badge.gearshape"_s;
+}
+
+Style::Tone ScriptDelegate::tone(bool editable)
+{
+    return editable ? Style::Tone::Success : Style::Tone::Secondary;
 }
 
 QSize ScriptDelegate::sizeHint(const QStyleOptionViewItem &option, const QModelIndex &) const
@@ -47,7 +47,8 @@ void ScriptDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option
                          iconSize);
     // On the highlight the icon takes the text colour, as in the sidebar.
     const bool editable = index.data(ScriptListModel::EditableRole).toBool();
-    icon(editable, selected ? std::optional(textColor) : std::nullopt).paint(painter, iconRect);
+    SymbolIcon::icon(symbol(editable), selected ? textColor : toneColor(option, tone(editable)))
+        .paint(painter, iconRect);
 
     const int textLeft = content.left() + iconBox + spacing;
     const int textWidth = std::max(0, content.right() - textLeft + 1);

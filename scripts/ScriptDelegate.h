@@ -1,11 +1,7 @@
 #pragma once
 
 #include "ui/RowDelegate.h"
-
-#include <QColor>
-#include <QIcon>
-
-#include <optional>
+#include "ui/Style.h"
 
 // Paints one row of the script list: the file's icon and its name.
 class ScriptDelegate final : public RowDelegate
@@ -16,8 +12,9 @@ public:
     using RowDelegate::RowDelegate;
 
     // Green "scroll" for a text file the editor can open, a grey "doc.badge.gearshape" for anything
-    // else; a tint given here replaces those colours.
-    static QIcon icon(bool editable, const std::optional<QColor> &tint = std::nullopt);
+    // else.
+    static QString symbol(bool editable);
+    static Style::Tone tone(bool editable);
 
     void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override;
     QSize sizeHint(const QStyleOptionViewItem &option, const QModelIndex &index) const override;

@@ -55,7 +55,7 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     headerLayout->addWidget(pathLabel, 1);
     m_busyLabel->setObjectName(u"busyLabel"_s);
     m_busyLabel->setFont(Style::captionFont());
-    Style::setTextColor(m_busyLabel, Style::secondary());
+    Style::setTextColor(m_busyLabel, Style::Tone::Secondary);
     m_busyLabel->hide();
     headerLayout->addWidget(m_busyLabel);
     m_saveButton->setObjectName(u"saveButton"_s);
@@ -68,16 +68,17 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     m_errorBar->setObjectName(u"saveErrorBar"_s);
     auto *errorLayout = new QHBoxLayout(m_errorBar);
     errorLayout->setContentsMargins(Style::sideMargin, 6, Style::sideMargin, 6);
-    auto *errorIcon = new QLabel(m_errorBar);
-    const int iconSize = QFontMetrics(Style::captionFont()).height();
-    errorIcon->setPixmap(SymbolIcon::icon(u"exclamationmark.triangle.fill"_s, Style::red()).pixmap(iconSize, iconSize));
+    auto *errorIcon = new IconLabel(u"exclamationmark.triangle.fill"_s,
+                                    Style::Tone::Destructive,
+                                    QFontMetrics(Style::captionFont()).height(),
+                                    m_errorBar);
     errorLayout->addWidget(errorIcon, 0, Qt::AlignTop);
     m_errorLabel->setObjectName(u"saveErrorLabel"_s);
     m_errorLabel->setTextFormat(Qt::PlainText);
     m_errorLabel->setWordWrap(true);
     m_errorLabel->setTextInteractionFlags(Qt::TextSelectableByMouse);
     m_errorLabel->setFont(Style::captionFont());
-    Style::setTextColor(m_errorLabel, Style::red());
+    Style::setTextColor(m_errorLabel, Style::Tone::Destructive);
     errorLayout->addWidget(m_errorLabel, 1);
     m_errorBar->hide();
 

@@ -49,7 +49,7 @@ InfoButton::InfoButton(const QString &text, QWidget *parent)
     setObjectName(u"infoButton"_s);
     setAutoRaise(true);
     setFocusPolicy(Qt::TabFocus);
-    setIcon(SymbolIcon::icon(u"info.circle"_s, Style::secondary()));
+    setIcon(SymbolIcon::icon(u"info.circle"_s, Style::Tone::Secondary));
     setIconSize(QSize(14, 14));
     setToolTip(tr("Show help"));
     setAccessibleName(tr("Help"));

@@ -20,6 +20,13 @@ RowDelegate::drawRowBackground(QPainter *painter, const QStyleOptionViewItem &op
     return option.palette.color(group, selected ? QPalette::HighlightedText : QPalette::Text);
 }
 
+QColor RowDelegate::toneColor(const QStyleOptionViewItem &option, Style::Tone tone)
+{
+    QPalette palette = option.palette;
+    palette.setCurrentColorGroup(option.state & QStyle::State_Active ? QPalette::Active : QPalette::Inactive);
+    return Style::color(tone, palette);
+}
+
 QFont RowDelegate::nameFont(const QStyleOptionViewItem &option)
 {
     QFont font = option.font;

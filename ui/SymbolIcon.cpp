@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPalette>
 
+#include <optional>
+
 using namespace Qt::StringLiterals;
 
 namespace {
@@ -54,9 +56,10 @@ namespace {
     class TintedIconEngine final : public QIconEngine
     {
     public:
-        TintedIconEngine(QIcon base, QColor tint)
+        TintedIconEngine(QIcon base, QColor tint, std::optional<Style::Tone> tone)
             : m_base(std::move(base))
             , m_tint(std::move(tint))
+            , m_tone(tone)
         {}
 
         void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
@@ -83,7 +86,7 @@ namespace {
 
         QIconEngine *clone() const override
         {
-            return new TintedIconEngine(m_base, m_tint);
+            return new TintedIconEngine(m_base, m_tint, m_tone);
         }
         QString key() const override
         {
@@ -103,7 +106,9 @@ namespace {
             // The theme's artwork at this scale: `size` is in logical pixels, the pixmap in device ones.
             QPixmap source = m_base.pixmap(size, scale, QIcon::Normal, state);
             QImage image = source.toImage().convertToFormat(QImage::Format_ARGB32_Premultiplied);
-            QColor color = m_tint.isValid() ? m_tint : QGuiApplication::palette().color(QPalette::WindowText);
+            QColor color = m_tone             ? Style::color(*m_tone)
+                           : m_tint.isValid() ? m_tint
+                                              : QGuiApplication::palette().color(QPalette::WindowText);
             if (mode == QIcon::Selected)
                 color = QGuiApplication::palette().color(QPalette::HighlightedText);
             if (mode == QIcon::Disabled)
@@ -120,7 +125,27 @@ namespace {
 
         QIcon m_base;
         QColor m_tint;
+        std::optional<Style::Tone> m_tone;
     };
+
+    // Creating a tinted icon costs far more than painting one, and delegates ask for the same few
+    // on every paint. Icons are GUI objects, so this runs on the main thread only.
+    QIcon cachedIcon(const QString &symbolName, const QColor &tint, std::optional<Style::Tone> tone)
+    {
+        static QHash<QString, QIcon> cache;
+        const QString key =
+            symbolName + u'|' + (tone ? QString::number(int(*tone)) : u'#' + tint.name(QColor::HexArgb));
+        if (const auto found = cache.constFind(key); found != cache.cend())
+            return *found;
+
+        SymbolIcon::ensureIconTheme();
+        QIcon result;
+        const QString name = SymbolIcon::themeName(symbolName);
+        if (QIcon base = QIcon::fromTheme(name); !name.isEmpty() && !base.isNull())
+            result = QIcon(new TintedIconEngine(base, tint, tone));
+        cache.insert(key, result);
+        return result;
+    }
 } // namespace
 
 namespace SymbolIcon {
@@ -156,19 +181,11 @@ namespace SymbolIcon {
 
     QIcon icon(const QString &symbolName, const QColor &tint)
     {
-        // Creating a tinted icon costs far more than painting one, and delegates ask for the same few
-        // on every paint. Icons are GUI objects, so this runs on the main thread only.
-        static QHash<QString, QIcon> cache;
-        const QString key = symbolName + u'|' + (tint.isValid() ? tint.name(QColor::HexArgb) : QString());
-        if (const auto found = cache.constFind(key); found != cache.cend())
-            return *found;
+        return cachedIcon(symbolName, tint, std::nullopt);
+    }
 
-        ensureIconTheme();
-        QIcon result;
-        const QString name = themeName(symbolName);
-        if (QIcon base = QIcon::fromTheme(name); !name.isEmpty() && !base.isNull())
-            result = QIcon(new TintedIconEngine(base, tint));
-        cache.insert(key, result);
-        return result;
+    QIcon icon(const QString &symbolName, Style::Tone tone)
+    {
+        return cachedIcon(symbolName, {}, tone);
     }
 } // namespace SymbolIcon

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ui/Style.h"
+
 #include <QColor>
 #include <QIcon>
 #include <QStringList>
@@ -10,6 +12,9 @@ namespace SymbolIcon {
     // The icon for a symbol name, tinted with the given colour; an invalid colour follows the
     // palette's text colour. Unknown names give a null icon.
     QIcon icon(const QString &symbolName, const QColor &tint = {});
+    // The icon in a tone of the application's palette, looked up each time it is painted, so it
+    // follows a palette change.
+    QIcon icon(const QString &symbolName, Style::Tone tone);
     // The freedesktop name a symbol maps to, or an empty string for an unknown symbol.
     QString themeName(const QString &symbolName);
     // Every symbol name the application uses.
