@@ -3,6 +3,9 @@
 //
 // To add a screen, append a Scene to scenes(): give it a file name and a function that puts the
 // windows into the wanted state and returns the picture (usually through shoot() or shootSheet()).
+//
+// With --dark every scene is shot again in the Fusion style with a dark palette, as dark-<name>.png;
+// with --suffix=-2x (run under QT_SCALE_FACTOR=2) the names end in that suffix.
 
 #include "app/AboutCommand.h"
 #include "app/AboutView.h"
@@ -13,6 +16,7 @@
 #include "hosts/HostDetailView.h"
 #include "hosts/MainWindow.h"
 #include "hosts/SidebarModel.h"
+#include "support/Palettes.h"
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
@@ -21,6 +25,7 @@
 #include <QDialog>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QLineEdit>
 #include <QPainter>
 #include <QProcess>
@@ -394,13 +399,23 @@ int main(int argc, char *argv[])
 {
     QApplication qapp(argc, argv);
     AppInfo::configure(qapp);
-    const QStringList args = qapp.arguments().mid(1);
+    QStringList args = qapp.arguments().mid(1);
+    const bool dark = args.removeAll(u"--dark"_s) > 0;
+    QString suffix;
+    for (qsizetype i = args.size() - 1; i >= 0; --i) {
+        if (args.at(i).startsWith(u"--suffix="_s))
+            suffix = args.takeAt(i).mid(9);
+    }
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: korvel_screenshots <output-dir> [file.png...]\n");
+        std::fprintf(stderr, "usage: korvel_screenshots [--dark] [--suffix=SUFFIX] <output-dir> [file.png...]\n");
         return 2;
     }
     const QDir out(args.first());
     const QStringList only = args.mid(1);
+    if (dark) {
+        QApplication::setStyle(u"Fusion"_s);
+        QApplication::setPalette(Palettes::dark());
+    }
 
     QTemporaryDir root;
     if (!root.isValid())
@@ -418,7 +433,8 @@ int main(int argc, char *argv[])
         if (!only.isEmpty() && !only.contains(scene.file))
             continue;
         const QImage image = scene.shoot(stage);
-        const QString path = out.filePath(scene.file);
+        const QString path = out.filePath((dark ? u"dark-"_s : QString()) + QFileInfo(scene.file).completeBaseName()
+                                          + suffix + u".png"_s);
         if (image.isNull() || !image.save(path)) {
             std::fprintf(stderr, "failed: %s\n", qPrintable(scene.file));
             ++failures;
