@@ -91,11 +91,7 @@ namespace {
 SSHCheck::SSHCheck(const QString &sshPath, QObject *parent)
     : QObject(parent)
     , m_sshPath(sshPath)
-{
-    connect(&m_runner, &ProcessRunner::finished, this, [this](const ProcessResult &result) {
-        emit finished(rejection(result));
-    });
-}
+{}
 
 void SSHCheck::probeOption(const QString &name, const QString &value)
 {
@@ -109,16 +105,24 @@ void SSHCheck::checkConfig(const QString &configPath, const QString &destination
 
 bool SSHCheck::isRunning() const
 {
-    return m_runner.isRunning();
+    return m_runner && m_runner->isRunning();
+}
+
+void SSHCheck::cancel()
+{
+    m_runner.reset(); // kills the child; its answer goes with the runner
 }
 
 void SSHCheck::run(const QStringList &arguments)
 {
-    if (m_runner.isRunning())
-        m_runner.cancel();
+    // A new question replaces one still running.
+    m_runner = std::make_unique<ProcessRunner>();
+    connect(m_runner.get(), &ProcessRunner::finished, this, [this](const ProcessResult &result) {
+        emit finished(rejection(result));
+    });
     ProcessOptions options;
     options.timeoutMs = checkTimeoutMs;
-    m_runner.start(m_sshPath, arguments, options);
+    m_runner->start(m_sshPath, arguments, options);
 }
 
 std::optional<SSHRejection> SSHCheck::rejection(const ProcessResult &result)

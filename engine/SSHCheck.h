@@ -5,6 +5,7 @@
 #include <QObject>
 #include <QString>
 
+#include <memory>
 #include <optional>
 
 // What the installed ssh said when it refused a configuration.
@@ -31,6 +32,8 @@ public:
     // ssh -G -F <config> <destination>: does it read the whole file?
     void checkConfig(const QString &configPath, const QString &destination);
     bool isRunning() const;
+    // Stops a run; its answer never comes.
+    void cancel();
 
     // The first error ssh printed, from a run that failed; nothing when it succeeded.
     static std::optional<SSHRejection> rejection(const ProcessResult &result);
@@ -47,5 +50,5 @@ private:
     void run(const QStringList &arguments);
 
     QString m_sshPath;
-    ProcessRunner m_runner;
+    std::unique_ptr<ProcessRunner> m_runner;
 };

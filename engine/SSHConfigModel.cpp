@@ -1,5 +1,6 @@
 #include "engine/SSHConfigModel.h"
 
+#include "core/AtomicFile.h"
 #include "core/Locations.h"
 #include "core/TextRules.h"
 #include "engine/ConfigDocument.h"
@@ -7,6 +8,7 @@
 
 #include <QFileInfo>
 #include <QFileSystemWatcher>
+#include <QTemporaryDir>
 #include <QTimer>
 
 #include <algorithm>
@@ -26,6 +28,7 @@ struct SSHConfigModel::Private {
     std::optional<ConfigFile::Stamp> keptOver;
     QFileSystemWatcher watcher;
     std::unique_ptr<SSHCheck> check;
+    std::unique_ptr<QTemporaryDir> checkCopy; // what ssh reads while it checks a save
     std::optional<SSHRejection> rejection;
     // Editors write a file in several steps; look once they are done.
     QTimer settle;
@@ -82,6 +85,7 @@ void SSHConfigModel::load()
     watch();
     d->keptOver.reset();
     setOutsideChange(false);
+    stopSshCheck();
     setSshRejection(std::nullopt);
     emit blocksChanged();
     setDirty(false);
@@ -150,16 +154,44 @@ std::optional<SSHConfigModel::RejectedLine> SSHConfigModel::rejectedLine() const
     return RejectedLine{block.id, place->option < 0 ? QString() : block.options.at(place->option).name};
 }
 
+void SSHConfigModel::stopSshCheck()
+{
+    if (d->check)
+        d->check->cancel();
+    d->checkCopy.reset();
+}
+
 void SSHConfigModel::checkWithSsh(const QString &backup)
 {
+    stopSshCheck();
     setSshRejection(std::nullopt);
-    if (!d->check || SSHCheck::runsCommands(d->configPath, Locations::userHomeDirectory()))
+    if (!d->check)
         return;
+    // ssh reads a private copy of what was saved: the file itself may change under it, for
+    // example gain a Match exec line, between the look for such lines and ssh's reading.
+    d->checkCopy = std::make_unique<QTemporaryDir>();
+    const QString copy = d->checkCopy->filePath(u"config"_s);
+    AtomicFile::Options options;
+    options.mode = 0600;
+    if (!d->checkCopy->isValid()
+        || AtomicFile::writeText(
+            copy,
+            [this](const auto &sink) {
+                d->document.forEachPiece(sink);
+            },
+            options)
+        || SSHCheck::runsCommands(copy, Locations::userHomeDirectory())) {
+        d->checkCopy.reset();
+        return;
+    }
     QStringList patterns;
     for (const HostBlock &block : blocks())
         patterns.append(block.pattern);
     d->check->disconnect(this);
-    connect(d->check.get(), &SSHCheck::finished, this, [this, backup](const std::optional<SSHRejection> &rejection) {
+    connect(d->check.get(), &SSHCheck::finished, this, [this, backup, copy](std::optional<SSHRejection> rejection) {
+        d->checkCopy.reset();
+        if (rejection && rejection->file == copy)
+            rejection->file = d->configPath;
         // A later edit does not make the refusal of the saved file any less true; a reload does.
         setSshRejection(rejection);
         if (!rejection)
@@ -173,7 +205,7 @@ void SSHConfigModel::checkWithSsh(const QString &backup)
             backup.isEmpty() ? QString() : u' ' + tr("The file as it was before is kept as %1.").arg(backup);
         setErrorMessage(tr("ssh does not accept the saved file: %1%2.").arg(rejection->message, where) + kept);
     });
-    d->check->checkConfig(d->configPath, SSHCheck::firstLiteralAlias(patterns));
+    d->check->checkConfig(copy, SSHCheck::firstLiteralAlias(patterns));
 }
 
 void SSHConfigModel::setSshRejection(std::optional<SSHRejection> rejection)

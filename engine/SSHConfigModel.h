@@ -85,6 +85,7 @@ private:
     void checkDisk();
     void watch();
     void checkWithSsh(const QString &backup);
+    void stopSshCheck();
     void setSshRejection(std::optional<SSHRejection> rejection);
 
     struct Private;
