@@ -35,7 +35,7 @@ namespace {
         {
             for (;;) {
                 const QString l = text(0, 24, U"abc HostMatch=\t#\"\u00A0é");
-                const ConfigSyntax::KeywordSplit split = ConfigSyntax::splitKeyword(TextRules::trimmed(l));
+                const ConfigSyntax::KeywordSplit split = ConfigSyntax::splitKeyword(TextRules::trimmed(QStringView(l)));
                 if (!SSHKeyword::equal(split.keyword, u"host") && !SSHKeyword::equal(split.keyword, u"match"))
                     return l;
             }
