@@ -80,6 +80,18 @@
         <source>Add</source>
         <translation>Hinzufügen</translation>
     </message>
+    <message>
+        <source>Checking with ssh…</source>
+        <translation>Prüfe mit ssh …</translation>
+    </message>
+    <message>
+        <source>ssh on this system does not know %1. It says: “%2”. “Add Anyway” also lists it under IgnoreUnknown, so ssh skips it instead of stopping.</source>
+        <translation>ssh auf diesem System kennt %1 nicht. Die Meldung lautet: „%2“. „Trotzdem hinzufügen“ trägt die Option außerdem unter IgnoreUnknown ein, sodass ssh sie überspringt, statt anzuhalten.</translation>
+    </message>
+    <message>
+        <source>Add Anyway</source>
+        <translation>Trotzdem hinzufügen</translation>
+    </message>
 </context>
 <context>
     <name>AtomicFile</name>
@@ -424,16 +436,8 @@
         <translation>Passphrase</translation>
     </message>
     <message>
-        <source>Encrypts the private key on disk. Use UseKeychain yes in your SSH config so macOS Keychain stores it — you&apos;ll only type it once. An unprotected key is convenient but riskier if your disk is compromised.</source>
-        <translation>Verschlüsselt den privaten Schlüssel auf der Festplatte. Mit UseKeychain yes in Ihrer SSH-Konfiguration speichert der macOS-Schlüsselbund die Passphrase — Sie geben sie nur einmal ein. Ein ungeschützter Schlüssel ist bequem, aber riskanter, falls Ihre Festplatte in falsche Hände gerät.</translation>
-    </message>
-    <message>
         <source>Confirm passphrase</source>
         <translation>Passphrase bestätigen</translation>
-    </message>
-    <message>
-        <source>Tip: add a passphrase and set UseKeychain yes in SSH config for automatic unlocking via Keychain.</source>
-        <translation>Tipp: Vergeben Sie eine Passphrase und setzen Sie UseKeychain yes in der SSH-Konfiguration, damit der Schlüsselbund den Schlüssel automatisch entsperrt.</translation>
     </message>
     <message>
         <source>Cancel</source>
@@ -466,6 +470,14 @@
     <message>
         <source>Replace</source>
         <translation>Ersetzen</translation>
+    </message>
+    <message>
+        <source>Encrypts the private key on disk. With AddKeysToAgent yes in your SSH config, ssh-agent keeps the key unlocked after its first use, so you type the passphrase once per session; where your desktop runs a keyring, it can remember the passphrase for you. An unprotected key is convenient but riskier if your disk is compromised.</source>
+        <translation>Verschlüsselt den privaten Schlüssel auf der Festplatte. Mit AddKeysToAgent yes in Ihrer SSH-Konfiguration hält ssh-agent den Schlüssel nach der ersten Verwendung entsperrt, sodass Sie die Passphrase einmal pro Sitzung eingeben; wo Ihre Arbeitsumgebung einen Schlüsselbund hat, kann er sich die Passphrase für Sie merken. Ein ungeschützter Schlüssel ist bequem, aber riskanter, falls Ihre Festplatte in falsche Hände gerät.</translation>
+    </message>
+    <message>
+        <source>Tip: add a passphrase and set AddKeysToAgent yes in your SSH config: ssh-agent then asks for it once per session, and your desktop&apos;s keyring can remember it where one runs.</source>
+        <translation>Tipp: Vergeben Sie eine Passphrase und setzen Sie AddKeysToAgent yes in Ihrer SSH-Konfiguration: ssh-agent fragt dann einmal pro Sitzung danach, und wo ein Schlüsselbund der Arbeitsumgebung läuft, kann er sie sich merken.</translation>
     </message>
 </context>
 <context>
@@ -557,6 +569,26 @@
     <message>
         <source>Choose your SSH private key file</source>
         <translation>Wählen Sie Ihre private SSH-Schlüsseldatei</translation>
+    </message>
+    <message>
+        <source>ssh on this system does not know %1 and stops reading the file here.</source>
+        <translation>ssh auf diesem System kennt %1 nicht und liest die Datei ab hier nicht weiter.</translation>
+    </message>
+    <message>
+        <source>Let ssh Skip It</source>
+        <translation>Von ssh überspringen lassen</translation>
+    </message>
+    <message>
+        <source>Adds “IgnoreUnknown %1” as the first line of this host, so ssh skips %1 and reads on.</source>
+        <translation>Fügt „IgnoreUnknown %1“ als erste Zeile dieses Hosts ein, sodass ssh %1 überspringt und weiterliest.</translation>
+    </message>
+    <message>
+        <source>ssh does not accept this value: %1</source>
+        <translation>ssh akzeptiert diesen Wert nicht: %1</translation>
+    </message>
+    <message>
+        <source>ssh stops reading the saved file here: %1</source>
+        <translation>ssh liest die gespeicherte Datei ab hier nicht weiter: %1</translation>
     </message>
 </context>
 <context>
@@ -862,16 +894,24 @@
         <translation>Über Korvel</translation>
     </message>
     <message>
-        <source>Quit Korvel</source>
-        <translation>Korvel beenden</translation>
+        <source>File</source>
+        <translation>Datei</translation>
     </message>
     <message>
-        <source>Search Hosts</source>
-        <translation>Hosts durchsuchen</translation>
+        <source>Quit</source>
+        <translation>Beenden</translation>
     </message>
     <message>
-        <source>Reload Shown</source>
-        <translation>Anzeige neu laden</translation>
+        <source>Edit</source>
+        <translation>Bearbeiten</translation>
+    </message>
+    <message>
+        <source>Find</source>
+        <translation>Suchen</translation>
+    </message>
+    <message>
+        <source>Help</source>
+        <translation>Hilfe</translation>
     </message>
 </context>
 <context>
