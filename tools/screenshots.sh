@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # Builds the screenshot tool and rewrites docs/*.png from a sample home, on a virtual X display:
 # every scene in the light palette, again in a dark one (docs/dark-*.png), and a few at twice the
-# scale (docs/*-2x.png).
+# scale (docs/*-2x.png), and the host editor in German (docs/host-editor-de.png).
 # Usage: tools/screenshots.sh [file.png...]   (no names: every scene; names pick light and dark shots)
 # KORVEL_BUILD_DIR picks another build directory than build/.
 set -euo pipefail
@@ -24,4 +24,5 @@ shoot 1600x1000 "$tool" --dark docs "$@"
 if [ $# -eq 0 ]; then
     # Twice the pixels, and a screen to match.
     shoot 3200x2000 env QT_SCALE_FACTOR=2 "$tool" --suffix=-2x docs host-editor.png ssh-keys.png
+    shoot 1600x1000 "$tool" --locale=de --suffix=-de docs host-editor.png
 fi

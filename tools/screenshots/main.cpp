@@ -5,7 +5,8 @@
 // windows into the wanted state and returns the picture (usually through shoot() or shootSheet()).
 //
 // With --dark every scene is shot again in the Fusion style with a dark palette, as dark-<name>.png;
-// with --suffix=-2x (run under QT_SCALE_FACTOR=2) the names end in that suffix.
+// with --suffix=-2x (run under QT_SCALE_FACTOR=2) the names end in that suffix; with --locale=de the
+// windows speak that language (without it, English whatever the system's locale).
 
 #include "app/AboutCommand.h"
 #include "app/AboutView.h"
@@ -27,6 +28,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QLineEdit>
+#include <QLocale>
 #include <QPainter>
 #include <QProcess>
 #include <QScrollBar>
@@ -402,12 +404,17 @@ int main(int argc, char *argv[])
     QStringList args = qapp.arguments().mid(1);
     const bool dark = args.removeAll(u"--dark"_s) > 0;
     QString suffix;
+    QString locale;
     for (qsizetype i = args.size() - 1; i >= 0; --i) {
         if (args.at(i).startsWith(u"--suffix="_s))
             suffix = args.takeAt(i).mid(9);
+        else if (args.at(i).startsWith(u"--locale="_s))
+            locale = args.takeAt(i).mid(9);
     }
     if (args.isEmpty()) {
-        std::fprintf(stderr, "usage: korvel_screenshots [--dark] [--suffix=SUFFIX] <output-dir> [file.png...]\n");
+        std::fprintf(
+            stderr,
+            "usage: korvel_screenshots [--dark] [--suffix=SUFFIX] [--locale=NAME] <output-dir> [file.png...]\n");
         return 2;
     }
     const QDir out(args.first());
@@ -416,6 +423,8 @@ int main(int argc, char *argv[])
         QApplication::setStyle(u"Fusion"_s);
         QApplication::setPalette(Palettes::dark());
     }
+    if (!locale.isEmpty())
+        AppInfo::installTranslations(qapp, QLocale(locale));
 
     QTemporaryDir root;
     if (!root.isValid())
