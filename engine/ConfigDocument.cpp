@@ -274,7 +274,11 @@ std::optional<ConfigDocument::Place> ConfigDocument::placeOfLine(int line) const
             if (!section.host)
                 return std::nullopt;
             const qsizetype at = line - first;
-            return Place{block, lines.optionLines.indexOf(at)};
+            const qsizetype option = lines.optionLines.indexOf(at);
+            // A blank, comment or argument-less line names no field of the form.
+            if (option < 0 && at != lines.header)
+                return std::nullopt;
+            return Place{block, option};
         }
         first += int(lines.lines.size());
         block += section.host ? 1 : 0;

@@ -71,7 +71,7 @@ public:
     QString text() const;
 
     // What stands on a line of the text (counted from 1): the block, and the option of that block
-    // (-1 for its Host line or a line that is no option). Nothing for lines outside host blocks.
+    // (-1 for its Host line). Nothing for other lines: outside host blocks, blank, comments.
     struct Place {
         qsizetype block = -1;
         qsizetype option = -1;
