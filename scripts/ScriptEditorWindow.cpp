@@ -10,14 +10,12 @@
 #include <QCollator>
 #include <QEventLoop>
 #include <QFileInfo>
-#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPointer>
 #include <QPushButton>
 #include <QScopedValueRollback>
-#include <QScreen>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -113,8 +111,7 @@ ScriptEditorWindow::ScriptEditorWindow(const ScriptFile &script,
     connect(m_model, &BinScriptsModel::operationFinished, this, &ScriptEditorWindow::saveFinished);
     connect(m_model, &BinScriptsModel::errorMessageChanged, this, &ScriptEditorWindow::showError);
 
-    if (const QScreen *screen = QGuiApplication::primaryScreen())
-        move(screen->availableGeometry().center() - rect().center());
+    // Placed by the window system, which knows where a new window belongs (and Wayland ignores move()).
     if (!openScriptEditors().contains(m_script.url))
         openScriptEditors().insert(m_script.url, this);
 }
