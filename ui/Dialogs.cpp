@@ -3,13 +3,8 @@
 #include "ui/Mnemonic.h"
 
 #include <QAbstractButton>
-#include <QDialogButtonBox>
 #include <QFileDialog>
-#include <QInputDialog>
-#include <QLabel>
-#include <QLineEdit>
 #include <QPushButton>
-#include <QVBoxLayout>
 
 #include <deque>
 
@@ -18,7 +13,6 @@ namespace {
         bool testMode = false;
         std::deque<QString> answers;
         std::deque<QString> fileNames;
-        std::deque<std::optional<QString>> texts;
         QList<Dialogs::Asked> asked;
     };
 
@@ -139,45 +133,6 @@ namespace Dialogs {
         return dialog->selectedFiles().constFirst();
     }
 
-    std::optional<QString> getText(QWidget *parent,
-                                   const QString &title,
-                                   const QString &message,
-                                   const QString &placeholder,
-                                   const QList<Choice> &choices)
-    {
-        record(title, message, choices);
-        if (!seams().texts.empty())
-            return *takeFront(seams().texts);
-        if (seams().testMode)
-            return std::nullopt;
-
-        QDialog dialog(parent);
-        useDialogFrame(&dialog);
-        dialog.setWindowTitle(title);
-        dialog.setWindowModality(Qt::WindowModal);
-        auto *layout = new QVBoxLayout(&dialog);
-        auto *label = new QLabel(message, &dialog);
-        label->setWordWrap(true);
-        auto *field = new QLineEdit(&dialog);
-        field->setPlaceholderText(placeholder);
-        field->setMinimumWidth(240);
-        auto *buttons = new QDialogButtonBox(&dialog);
-        for (const auto &choice : choices) {
-            QPushButton *button =
-                buttons->addButton(Mnemonic::escaped(choice.text), QDialogButtonBox::ButtonRole(choice.role));
-            if (choice.role == QMessageBox::AcceptRole)
-                button->setDefault(true);
-        }
-        QObject::connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
-        QObject::connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-        layout->addWidget(label);
-        layout->addWidget(field);
-        layout->addWidget(buttons);
-        if (dialog.exec() != QDialog::Accepted)
-            return std::nullopt;
-        return field->text();
-    }
-
     void useDialogFrame(QWidget *window)
     {
         window->setWindowFlags((window->windowFlags() & ~Qt::WindowMinMaxButtonsHint) | Qt::CustomizeWindowHint
@@ -191,10 +146,6 @@ namespace Dialogs {
     void setNextFileName(const QString &path)
     {
         seams().fileNames.push_back(path);
-    }
-    void setNextText(const std::optional<QString> &text)
-    {
-        seams().texts.push_back(text);
     }
     void setTestMode(bool on)
     {

@@ -36,20 +36,12 @@ namespace Dialogs {
     // Runs a prepared file dialog; the chosen file's path, or nullopt when cancelled.
     std::optional<QString> chooseFile(QFileDialog *dialog);
 
-    // Asks for one line of text; nullopt when cancelled.
-    std::optional<QString> getText(QWidget *parent,
-                                   const QString &title,
-                                   const QString &message,
-                                   const QString &placeholder,
-                                   const QList<Choice> &choices);
-
     // Gives a window the frame of a dialog: a title and a close button, no minimise or maximise.
     void useDialogFrame(QWidget *window);
 
     // Test seams. A queued answer is used by the next call of its kind instead of showing anything.
     void setNextAnswer(const QString &buttonText); // an empty text dismisses
     void setNextFileName(const QString &path); // an empty path cancels
-    void setNextText(const std::optional<QString> &text);
     // With test mode on, a question nobody queued an answer for is dismissed rather than shown.
     void setTestMode(bool on);
     // Drops every queued answer and the questions asked, and turns test mode off.
