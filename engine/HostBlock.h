@@ -1,5 +1,7 @@
 #pragma once
 
+#include "core/Uuid.h"
+
 #include <QList>
 #include <QString>
 #include <QStringList>
@@ -18,7 +20,7 @@ struct HostOption {
 
 // One `Host` section of the client configuration: its pattern and every option line, in file order.
 struct HostBlock {
-    QUuid id = QUuid::createUuid();
+    QUuid id = Uuid::create();
     QString pattern;
     QList<HostOption> options;
 
