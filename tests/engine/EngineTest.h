@@ -3,6 +3,8 @@
 #include "engine/HostBlock.h"
 #include "support/TestSupport.h"
 
+#include <QTemporaryDir>
+
 using namespace Qt::StringLiterals;
 using TestSupport::modeOf;
 using TestSupport::readFile;
@@ -28,4 +30,12 @@ inline QString describe(const QList<HostBlock> &blocks)
         parts.append(b.pattern + u'{' + options.join(u'|') + u'}');
     }
     return parts.join(u' ');
+}
+
+// A file "config" holding the text in the folder; its path.
+inline QString configIn(const QTemporaryDir &dir, const QByteArray &text)
+{
+    const QString path = dir.filePath(u"config"_s);
+    writeFile(path, text);
+    return path;
 }

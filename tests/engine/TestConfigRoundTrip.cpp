@@ -153,39 +153,30 @@ void TestConfigRoundTrip::editsKeepTextAndBlocksInStep()
             const QString name = block && !block->options.isEmpty() && gen.below(2)
                                      ? block->options.at(gen.below(int(block->options.size()))).name.toUpper()
                                      : gen.name();
+            const char *const names[] = {"insert", "remove", "duplicate", "pattern", "clear", "values", "set", "set"};
+            log += QLatin1StringView(names[kind]) + u' ' + name + u';';
+            QStringList values;
+            for (int n = kind == 5 ? gen.below(4) : 0; n > 0; --n)
+                values.append(gen.value());
             switch (kind) {
             case 0:
                 document.insertBlock(gen.below(4) ? gen.text(1, 6, U"abc*") : u"*"_s);
-                log += u"insert;"_s;
                 break;
             case 1:
                 document.removeBlock(target);
-                log += u"remove;"_s;
                 break;
             case 2:
                 document.duplicateBlock(target, gen.text(1, 6, U"xyz"));
-                log += u"duplicate;"_s;
                 break;
             case 3:
                 // Blanks at the ends are the form's to trim; the file reads without them.
                 document.setPattern(target, u"p"_s + gen.text(0, 6, U"pq r") + u'q');
-                log += u"pattern;"_s;
                 break;
-            case 4:
-                document.setOption(target, name, QString());
-                log += u"clear "_s + name + u';';
-                break;
-            case 5: {
-                QStringList values;
-                for (int n = gen.below(4); n > 0; --n)
-                    values.append(gen.value());
+            case 5:
                 document.setOptionValues(target, name, values);
-                log += u"values "_s + name + u';';
                 break;
-            }
             default:
-                document.setOption(target, name, gen.value());
-                log += u"set "_s + name + u';';
+                document.setOption(target, name, kind == 4 ? QString() : gen.value());
             }
             QVERIFY2(describe(SSHParser::parse(document.text())) == describe(document.blocks()),
                      qPrintable(log + u"\n"_s + document.text()));

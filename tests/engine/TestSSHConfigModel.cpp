@@ -20,26 +20,20 @@ private slots:
 void TestSSHConfigModel::loadAndSave()
 {
     QTemporaryDir dir;
-    {
-        // First start: no folder, no file.
+    { // First start: no folder, no file; the save makes both private, with nothing to back up.
         const QString path = dir.filePath(u"home/.ssh/config"_s);
         SSHConfigModel model(path);
-        QVERIFY(model.blocks().isEmpty());
-        QCOMPARE(model.statusMessage(), u"Loaded 0 hosts"_s);
-        QVERIFY(!model.isDirty() && !model.errorMessage());
-        QVERIFY(model.addBlock(u"web"_s));
-        QVERIFY(model.isDirty());
+        QVERIFY(model.blocks().isEmpty() && !model.isDirty() && !model.errorMessage());
+        QVERIFY(model.addBlock(u"web"_s) && model.isDirty());
         model.save();
         QVERIFY(!model.errorMessage() && !model.isDirty());
-        QCOMPARE(model.statusMessage(), u"Saved — backup created in ~/.ssh/"_s);
         QCOMPARE(readFile(path), "Host web\n");
+        QVERIFY(modeOf(dir.filePath(u"home/.ssh"_s)) == 0700 && modeOf(path) == 0600);
         QCOMPARE(QDir(dir.filePath(u"home/.ssh"_s)).entryList(QDir::Files), QStringList{u"config"_s});
     }
-    const QString path = dir.filePath(u"config"_s);
-    writeFile(path, "Host one\nMatch all\nUser x\n");
+    // A load drops unsaved edits; Include lines and Match sections are no hosts.
+    const QString path = configIn(dir, "Include x\nHost a\nMatch all\nUser x\nHost b\n");
     SSHConfigModel model(path);
-    QCOMPARE(model.statusMessage(), u"Loaded 1 host"_s);
-    writeFile(path, "Include x\nHost a\nHost b\n");
     model.addBlock(u"c"_s);
     model.load();
     QCOMPARE(describe(model.blocks()), u"a{} b{}"_s);
@@ -51,32 +45,23 @@ void TestSSHConfigModel::addRemoveDuplicate()
 {
     QTemporaryDir dir;
     SSHConfigModel model(dir.filePath(u"config"_s));
+    // Names are trimmed; a taken or blank one is refused, another letter case is not.
     const auto web = model.addBlock(u"  web\u00A0 "_s);
     QVERIFY(web);
-    QCOMPARE(model.statusMessage(), u"Added: web"_s);
     for (const QString &refused : {u"web"_s, u" \t\u3000"_s, QString()})
         QCOMPARE(model.addBlock(refused), std::nullopt);
-    QCOMPARE(model.statusMessage(), u"Added: web"_s);
     QVERIFY(model.addBlock(u"Web"_s));
 
+    // A copy goes right after its source with its options, numbered once "-copy" is taken.
     for (int i = 0; i < 3; ++i) {
         const auto copy = model.duplicateBlock(*web);
         QVERIFY(copy && model.blocks().at(1).id == *copy);
     }
-    QCOMPARE(model.statusMessage(), u"Duplicated: web"_s);
     model.duplicateBlock(model.blocks().at(3).id);
     QCOMPARE(describe(model.blocks()), u"web{} web-copy3{} web-copy2{} web-copy{} web-copy-copy{} Web{}"_s);
-
     model.setOption(*web, u"User"_s, u"deploy"_s);
     QVERIFY(*model.duplicateBlock(*web) != *web);
     QCOMPARE(model.blocks().at(1).options, model.blocks().at(0).options);
-
-    const auto star = model.addBlock(u"*"_s);
-    QCOMPARE(model.blocks().constLast().id, *star);
-    model.duplicateBlock(*star);
-    QCOMPARE(model.statusMessage(), u"Duplicated: * (Global Defaults)"_s);
-    model.removeBlock(*star);
-    QCOMPARE(model.statusMessage(), u"Removed: * (Global Defaults)"_s);
 
     // Unknown ids change nothing.
     const QList<HostBlock> before = model.blocks();
@@ -84,38 +69,30 @@ void TestSSHConfigModel::addRemoveDuplicate()
     QSignalSpy spy(&model, &SSHConfigModel::blocksChanged);
     model.removeBlock(QUuid::createUuid());
     QCOMPARE(model.duplicateBlock(QUuid::createUuid()), std::nullopt);
-    QCOMPARE(model.blocks(), before);
-    QVERIFY(!model.isDirty());
-    QCOMPARE(spy.size(), 0);
+    QVERIFY(model.blocks() == before && !model.isDirty() && spy.isEmpty());
 }
 
 void TestSSHConfigModel::editorWrites()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"config"_s);
-    writeFile(path, "Host a\nUser x\n");
+    const QString path = configIn(dir, "Host a\nUser x\n");
     SSHConfigModel model(path);
     const QUuid id = model.blocks().at(0).id;
     QSignalSpy changed(&model, &SSHConfigModel::blockChanged);
     QSignalSpy list(&model, &SSHConfigModel::blocksChanged);
 
-    model.setOption(id, u"User"_s, u" \tx\u00A0"_s); // trims to the current value: no edit
-    model.setOption(id, u"Port"_s, u"  "_s); // empty and absent: no edit
-    QVERIFY(!model.isDirty());
-    QCOMPARE(changed.size(), 0);
-
+    // The same value once trimmed, or an empty one for an absent option, is no edit.
+    model.setOption(id, u"User"_s, u" \tx\u00A0"_s);
+    model.setOption(id, u"Port"_s, u"  "_s);
+    QVERIFY(!model.isDirty() && changed.isEmpty());
     model.setOption(id, u"User"_s, u" root "_s);
     QCOMPARE(model.blocks().at(0).value(u"User"), u"root"_s);
-    QVERIFY(model.isDirty());
     QCOMPARE(changed.size(), 1);
     QCOMPARE(changed.at(0).at(0).value<QUuid>(), id);
     model.setOption(id, u"User"_s, QString());
     QCOMPARE(model.blocks().at(0).value(u"User"), std::nullopt);
-
     model.setPattern(id, u" b "_s);
-    QCOMPARE(model.blocks().at(0).pattern, u" b "_s);
-    QCOMPARE(list.size(), 0);
-    QCOMPARE(model.statusMessage(), u"Loaded 1 host"_s);
+    QVERIFY(model.blocks().at(0).pattern == u" b "_s && list.isEmpty());
 
     // A line break typed into a value reaches the writer, which refuses it.
     model.setOption(id, u"ProxyCommand"_s, u"nc %h\nHost evil"_s);
@@ -129,19 +106,16 @@ void TestSSHConfigModel::editorWrites()
 void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"config"_s);
     const QByteArray invalid = "Host a\nUser \xff\xfe\n";
-    writeFile(path, invalid);
+    const QString path = configIn(dir, invalid);
     SSHConfigModel model(path);
     QVERIFY(model.blocks().isEmpty());
-    QCOMPARE(model.statusMessage(), u"Loaded 0 hosts"_s);
     QVERIFY(model.errorMessage() && model.errorMessage()->startsWith(u"Cannot read "_s + path + u": "_s));
 
     model.setErrorMessage(std::nullopt);
     model.addBlock(u"b"_s);
     model.save();
-    QVERIFY(model.errorMessage() && model.errorMessage()->startsWith(u"Failed to save "_s + path + u": "_s));
-    QVERIFY(model.isDirty());
+    QVERIFY(model.errorMessage() && model.isDirty());
     QCOMPARE(readFile(path), invalid);
     QCOMPARE(QDir(dir.path()).entryList(QDir::Files), QStringList{u"config"_s});
 
@@ -152,7 +126,6 @@ void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
     model.setErrorMessage(std::nullopt);
     model.addBlock(u"b"_s);
     model.save();
-    QVERIFY(!model.errorMessage());
     QCOMPARE(readFile(path), "Host a\n\nHost b\n");
 
     // A FIFO in its place is refused at once rather than blocking the load.
@@ -164,8 +137,7 @@ void TestSSHConfigModel::unreadableFileIsNeverOverwritten()
 void TestSSHConfigModel::outsideChanges()
 {
     QTemporaryDir dir;
-    const QString path = dir.filePath(u"config"_s);
-    writeFile(path, "Host a\n");
+    const QString path = configIn(dir, "Host a\n");
     SSHConfigModel model(path);
     QSignalSpy reloaded(&model, &SSHConfigModel::reloadedFromDisk);
 
@@ -184,15 +156,13 @@ void TestSSHConfigModel::outsideChanges()
     QVERIFY(::rename(QFile::encodeName(dir.filePath(u"config.new"_s)).constData(), QFile::encodeName(path).constData())
             == 0);
     QTRY_COMPARE(describe(model.blocks()), u"a{} b{} c{}"_s);
-    QCOMPARE(reloaded.size(), 1);
-    QVERIFY(!model.isDirty() && !model.hasOutsideChange());
+    QVERIFY(reloaded.size() == 1 && !model.isDirty() && !model.hasOutsideChange());
 
     // With edits it waits for the user; keeping them still leaves the file changed on disk.
     model.setOption(model.blocks().at(0).id, u"User"_s, u"mine"_s);
     writeFile(path, "Host theirs\n");
     QTRY_VERIFY(model.hasOutsideChange());
-    QCOMPARE(reloaded.size(), 1);
-    QCOMPARE(model.blocks().at(0).value(u"User"), u"mine"_s);
+    QVERIFY(reloaded.size() == 1 && model.blocks().at(0).value(u"User") == u"mine"_s);
     model.keepMine();
     QVERIFY(!model.hasOutsideChange() && model.isChangedOnDisk());
     // Something else in the folder changing does not bring the kept change back; a newer one does.

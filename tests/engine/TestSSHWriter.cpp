@@ -4,11 +4,6 @@
 
 #include <QtTest>
 
-static QStringList backupsIn(const QString &dir)
-{
-    return QDir(dir).entryList({u"config.bak.*"_s}, QDir::Files, QDir::Name);
-}
-
 class TestSSHWriter : public QObject
 {
     Q_OBJECT
@@ -16,7 +11,6 @@ private slots:
     void render();
     void quoting_data();
     void quoting();
-    void writeMakesFolderBackupAndMode();
     void refusesUnwritableBlocksBeforeTouchingAnything();
 };
 
@@ -72,23 +66,6 @@ void TestSSHWriter::quoting()
     const QByteArray text = ConfigSyntax::render({block(u"h"_s, {{name, value}})});
     QCOMPARE(QString::fromUtf8(text), u"Host h\n    "_s + name + u' ' + written + u'\n');
     QCOMPARE(describe(SSHParser::parse(QString::fromUtf8(text))), describe({block(u"h"_s, {{name, value}})}));
-}
-
-void TestSSHWriter::writeMakesFolderBackupAndMode()
-{
-    // The writer's steps are tested with the atomic writer; here that the parser's write uses
-    // them: a folder 0700, the file 0600, a backup of what was there, and the rendered text.
-    QTemporaryDir dir;
-    const QString sshDir = dir.filePath(u"home/.ssh"_s);
-    const QString path = sshDir + u"/config"_s;
-    QCOMPARE(SSHParser::write({block(u"web"_s, {{u"Port"_s, u"2"_s}})}, path), std::nullopt);
-    QCOMPARE(modeOf(sshDir), 0700);
-    QCOMPARE(modeOf(path), 0600);
-    QCOMPARE(SSHParser::write({}, path), std::nullopt);
-    QCOMPARE(readFile(path), QByteArray());
-    const QStringList backups = backupsIn(sshDir);
-    QCOMPARE(backups.size(), 1);
-    QCOMPARE(readFile(sshDir + u'/' + backups.constFirst()), "Host web\n    Port 2\n");
 }
 
 void TestSSHWriter::refusesUnwritableBlocksBeforeTouchingAnything()
