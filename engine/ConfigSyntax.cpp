@@ -81,40 +81,6 @@ namespace {
                || SSHKeyword::equal(name, u"identityagent") || SSHKeyword::equal(name, u"controlpath");
     }
 
-    // How many arguments ssh's argv_split() makes of a bare value: words split at spaces and tabs
-    // outside quotes, "\ " joins, a word starting with "#" begins a trailing comment.
-    int opensshArgumentCount(QStringView s)
-    {
-        int count = 0;
-        qsizetype i = 0;
-        const qsizetype n = s.size();
-        while (i < n) {
-            if (s[i] == u' ' || s[i] == u'\t') {
-                ++i;
-                continue;
-            }
-            if (s[i] == u'#')
-                break;
-            ++count;
-            char16_t quote = 0;
-            for (; i < n; ++i) {
-                const char16_t c = s[i].unicode();
-                if (c == u'\\' && i + 1 < n) {
-                    const char16_t next = s[i + 1].unicode();
-                    if (next == u'\'' || next == u'"' || next == u'\\' || (quote == 0 && next == u' '))
-                        ++i;
-                } else if (quote == 0 && (c == u' ' || c == u'\t')) {
-                    break;
-                } else if (quote == 0 && (c == u'"' || c == u'\'')) {
-                    quote = c;
-                } else if (quote != 0 && c == quote) {
-                    quote = 0;
-                }
-            }
-        }
-        return count;
-    }
-
     bool readsBackBare(QStringView value)
     {
         if (value.isEmpty())
@@ -239,9 +205,48 @@ namespace ConfigSyntax {
         return text;
     }
 
+    QStringList arguments(QStringView s, bool *balanced)
+    {
+        QStringList result;
+        char16_t quote = 0;
+        qsizetype i = 0;
+        const qsizetype n = s.size();
+        while (i < n) {
+            if (s[i] == u' ' || s[i] == u'\t') {
+                ++i;
+                continue;
+            }
+            if (s[i] == u'#')
+                break;
+            QString word;
+            quote = 0;
+            for (; i < n; ++i) {
+                const char16_t c = s[i].unicode();
+                if (c == u'\\' && i + 1 < n) {
+                    const char16_t next = s[i + 1].unicode();
+                    if (next == u'\'' || next == u'"' || next == u'\\' || (quote == 0 && next == u' '))
+                        ++i;
+                    word += s[i];
+                } else if (quote == 0 && (c == u' ' || c == u'\t')) {
+                    break;
+                } else if (quote == 0 && (c == u'"' || c == u'\'')) {
+                    quote = c;
+                } else if (quote != 0 && c == quote) {
+                    quote = 0;
+                } else {
+                    word += s[i];
+                }
+            }
+            result.append(word);
+        }
+        if (balanced)
+            *balanced = quote == 0;
+        return result;
+    }
+
     QString writtenValue(const QString &name, const QString &value)
     {
-        if (!readsBackBare(value) || (isSinglePathOption(name) && opensshArgumentCount(value) > 1))
+        if (!readsBackBare(value) || (isSinglePathOption(name) && ConfigSyntax::arguments(value).size() > 1))
             return u'"' + value + u'"';
         return value;
     }

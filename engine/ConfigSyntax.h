@@ -5,6 +5,7 @@
 #include <QByteArray>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QStringView>
 
 #include <optional>
@@ -23,6 +24,11 @@ namespace ConfigSyntax {
     QStringView hostPatterns(QStringView rest);
     // One pair of enclosing quotes removed.
     QStringView trimmingQuotes(QStringView text);
+    // The arguments of a line's rest as ssh splits them: at spaces and tabs outside quotes, quotes
+    // removed, backslash escapes of a blank, a quote or a backslash undone, ending at a word that
+    // begins with "#".
+    // `balanced` becomes false when a quote is left open, which ssh refuses.
+    QStringList arguments(QStringView rest, bool *balanced = nullptr);
 
     // How a value is written after its name: bare, or in double quotes when bare would read back
     // differently for this parser or would split into several arguments for a single-path option.

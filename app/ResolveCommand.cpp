@@ -1,0 +1,106 @@
+#include "app/ResolveCommand.h"
+
+#include "engine/ConfigFile.h"
+#include "engine/SSHResolver.h"
+
+#include <QCommandLineParser>
+#include <QCoreApplication>
+#include <QFileInfo>
+#include <QTextStream>
+
+#include <cstring>
+#include <pwd.h>
+#include <unistd.h>
+
+using namespace Qt::StringLiterals;
+
+namespace {
+    QString tr(const char *text)
+    {
+        return QCoreApplication::translate("ResolveCommand", text);
+    }
+
+    QString localUser()
+    {
+        if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_name)
+            return QString::fromLocal8Bit(pw->pw_name);
+        return qEnvironmentVariable("USER");
+    }
+} // namespace
+
+namespace ResolveCommand {
+    bool wanted(int argc, char *argv[])
+    {
+        for (int i = 1; i < argc; ++i) {
+            const char *a = argv[i];
+            if (!std::strcmp(a, "--help") || !std::strcmp(a, "-h") || !std::strcmp(a, "--resolve")
+                || !std::strncmp(a, "--resolve=", 10) || !std::strncmp(a, "-F", 2))
+                return true;
+        }
+        return false;
+    }
+
+    int run(const QStringList &arguments, const Locations &locations, QTextStream &out, QTextStream &err)
+    {
+        QCommandLineParser parser;
+        parser.setApplicationDescription(tr("Korvel edits your OpenSSH client configuration. Without options it "
+                                            "opens its window."));
+        parser.addHelpOption();
+        const QCommandLineOption resolveOption(
+            u"resolve"_s,
+            tr("Prints what ssh takes from the configuration for <destination>, one line per keyword with the "
+               "file and line that sets it."),
+            tr("destination"));
+        const QCommandLineOption configOption(u"F"_s,
+                                              tr("Reads <config> instead of ~/.ssh/config (with --resolve)."),
+                                              tr("config"));
+        parser.addOption(resolveOption);
+        parser.addOption(configOption);
+        if (!parser.parse(arguments)) {
+            err << parser.errorText() << Qt::endl;
+            return 2;
+        }
+        if (parser.isSet(u"help"_s)) {
+            out << parser.helpText();
+            return 0;
+        }
+        if (!parser.positionalArguments().isEmpty()) {
+            err << tr("Unexpected argument: %1").arg(parser.positionalArguments().constFirst()) << Qt::endl;
+            return 2;
+        }
+        const QString destination = parser.value(resolveOption);
+        const qsizetype at = destination.lastIndexOf(u'@');
+        const QStringView host = QStringView(destination).sliced(at + 1);
+        if (!parser.isSet(resolveOption) || host.isEmpty() || at == 0 || destination.startsWith(u'-')
+            || destination.contains(u' ')) {
+            err << tr("--resolve needs a destination such as host or user@host") << Qt::endl;
+            return 2;
+        }
+        // Without -F, a missing ~/.ssh/config is an empty one, as for ssh.
+        const QString configPath = parser.isSet(configOption) ? parser.value(configOption) : locations.configFile;
+        if (parser.isSet(configOption) && !QFileInfo(configPath).isFile()) {
+            err << tr("Cannot read %1: no such file").arg(configPath) << Qt::endl;
+            return 2;
+        }
+        const ConfigFile::ReadResult read = ConfigFile::read(configPath);
+        if (!read.text) {
+            err << tr("Cannot read %1: %2").arg(configPath, read.error) << Qt::endl;
+            return 2;
+        }
+        const SSHResolver resolver(*read.text, configPath, locations.homeDir, locations.sshDir);
+        const Resolution resolution = resolver.resolve(destination, localUser());
+        for (const ResolvedOption &option : resolution.options)
+            out << option.keyword << u' ' << option.value << u"  # "_s << option.file << u':' << option.line << u'\n';
+        for (const QString &problem : resolver.includeErrors())
+            out << u"# "_s << tr("Not read: %1").arg(problem) << u'\n';
+        if (!resolution.execCommands.isEmpty()) {
+            out << u"# "_s
+                << tr("Not run, may change the result: Match exec %1").arg(resolution.execCommands.join(u", "_s))
+                << u'\n';
+            if (!resolution.execKeywords.isEmpty())
+                out << u"# "_s << tr("Keywords it could set: %1").arg(resolution.execKeywords.join(u", "_s)) << u'\n';
+        }
+        out.flush();
+        return 0;
+    }
+} // namespace ResolveCommand

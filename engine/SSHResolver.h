@@ -1,0 +1,72 @@
+#pragma once
+
+#include "engine/HostBlock.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+#include <QStringView>
+
+#include <memory>
+
+// One value ssh takes from the configuration, and where it is written.
+struct ResolvedOption {
+    QString keyword; // lower-case, as `ssh -G` prints it
+    QString value; // the value as written (quotes removed); HostName with %h etc. expanded
+    QString file; // absolute path of the file that sets it
+    int line = 0; // 1-based line in that file
+
+    friend bool operator==(const ResolvedOption &, const ResolvedOption &) = default;
+};
+
+// What ssh takes from the configuration for one destination.
+struct Resolution {
+    QString destination; // as typed
+    QString user; // the user of "user@host", empty when none; it wins over any User line
+    QString host; // the destination without its user
+    QList<ResolvedOption> options; // in the order ssh meets them; accumulating keywords: every value
+    QStringList execCommands; // `Match exec` commands met and NOT run
+    QStringList execKeywords; // lower-case keywords such sections set (could change the result)
+    bool finalPass = false; // whether ssh reads the configuration a second time (Match final, canonical)
+
+    // The winning (first) one, or nullptr.
+    const ResolvedOption *find(QStringView keyword) const;
+    // Every value of an accumulating keyword, in order.
+    QList<const ResolvedOption *> findAll(QStringView keyword) const;
+};
+
+// Hosts defined in files the config includes (for the sidebar): file, line and the parsed block.
+struct IncludedHostBlock {
+    QString file;
+    int line = 0;
+    HostBlock block;
+};
+
+// Works out, without running ssh, what ssh will use for a destination: the files in the order it
+// reads them, first value wins, Host and Match sections, Include. `Match exec` is never run.
+class SSHResolver
+{
+public:
+    // `configText` is the main config as the app holds it (maybe unsaved edits), read from
+    // `configPath` for messages; Include globs are relative to `sshDir` (as ssh: ~/.ssh) and `~` is
+    // `homeDir`. Included files are read once here (and kept), so resolve() does no file I/O.
+    SSHResolver(const QString &configText, const QString &configPath, const QString &homeDir, const QString &sshDir);
+    ~SSHResolver();
+    SSHResolver(const SSHResolver &) = delete;
+    SSHResolver &operator=(const SSHResolver &) = delete;
+    SSHResolver(SSHResolver &&) noexcept;
+    SSHResolver &operator=(SSHResolver &&) noexcept;
+
+    Resolution resolve(const QString &destination, const QString &localUser) const;
+    QList<IncludedHostBlock> includedHostBlocks() const; // Host blocks of included files, in order
+    QStringList includedFiles() const; // every file read through Include, in order
+    // Included files that could not be read, with the reason ("<file>: <reason>").
+    QStringList includeErrors() const;
+    // Whether a Match line of the config or of a file it includes runs a command (exec).
+    bool runsCommands() const;
+
+    struct Data;
+
+private:
+    std::unique_ptr<Data> d;
+};
