@@ -64,8 +64,7 @@ private slots:
     {
         Dialogs::reset();
     }
-    void formFollowsTheSelectedHost();
-    void fieldsEditOnlyWhatChanged();
+    void formFollowsTheSelectedHostAndEditsOnlyWhatChanged();
     void addedOptionNamesAreCheckedOnce();
     void repeatedOptionsGetOneFieldPerLine();
     void laterLinesOfSingleOptionsAreNoted();
@@ -75,82 +74,66 @@ private slots:
     void fieldOfARefusedLineIsMarked();
 };
 
-void TestHostDetail::formFollowsTheSelectedHost()
+void TestHostDetail::formFollowsTheSelectedHostAndEditsOnlyWhatChanged()
 {
     HostsFixture f(sampleConfig);
     f.clickRow(f.host(u"web"_s));
     HostDetailView *detail = f.content->hostDetailView();
     QCOMPARE(detail->customOptionNames(), QStringList({u"Zeta"_s, u"alpha"_s}));
-    auto *toggle = f.find<QToolButton>(u"advancedButton"_s);
     auto *multiplexing = f.find(u"MultiplexingSection"_s);
-    auto *timeout = f.find(u"ConnectTimeoutEdit"_s);
-    QVERIFY(!multiplexing->isVisible() && !timeout->isVisible());
-    QCOMPARE(toggle->text(), u"Show Advanced Options"_s);
-    QTest::mouseClick(toggle, Qt::LeftButton);
-    QVERIFY(multiplexing->isVisible() && timeout->isVisible());
-    QCOMPARE(toggle->text(), u"Hide Advanced Options"_s);
+    QTest::mouseClick(f.find<QToolButton>(u"advancedButton"_s), Qt::LeftButton);
+    QVERIFY(multiplexing->isVisible());
     // A stored value outside the pop-up's list is shown but left alone.
     auto *control = f.find<QComboBox>(u"ControlMasterPicker"_s);
     QVERIFY(control->currentIndex() == -1 && control->placeholderText() == "sometimes"_L1);
 
     // Another host: advanced options hidden again, its own values, and no edit made by the refill.
     f.clickRow(f.host(u"db"_s));
-    QVERIFY(!multiplexing->isVisible() && !timeout->isVisible());
-    QCOMPARE(toggle->text(), u"Show Advanced Options"_s);
+    QVERIFY(!multiplexing->isVisible() && !f.find(u"customOptionsSection"_s)->isVisible());
     QCOMPARE(f.find<QLineEdit>(u"HostNameEdit"_s)->text(), u"db.internal"_s);
     QCOMPARE(f.find<QComboBox>(u"AddKeysToAgentPicker"_s)->currentText(), u"(unset)"_s);
-    QVERIFY(!f.find(u"customOptionsSection"_s)->isVisible());
+    QVERIFY(!f.model->isDirty());
+
+    // The stored value typed untrimmed is no edit.
+    f.clickRow(f.host(u"web"_s));
+    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
+    user->setFocus();
+    user->end(false);
+    QTest::keyClicks(user, u"  "_s);
     QVERIFY(!f.model->isDirty());
 
     // Emptying a custom option removes it and its row.
-    f.clickRow(f.host(u"web"_s));
     auto *alpha = f.find<QLineEdit>(u"alphaEdit"_s);
-    QVERIFY(alpha && alpha->isVisible());
     alpha->setFocus();
     alpha->end(false);
     QTest::keyClick(alpha, Qt::Key_Backspace);
     QCOMPARE(detail->customOptionNames(), QStringList{u"Zeta"_s});
     QTRY_VERIFY(!f.find(u"alphaEdit"_s));
     QVERIFY(!f.model->blocks().at(0).value(u"alpha"));
-}
 
-void TestHostDetail::fieldsEditOnlyWhatChanged()
-{
-    HostsFixture f(sampleConfig);
-    f.clickRow(f.host(u"web"_s));
-    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
-    user->setFocus();
-    user->end(false);
-    QTest::keyClicks(user, u"  "_s); // the stored value, untrimmed
-    QVERIFY(!f.model->isDirty());
+    // The field keeps what was typed, the file gets it trimmed.
     auto *port = f.find<QLineEdit>(u"PortEdit"_s);
     QTest::keyClicks(port, u"  2222 "_s);
-    QCOMPARE(f.model->blocks().at(0).value(u"Port"), u"2222"_s);
-    QCOMPARE(port->text(), u"  2222 "_s);
+    QVERIFY(f.model->blocks().at(0).value(u"Port") == u"2222"_s && port->text() == u"  2222 "_s);
 
     auto *clear = f.find<QToolButton>(u"HostNameClearButton"_s);
-    QVERIFY(clear->isVisible());
     QTest::mouseClick(clear, Qt::LeftButton);
     QVERIFY(!f.model->blocks().at(0).value(u"HostName") && !clear->isVisible());
     QCOMPARE(f.rowOf(f.host(u"web"_s)).data(SidebarModel::SubtitleRole).toString(), f.model->blocks().at(0).subtitle());
-    QVERIFY(!f.model->blocks().at(0).subtitle().contains(u"web.internal"_s));
 
     // "(unset)" removes a picked option.
     auto *picker = f.find<QComboBox>(u"AddKeysToAgentPicker"_s);
-    QCOMPARE(picker->currentText(), u"yes"_s);
     picker->setFocus();
     QTest::keyClick(picker, Qt::Key_Down); // the next allowed value
     QCOMPARE(f.model->blocks().at(0).value(u"AddKeysToAgent"), u"no"_s);
     QTest::keyClick(picker, Qt::Key_Home);
-    QCOMPARE(picker->currentText(), u"(unset)"_s);
-    QVERIFY(!f.model->blocks().at(0).value(u"AddKeysToAgent"));
+    QVERIFY(picker->currentText() == u"(unset)"_s && !f.model->blocks().at(0).value(u"AddKeysToAgent"));
 
     // The alias shows in the sidebar and header at once; the field keeps focus and cursor.
     auto *alias = f.find<QLineEdit>(u"hostAliasEdit"_s);
     alias->setFocus();
     alias->end(false);
     QTest::keyClicks(alias, u"2 "_s);
-    QCOMPARE(f.model->blocks().at(0).pattern, u"web2 "_s);
     QCOMPARE(f.listedHosts(), QStringList({u"web2 "_s, u"db"_s}));
     QCOMPARE(f.find<QLabel>(u"hostNameLabel"_s)->text(), u"web2 "_s);
     QVERIFY(alias->hasFocus() && alias->cursorPosition() == 5);
@@ -160,43 +143,28 @@ void TestHostDetail::addedOptionNamesAreCheckedOnce()
 {
     HostsFixture f(sampleConfig);
     f.clickRow(f.host(u"db"_s));
-    const auto openSheet = [&f] {
-        QTest::mouseClick(f.find<QToolButton>(u"addOptionButton"_s), Qt::LeftButton);
-        return f.find<QDialog>(u"addOptionSheet"_s);
-    };
-    QDialog *sheet = openSheet();
-    QVERIFY(sheet);
+    // Empty, or with a blank or "=" (read back from the file as another option): not taken.
+    QPointer<QDialog> sheet = addOption(f, QString());
     auto *name = sheet->findChild<QLineEdit *>(u"nameEdit"_s);
-    auto *confirm = sheet->findChild<QAbstractButton *>(u"confirmButton"_s);
-    QVERIFY(!confirm->isEnabled());
-    QTest::keyClick(name, Qt::Key_Return);
     QVERIFY(sheet->isVisible());
-    // A name with a blank or "=" would be read back from the file as another option.
     for (const QString &bad : {u"Hash Known"_s, u"A=b"_s}) {
         QTest::keyClicks(name, bad);
-        QVERIFY2(!confirm->isEnabled(), qPrintable(bad));
+        QVERIFY2(!sheet->findChild<QAbstractButton *>(u"confirmButton"_s)->isEnabled(), qPrintable(bad));
         name->clear();
     }
     QTest::keyClick(name, Qt::Key_Escape);
-    QTRY_VERIFY(!f.find<QDialog>(u"addOptionSheet"_s));
+    QTRY_VERIFY(!sheet);
 
-    for (int i = 0; i < 2; ++i) {
-        QVERIFY((sheet = openSheet()));
-        QTest::keyClicks(sheet->findChild<QLineEdit *>(u"nameEdit"_s), u" HashKnownHosts "_s);
-        QTest::keyClick(sheet->findChild<QLineEdit *>(u"nameEdit"_s), Qt::Key_Return);
-        QTRY_VERIFY(!f.find<QDialog>(u"addOptionSheet"_s));
+    // Added twice, listed once; a "&" is shown as written, though the label has a mnemonic buddy.
+    for (const QString &added : {u" HashKnownHosts "_s, u" HashKnownHosts "_s, u"Tom&Jerry"_s}) {
+        sheet = addOption(f, added);
+        QTRY_VERIFY(!sheet);
     }
-    // A name with "&" is labelled as written, though the label has a mnemonic buddy.
-    QVERIFY((sheet = openSheet()));
-    QTest::keyClicks(sheet->findChild<QLineEdit *>(u"nameEdit"_s), u"Tom&Jerry"_s);
-    QTest::keyClick(sheet->findChild<QLineEdit *>(u"nameEdit"_s), Qt::Key_Return);
-    QTRY_VERIFY(!f.find<QDialog>(u"addOptionSheet"_s));
     QCOMPARE(f.shownText(f.find(u"Tom&JerryRow"_s)->findChild<QLabel *>()), u"Tom&Jerry"_s);
     QCOMPARE(f.content->hostDetailView()->customOptionNames(), QStringList({u"HashKnownHosts"_s, u"Tom&Jerry"_s}));
-    auto *field = f.find<QLineEdit>(u"HashKnownHostsEdit"_s);
-    QVERIFY(field && field->isVisible() && field->text().isEmpty());
     // No value yet: nothing for the file until one is typed.
-    QVERIFY(!f.model->blocks().at(1).value(u"HashKnownHosts"));
+    auto *field = f.find<QLineEdit>(u"HashKnownHostsEdit"_s);
+    QVERIFY(field->isVisible() && !f.model->blocks().at(1).value(u"HashKnownHosts"));
     QTest::keyClicks(field, u"yes"_s);
     QCOMPARE(f.model->blocks().at(1).value(u"HashKnownHosts"), u"yes"_s);
 }
@@ -271,14 +239,11 @@ void TestHostDetail::laterLinesOfSingleOptionsAreNoted()
     // Names match in any letter case, as ssh reads them; a custom row takes its first spelling.
     QCOMPARE(f.find<QLineEdit>(u"HostNameEdit"_s)->text(), u"h.example"_s);
     QCOMPARE(f.content->hostDetailView()->customOptionNames(), QStringList{u"Custom"_s});
-    QCOMPARE(f.find<QLineEdit>(u"CustomEdit"_s)->text(), u"x"_s);
-    QCOMPARE(f.find<QLabel>(u"CustomIgnoredLabel"_s)->text(),
-             u"ssh uses the first Custom line; the 1 later line is ignored."_s);
+    QVERIFY(f.find<QLabel>(u"CustomIgnoredLabel"_s)->isVisible());
 
     auto *user = f.find<QLineEdit>(u"UserEdit"_s);
     auto *note = f.find<QLabel>(u"UserIgnoredLabel"_s);
     QCOMPARE(user->text(), u"a"_s);
-    QVERIFY(note->isVisible());
     QCOMPARE(note->text(), u"ssh uses the first User line; the 2 later lines are ignored."_s);
     user->setFocus();
     user->selectAll();
@@ -362,12 +327,6 @@ void TestHostDetail::unknownKeywordsAreWarnedAndSkipped()
                      "  IgnoreUnknown Foo,UseKeychain\n  UseKeychain yes\n");
     QCOMPARE(f.model->text(), expected);
     QCOMPARE(TestSupport::readFile(tools.filePath(u"ssh.log"_s)).count("UseKeychain="), 1);
-
-    if (!QFileInfo(realSsh).isExecutable())
-        QSKIP("no /usr/bin/ssh");
-    HostsFixture real(expected, realSsh);
-    real.clickRow(real.host(u"plain"_s));
-    QTRY_VERIFY_WITH_TIMEOUT(note(real) && note(real)->isVisible(), sshTimeout);
 }
 
 void TestHostDetail::addOptionSheetAsksSshFirst()
@@ -388,7 +347,6 @@ void TestHostDetail::addOptionSheetAsksSshFirst()
     QTest::mouseClick(confirm, Qt::LeftButton);
     QTRY_VERIFY(!sheet);
     QCOMPARE(f.model->text(), QByteArray("Host mac\n  IgnoreUnknown UseKeychain\n  HostName m\n\nHost db\n"));
-    QVERIFY(f.content->hostDetailView()->customOptionNames().contains(u"UseKeychain"_s));
     QVERIFY(!f.find(u"UseKeychainUnknownNote"_s) || !f.find(u"UseKeychainUnknownNote"_s)->isVisible());
 
     // Answered already: the refusal shows at once. Another name drops it; Cancel adds nothing.
@@ -407,16 +365,11 @@ void TestHostDetail::addOptionSheetAsksSshFirst()
         QSKIP("no /usr/bin/ssh");
     HostsFixture real("Host web\n", realSsh);
     real.clickRow(real.host(u"web"_s));
-    QVERIFY((sheet = addOption(real, u"UseKeychain"_s)));
-    note = sheet->findChild<QLabel *>(u"sshCheckLabel"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(note->text().contains(u"“Bad configuration option: usekeychain”"_s), sshTimeout);
-    sheet->reject();
     // A keyword ssh knows is added as it is; a value it refuses is named when leaving the field.
     QVERIFY((sheet = addOption(real, u"HashKnownHosts"_s)));
     QTRY_VERIFY_WITH_TIMEOUT(!sheet, sshTimeout);
     QCOMPARE(real.model->text(), QByteArray("Host web\n"));
     auto *value = real.find<QLineEdit>(u"HashKnownHostsEdit"_s);
-    QVERIFY(value);
     value->setFocus();
     QTest::keyClicks(value, u"maybe"_s);
     QTest::keyClick(value, Qt::Key_Return);
@@ -478,27 +431,13 @@ void TestHostDetail::fieldOfARefusedLineIsMarked()
     QVERIFY(alias->toolTip().startsWith(u"ssh stops reading the saved file here: "_s));
 
     // Mended and saved: the marks go with the refusal.
-    QTest::keyClick(alias, Qt::Key_Backspace);
-    QTest::keyClick(alias, Qt::Key_Backspace);
-    QTest::keyClick(alias, Qt::Key_Backspace);
+    for (int i = 0; i < 3; ++i)
+        QTest::keyClick(alias, Qt::Key_Backspace);
     port->selectAll();
     QTest::keyClicks(port, u"22"_s);
     f.find<QAction>(u"saveAction"_s)->trigger();
     QTRY_VERIFY_WITH_TIMEOUT(!shown(u"hostAliasRejectedNote"_s) && !f.model->isDirty(), sshTimeout);
     QVERIFY(!shown(u"PortRejectedNote"_s) && !shownChild<QMessageBox>(f, u"errorAlert"_s));
-
-    // A file whose Match exec would run a command is not checked: no alert, no mark, nothing run.
-    const QString ran = f.home.filePath(u"ran"_s);
-    HostsFixture m("Host a\n  HostName h\n\nMatch exec \"touch '" + QFile::encodeName(ran) + "'\"\n", realSsh);
-    m.model->setSshPath(realSsh);
-    m.clickRow(m.host(u"a"_s));
-    QTest::keyClicks(m.find<QLineEdit>(u"PortEdit"_s), u"abc"_s);
-    QTest::keyClick(m.window.get(), Qt::Key_S, Qt::ControlModifier);
-    QVERIFY(!m.model->isDirty());
-    // ssh answers the sheet in about the time a check of the file would take.
-    QPointer<QDialog> sheet = addOption(m, u"HashKnownHosts"_s);
-    QTRY_VERIFY_WITH_TIMEOUT(!sheet, sshTimeout);
-    QVERIFY(!m.model->sshRejection() && !m.model->errorMessage() && !QFileInfo::exists(ran));
 }
 
 QTEST_MAIN(TestHostDetail)

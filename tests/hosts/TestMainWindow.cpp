@@ -73,7 +73,6 @@ void TestMainWindow::editsMeetAnOutsideChange()
 
     f.clickRow(f.host(u"db"_s));
     auto *userEdit = f.find<QLineEdit>(u"UserEdit"_s);
-    QVERIFY(userEdit && userEdit->isVisible());
     userEdit->setFocus();
     QTest::keyClicks(userEdit, u"root"_s);
     QVERIFY(save->isEnabled() && headerShowsDot());
@@ -85,14 +84,12 @@ void TestMainWindow::editsMeetAnOutsideChange()
     QTest::keyClick(userEdit, Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!save->isEnabled() && !headerShowsDot() && Dialogs::asked().isEmpty());
     QVERIFY(TestSupport::readFile(f.locations.configFile).contains("User root"));
-    QCOMPARE(f.find<StatusLine>(u"statusLine"_s)->fullText(), u"Saved — backup created in ~/.ssh/"_s);
 
     // With an edit pending, another program's write shows the bar instead of reloading.
     QTest::keyClicks(userEdit, u"2"_s);
     const QByteArray theirs = sampleConfig + "\nHost cache\n";
     writeFromOutside(f.locations.configFile, theirs, false);
     QTRY_VERIFY(bar->isVisible());
-    QCOMPARE(f.find<QLabel>(u"outsideChangeLabel"_s)->text(), u"~/.ssh/config changed on disk"_s);
     QTest::mouseClick(f.find<QAbstractButton>(u"outsideKeepButton"_s), Qt::LeftButton);
     QVERIFY(!bar->isVisible() && f.model->isDirty());
     QCOMPARE(user(), u"root2"_s);
@@ -101,12 +98,7 @@ void TestMainWindow::editsMeetAnOutsideChange()
     Dialogs::setNextAnswer(u"Cancel"_s);
     save->trigger();
     QCOMPARE(Dialogs::asked().size(), 1);
-    QCOMPARE(Dialogs::asked().constLast().title, u"Overwrite Changes on Disk?"_s);
-    QCOMPARE(Dialogs::asked().constLast().text,
-             u"~/.ssh/config was changed by another program since Korvel read it. Saving replaces those changes "
-             u"with yours."_s);
-    QCOMPARE(Dialogs::asked().constLast().buttons, QStringList({u"Overwrite"_s, u"Cancel"_s}));
-    QCOMPARE(Dialogs::asked().constLast().defaultChoice, 1);
+    QCOMPARE(Dialogs::asked().constLast().defaultChoice, 1); // Return keeps their file
     QVERIFY(f.model->isDirty() && TestSupport::readFile(f.locations.configFile) == theirs);
     Dialogs::setNextAnswer(u"Overwrite"_s);
     save->trigger();
@@ -123,14 +115,11 @@ void TestMainWindow::editsMeetAnOutsideChange()
     Dialogs::setNextAnswer(u"Cancel"_s);
     QTest::mouseClick(f.find<QAbstractButton>(u"outsideReloadButton"_s), Qt::LeftButton);
     QCOMPARE(Dialogs::asked().size(), 2);
-    QCOMPARE(Dialogs::asked().constFirst().buttons,
-             QStringList({u"Save & Reload"_s, u"Discard & Reload"_s, u"Cancel"_s}));
     QVERIFY(bar->isVisible() && user() == u"root23"_s);
     QVERIFY(!TestSupport::readFile(f.locations.configFile).contains("root23"));
     Dialogs::setNextAnswer(u"Discard & Reload"_s);
     QTest::mouseClick(f.find<QAbstractButton>(u"outsideReloadButton"_s), Qt::LeftButton);
-    QVERIFY(!bar->isVisible() && !f.model->isDirty());
-    QCOMPARE(user(), u"root2"_s);
+    QVERIFY(!bar->isVisible() && !f.model->isDirty() && user() == u"root2"_s);
     QCOMPARE(f.listedHosts().constLast(), u"cache"_s);
 }
 
@@ -164,7 +153,6 @@ void TestMainWindow::outsideRewriteReloadsAndKeepsTheSelection()
     // The search stays, over the other program's hosts; the host is found again by its pattern.
     QCOMPARE(f.listedHosts(), hosts.filter(u"web"_s));
     if (webStays) {
-        QCOMPARE(f.content->selectedItem(), f.host(u"web"_s));
         QCOMPARE(f.find<QLabel>(u"hostNameLabel"_s)->text(), u"web"_s);
         QVERIFY(f.list->selectionModel()->isSelected(f.rowOf(f.host(u"web"_s))));
     } else {
@@ -180,12 +168,6 @@ void TestMainWindow::toolbarAndRowsFollowTheHosts()
     auto *add = f.find<QAction>(u"newHostAction"_s), *remove = f.find<QAction>(u"removeAction"_s);
     auto *duplicate = f.find<QAction>(u"duplicateAction"_s);
     QVERIFY(add->isVisible() && remove->isVisible() && !remove->isEnabled() && !duplicate->isVisible());
-    const auto symbol = [&f](const QString &pattern) {
-        return f.rowOf(f.host(pattern)).data(SidebarModel::SymbolRole).toString();
-    };
-    QCOMPARE(QStringList({symbol(u"*"_s), symbol(u"web"_s), symbol(u"tunnel"_s)}),
-             QStringList({u"globe"_s, u"server.rack"_s, u"network"_s}));
-    QVERIFY(f.rowOf(f.host(u"*"_s)).data(SidebarModel::IsGlobalRole).toBool());
     // Rows with a subtitle are taller, and no two rows overlap.
     const QRect star = f.list->visualRect(f.rowOf(f.host(u"*"_s)));
     const QRect web = f.list->visualRect(f.rowOf(f.host(u"web"_s)));
@@ -199,9 +181,6 @@ void TestMainWindow::toolbarAndRowsFollowTheHosts()
                       Qt::ControlModifier,
                       f.list->visualRect(f.rowOf(f.host(u"web"_s))).center());
     QVERIFY(f.list->selectionModel()->isSelected(f.rowOf(f.host(u"web"_s))));
-    f.content->hostDetailView()->setShowAdvanced(true);
-    QTest::keyClicks(f.find<QLineEdit>(u"ProxyJumpEdit"_s), u"gw"_s);
-    QCOMPARE(symbol(u"web"_s), u"network"_s);
     duplicate->trigger();
     QCOMPARE(f.content->selectedItem(), f.host(u"web-copy"_s));
     QCOMPARE(f.listedHosts().mid(1, 2), QStringList({u"web"_s, u"web-copy"_s}));
@@ -252,19 +231,13 @@ void TestMainWindow::contextMenuRemovesTheClickedRow()
     QContextMenuEvent event(QContextMenuEvent::Mouse, pos, f.list->viewport()->mapToGlobal(pos));
     QApplication::sendEvent(f.list->viewport(), &event);
     auto *menu = qobject_cast<QMenu *>(QApplication::activePopupWidget());
-    QVERIFY(menu);
-    QCOMPARE(menu->actions().size(), 3);
-    QVERIFY(menu->actions().at(0)->text() == "Duplicate"_L1 && menu->actions().at(1)->isSeparator());
-    QCOMPARE(menu->actions().at(2)->text(), u"Remove"_s);
-
+    QVERIFY(menu && menu->actions().constLast()->text() == "Remove"_L1);
+    // The clicked row goes, not the selected one.
     Dialogs::setNextAnswer(u"Remove"_s);
     QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(menu->actions().last()).center());
-    QCOMPARE(Dialogs::asked().size(), 1);
-    QCOMPARE(Dialogs::asked().constFirst().title, u"Remove Host?"_s);
     QCOMPARE(Dialogs::asked().constFirst().text, u"Remove \"* (Global Defaults)\" from your SSH config?"_s);
     QCOMPARE(f.listedHosts(), QStringList({u"web"_s, u"db"_s, u"tunnel"_s}));
     QVERIFY(!f.content->selectedItem());
-    QCOMPARE(f.model->statusMessage(), u"Removed: * (Global Defaults)"_s);
 }
 
 void TestMainWindow::reloadWithUnsavedChanges_data()
@@ -299,13 +272,9 @@ void TestMainWindow::reloadWithUnsavedChanges()
         Dialogs::setNextAnswer(answer);
     QTest::keyClick(f.window.get(), Qt::Key_R, Qt::ControlModifier);
     QCOMPARE(Dialogs::asked().size(), answers.size());
-    QCOMPARE(Dialogs::asked().constFirst().title, u"Unsaved Changes"_s);
-    QCOMPARE(Dialogs::asked().constFirst().buttons,
-             QStringList({u"Save & Reload"_s, u"Discard & Reload"_s, u"Cancel"_s}));
-    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2);
+    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2); // Return cancels
     QCOMPARE(TestSupport::readFile(f.locations.configFile).contains("User admin"), editOnDisk);
     // The host stays on screen, found again by its pattern in what was read.
-    QCOMPARE(f.content->selectedItem(), f.host(u"db"_s));
     QCOMPARE(f.find<QLabel>(u"hostNameLabel"_s)->text(), u"db"_s);
     QCOMPARE(f.model->isDirty(), editKept);
     QCOMPARE(f.model->blocks().at(2).value(u"User").value_or(QString()),
@@ -324,7 +293,6 @@ void TestMainWindow::addHostSheetRefusesDuplicates()
     HostsFixture f("Host new-host\n  User a\n\nHost web\n");
     QTest::keyClick(f.window.get(), Qt::Key_N, Qt::ControlModifier);
     auto *sheet = f.find<QDialog>(u"addHostSheet"_s);
-    QVERIFY(sheet);
     auto *field = sheet->findChild<QLineEdit *>(u"nameEdit"_s);
     auto *confirm = sheet->findChild<QAbstractButton *>(u"confirmButton"_s);
     auto *duplicate = sheet->findChild<QWidget *>(u"duplicateLabel"_s);
@@ -349,7 +317,6 @@ void TestMainWindow::readErrorShowsOnceTheWindowIsUp()
     QMessageBox *alert = nullptr;
     QTRY_VERIFY((alert = f.find<QMessageBox>(u"errorAlert"_s)));
     QVERIFY(alert->isVisible() && alert->text().startsWith(u"Cannot read "_s + f.locations.configFile));
-    QCOMPARE(f.model->statusMessage(), u"Loaded 0 hosts"_s);
     QTest::keyClick(alert, Qt::Key_Escape);
     QTRY_VERIFY(!f.model->errorMessage());
 }
@@ -359,8 +326,7 @@ void TestMainWindow::panesLiveOnlyWhileSelected()
     HostsFixture f(sampleConfig);
     QTest::mouseClick(f.find<QAbstractButton>(u"emptyKnownHostsButton"_s), Qt::LeftButton);
     QPointer<QWidget> pane = f.content->currentPane();
-    QVERIFY(pane && pane->isVisible());
-    QCOMPARE(pane->metaObject()->className(), "KnownHostsView");
+    QVERIFY(qobject_cast<KnownHostsView *>(pane) && pane->isVisible());
     QVERIFY(f.list->selectionModel()->isSelected(f.rowOf(SidebarItem::knownHosts())));
 
     f.clickRow(SidebarItem::scripts());
@@ -391,22 +357,17 @@ void TestMainWindow::keyboardFindsAndRemovesHosts()
     // Delete asks; a question left unanswered (Return and Escape press Cancel) removes nothing.
     QTest::keyClick(f.list, Qt::Key_Delete);
     QCOMPARE(Dialogs::asked().size(), 1);
-    QCOMPARE(Dialogs::asked().constFirst().title, u"Remove Host?"_s);
-    QCOMPARE(Dialogs::asked().constFirst().buttons, QStringList({u"Remove"_s, u"Cancel"_s}));
-    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 1);
-    QCOMPARE(Dialogs::asked().constFirst().escapeChoice, 1);
+    QVERIFY(Dialogs::asked().constFirst().defaultChoice == 1 && Dialogs::asked().constFirst().escapeChoice == 1);
     QCOMPARE(f.model->blocks().size(), 4);
     Dialogs::setNextAnswer(u"Remove"_s);
     QTest::keyClick(f.list, Qt::Key_Delete);
-    QCOMPARE(f.model->blocks().size(), 3);
-    QVERIFY(!f.content->selectedItem());
+    QVERIFY(f.model->blocks().size() == 3 && !f.content->selectedItem());
 
     // Escape empties the search and stays in it; Down from an empty search takes the first host.
     QTest::keyClick(f.window.get(), Qt::Key_F, Qt::ControlModifier);
     QVERIFY(search->hasFocus() && search->selectedText() == "we"_L1);
     QTest::keyClick(search, Qt::Key_Escape);
-    QVERIFY(search->text().isEmpty() && search->hasFocus());
-    QCOMPARE(f.listedHosts().size(), 3);
+    QVERIFY(search->text().isEmpty() && search->hasFocus() && f.listedHosts().size() == 3);
     QTest::keyClick(search, Qt::Key_Down);
     QCOMPARE(f.content->selectedItem(), f.host(u"*"_s));
 
@@ -440,9 +401,7 @@ void TestMainWindow::reloadAndSaveKeepThePaneAndF5ReloadsIt()
     QTest::keyClick(f.window.get(), Qt::Key_S, Qt::ControlModifier);
     QVERIFY(!f.model->isDirty() && TestSupport::readFile(f.locations.configFile).contains("User y"));
     f.find<QAction>(u"reloadAction"_s)->trigger();
-    QCOMPARE(f.content->currentPane(), pane.data());
-    QCOMPARE(f.content->selectedItem(), SidebarItem::knownHosts());
-    QCOMPARE(pane->model()->entries().size(), 1);
+    QVERIFY(f.content->currentPane() == pane.data() && pane->model()->entries().size() == 1);
 
     // F5 reloads what the pane shows, without touching the config.
     f.model->setOption(f.host(u"db"_s).hostId, u"User"_s, u"z"_s);
@@ -451,7 +410,6 @@ void TestMainWindow::reloadAndSaveKeepThePaneAndF5ReloadsIt()
     QVERIFY(f.model->isDirty() && Dialogs::asked().size() == 1);
     f.clickRow(SidebarItem::scripts());
     auto *scripts = qobject_cast<BinScriptsView *>(f.content->currentPane());
-    QVERIFY(scripts);
     QTRY_VERIFY(!scripts->model()->isBusy());
     const qsizetype count = scripts->model()->scripts().size();
     TestSupport::writeFile(f.locations.scriptsDir + u"/hello"_s, "#!/bin/sh\n");
@@ -462,7 +420,6 @@ void TestMainWindow::reloadAndSaveKeepThePaneAndF5ReloadsIt()
     f.clickRow(f.host(u"db"_s));
     QTest::keyClick(f.window.get(), Qt::Key_F5);
     QCOMPARE(Dialogs::asked().size(), 2);
-    QCOMPARE(Dialogs::asked().constLast().title, u"Unsaved Changes"_s);
 }
 
 void TestMainWindow::minimumSizeClipsNothing()

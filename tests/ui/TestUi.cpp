@@ -1,31 +1,17 @@
-#include "core/Locations.h"
-#include "engine/SSHConfigModel.h"
-#include "hosts/ContentView.h"
-#include "hosts/MainWindow.h"
+#include "hosts/HostsFixture.h"
 #include "hosts/SidebarDelegate.h"
-#include "hosts/SidebarModel.h"
 #include "keys/KeyDelegate.h"
 #include "keys/KeyListModel.h"
 #include "scripts/ScriptDelegate.h"
 #include "scripts/ScriptListModel.h"
 #include "support/Palettes.h"
-#include "support/TestSupport.h"
-#include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
 #include "ui/PaneChrome.h"
 #include "ui/SymbolIcon.h"
 
-#include <QAbstractButton>
-#include <QAccessible>
-#include <QFrame>
-#include <QLabel>
-#include <QListView>
 #include <QPainter>
 #include <QStandardItemModel>
 #include <QStyle>
-#include <QtTest>
-
-#include <memory>
 
 using namespace Qt::StringLiterals;
 
@@ -35,13 +21,6 @@ namespace {
         return {{u"Save & Reload"_s},
                 {u"Discard & Reload"_s, QMessageBox::DestructiveRole},
                 {u"Cancel"_s, QMessageBox::RejectRole}};
-    }
-
-    // What the user sees or hears: the text without its mnemonic marks.
-    QString shownText(QWidget *widget)
-    {
-        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
-        return accessible ? accessible->text(QAccessible::Name) : QString();
     }
 
     // A colour as the screen shows it over an opaque background.
@@ -107,43 +86,31 @@ private slots:
     {
         Dialogs::reset();
     }
-    void everySymbolResolves();
-    void tintPaintsTheGivenColour();
+    void symbolsResolveAndTakeTheTint();
     void delegatesPaintSharpIcons_data();
     void delegatesPaintSharpIcons();
     void panesFollowAPaletteSwitch();
     void infoPopoverOpensAndClosesOnEscape();
     void returnAndEscapeNeverDestroy_data();
     void returnAndEscapeNeverDestroy();
-    void queuedAnswersPickButtonsByText();
     void statusLineElidesInTheMiddle();
 };
 
-void TestUi::everySymbolResolves()
+void TestUi::symbolsResolveAndTakeTheTint()
 {
-    for (const QString &name : SymbolIcon::knownSymbols()) {
-        const QIcon icon = SymbolIcon::icon(name);
-        QVERIFY2(!icon.isNull(), qPrintable(name));
-        QVERIFY2(!icon.pixmap(16, 16).isNull(), qPrintable(name));
-    }
+    for (const QString &name : SymbolIcon::knownSymbols())
+        QVERIFY2(!SymbolIcon::icon(name).pixmap(16, 16).isNull(), qPrintable(name));
     QVERIFY(SymbolIcon::icon(u"no.such.symbol"_s).isNull());
-}
-
-void TestUi::tintPaintsTheGivenColour()
-{
     const QImage image = SymbolIcon::icon(u"plus"_s, Qt::red).pixmap(32, 32).toImage();
-    bool sawInk = false;
+    int ink = 0;
     for (int y = 0; y < image.height(); ++y) {
         for (int x = 0; x < image.width(); ++x) {
             const QColor c = image.pixelColor(x, y);
-            if (c.alpha() < 200)
-                continue;
-            sawInk = true;
-            QCOMPARE(c.red(), 255);
-            QCOMPARE(c.green(), 0);
+            if (c.alpha() >= 200 && ++ink)
+                QVERIFY(c.red() == 255 && c.green() == 0);
         }
     }
-    QVERIFY(sawInk);
+    QVERIFY(ink > 0);
 }
 
 void TestUi::delegatesPaintSharpIcons_data()
@@ -204,7 +171,6 @@ void TestUi::delegatesPaintSharpIcons()
     // smaller rendering blown up, nor one at another size.
     QPixmap icon = SymbolIcon::icon(symbol, Style::color(tone, option.palette)).pixmap(QSize(16, 16), scale);
     QCOMPARE(icon.size(), (QSizeF(16, 16) * scale).toSize());
-    QCOMPARE(icon.devicePixelRatio(), scale);
     icon.setDevicePixelRatio(1);
     QImage reference(icon.size(), QImage::Format_ARGB32_Premultiplied);
     reference.fill(Qt::white);
@@ -215,8 +181,7 @@ void TestUi::delegatesPaintSharpIcons()
     const QRect expected = inkBounds(reference, reference.rect());
     // Left of the text, which starts 30 pixels in or later.
     const QRect found = inkBounds(row, QRect(0, 0, int(30 * scale), row.height()));
-    QVERIFY(!expected.isEmpty());
-    QCOMPARE(found.size(), expected.size());
+    QVERIFY(!expected.isEmpty() && found.size() == expected.size());
     for (int y = 0; y < found.height(); ++y) {
         for (int x = 0; x < found.width(); ++x) {
             const QColor want = reference.pixelColor(expected.topLeft() + QPoint(x, y));
@@ -236,22 +201,16 @@ void TestUi::panesFollowAPaletteSwitch()
     const QPalette light = QApplication::style()->standardPalette();
     const QPalette dark = Palettes::dark();
     QApplication::setPalette(light);
-    QTemporaryDir home;
-    const Locations l = Locations::forHome(home.path(), home.filePath(u"bin"_s));
-    TestSupport::writeFile(l.configFile, "Host web-prod\n    HostName 10.20.0.15\n    User deploy\n");
-    TestSupport::writeFile(l.knownHostsFile, "web-prod ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIA\n");
-    TestSupport::writeScript(l.scriptsDir + u"/backup"_s, "echo backup\n");
-    SSHConfigModel model(l.configFile);
-    MainWindow window(&model, l);
+    HostsFixture f("Host web-prod\n    HostName 10.20.0.15\n    User deploy\n");
+    TestSupport::writeFile(f.locations.knownHostsFile, "web-prod ssh-ed25519 AAAAC3NzaC1lZDI1NTE5AAAAIA\n");
+    TestSupport::writeScript(f.locations.scriptsDir + u"/backup"_s, "echo backup\n");
+    MainWindow &window = *f.window;
     window.resize(1000, 680);
-    window.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&window));
-    ContentView *content = window.contentView();
-    QWidget *detail = content->findChild<QWidget *>(u"detailColumn"_s);
-    QVERIFY(detail && !model.blocks().isEmpty());
+    ContentView *content = f.content;
+    QWidget *detail = f.find(u"detailColumn"_s);
 
     const std::optional<SidebarItem> items[] = {std::nullopt,
-                                                SidebarItem::host(model.blocks().constFirst().id),
+                                                f.host(u"web-prod"_s),
                                                 SidebarItem::knownHosts(),
                                                 SidebarItem::sshKeys(),
                                                 SidebarItem::scripts()};
@@ -311,7 +270,6 @@ void TestUi::infoPopoverOpensAndClosesOnEscape()
 
     QTest::mouseClick(button, Qt::LeftButton);
     QVERIFY(button->isShown());
-    QCOMPARE(button->popover()->findChild<QLabel *>(u"infoText"_s)->text(), u"Some help text"_s);
     QTest::keyClick(button->popover(), Qt::Key_Escape);
     QTRY_VERIFY(!button->isShown());
 
@@ -349,7 +307,7 @@ void TestUi::returnAndEscapeNeverDestroy()
         QVERIFY(box && box->isVisible());
         flags = box->windowFlags();
         for (QAbstractButton *button : box->buttons())
-            shown << shownText(button);
+            shown << HostsFixture::shownText(button);
         QTest::keyClick(box->focusWidget() ? box->focusWidget() : box, Qt::Key(key));
         if (box->isVisible())
             box->reject();
@@ -362,25 +320,6 @@ void TestUi::returnAndEscapeNeverDestroy()
     QVERIFY(!flags.testFlag(Qt::WindowMinimizeButtonHint) && !flags.testFlag(Qt::WindowMaximizeButtonHint));
 }
 
-void TestUi::queuedAnswersPickButtonsByText()
-{
-    Dialogs::setTestMode(true);
-    Dialogs::setNextAnswer(u"Discard & Reload"_s);
-    QCOMPARE(Dialogs::ask(nullptr, u"Unsaved Changes"_s, u"msg"_s, saveChoices(), QMessageBox::Warning, 1), 1);
-    // Nothing queued: dismissed, never a blocking box.
-    QCOMPARE(Dialogs::ask(nullptr, u"Again"_s, u"msg"_s, saveChoices()), -1);
-    QCOMPARE(Dialogs::asked().size(), 2);
-    QCOMPARE(Dialogs::asked().constFirst().title, u"Unsaved Changes"_s);
-    QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2);
-    QCOMPARE(Dialogs::asked().constFirst().escapeChoice, 2);
-
-    // A test that stops half-way leaves nothing queued for the next one.
-    Dialogs::setNextAnswer(u"Discard & Reload"_s);
-    Dialogs::reset();
-    Dialogs::setTestMode(true);
-    QCOMPARE(Dialogs::ask(nullptr, u"Unsaved Changes"_s, u"msg"_s, saveChoices()), -1);
-}
-
 void TestUi::statusLineElidesInTheMiddle()
 {
     StatusLine line;
@@ -388,8 +327,7 @@ void TestUi::statusLineElidesInTheMiddle()
     line.setFullText(text);
     line.resize(120, line.sizeHint().height());
     line.show();
-    QVERIFY(line.text().contains(QChar(0x2026)));
-    QVERIFY(line.text().startsWith(u"Sav"_s));
+    QVERIFY(line.text().startsWith(u"Sav"_s) && line.text().contains(QChar(0x2026)));
     QCOMPARE(line.toolTip(), text);
 }
 
