@@ -72,6 +72,14 @@ public:
     // Reloads what the detail column shows: the config, or the open pane's file or folder.
     void reloadShown();
     void save();
+    // Opens a terminal running ssh with the selected host's alias, asking to save unsaved edits
+    // first, as ssh reads the file.
+    void connectSelectedHost();
+    // The alias that ssh is given for the selected host, if it has one without wildcards.
+    std::optional<QString> selectedConnectAlias() const;
+    // The first name of a Host pattern that is no wildcard and no negation: what `ssh <alias>`
+    // matches the block with.
+    static std::optional<QString> connectAlias(const QString &pattern);
     // Saves, first asking before it replaces what another program wrote to the file since it was
     // read. True when the edits are on disk; false when the user cancelled or the save failed.
     bool saveChecked();
@@ -98,6 +106,7 @@ private:
     void reloadFromDisk();
     void enterListFromSearch();
     void reselectAfterReload();
+    void connectTo(const QString &alias);
 
     SSHConfigModel *m_model;
     Locations m_locations;

@@ -302,6 +302,13 @@ QWidget *ContentView::buildSidebar()
             setSelectedItem(item);
     });
     connect(m_list, &QWidget::customContextMenuRequested, this, &ContentView::showContextMenu);
+    connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
+        const auto item = m_sidebarModel->itemAt(index);
+        if (!item || !item->isHost())
+            return;
+        setSelectedItem(item);
+        connectSelectedHost();
+    });
     return sidebar;
 }
 

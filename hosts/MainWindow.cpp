@@ -30,6 +30,8 @@ MainWindow::MainWindow(SSHConfigModel *model, const Locations &locations, QWidge
     connect(m_content, &ContentView::selectionChanged, this, &MainWindow::updateActions);
     connect(model, &SSHConfigModel::isDirtyChanged, this, &MainWindow::updateActions);
     connect(model, &SSHConfigModel::blocksChanged, this, &MainWindow::updateActions);
+    // An edited alias may gain or lose a wildcard.
+    connect(model, &SSHConfigModel::blockChanged, this, &MainWindow::updateActions);
     updateActions();
 }
 
@@ -77,6 +79,12 @@ void MainWindow::buildToolBar()
                              tr("Duplicate selected host"),
                              {},
                              &ContentView::duplicateSelectedHost);
+    m_connect = makeAction(u"terminal"_s,
+                           tr("Connect"),
+                           u"connectAction"_s,
+                           tr("Open a terminal running ssh to the selected host (%1)"),
+                           {QKeySequence(Qt::CTRL | Qt::Key_Return), QKeySequence(Qt::CTRL | Qt::Key_Enter)},
+                           &ContentView::connectSelectedHost);
 
     auto *spacer = new QWidget(bar);
     spacer->setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Preferred);
@@ -108,6 +116,7 @@ void MainWindow::buildMenu()
 
     QMenu *file = addMenu(tr("File"), u"fileMenu"_s);
     file->addAction(m_newHost);
+    file->addAction(m_connect);
     file->addAction(m_save);
     auto *reloadShown = file->addAction(SymbolIcon::icon(u"arrow.clockwise"_s), Mnemonic::escaped(tr("Reload")));
     reloadShown->setObjectName(u"reloadShownAction"_s);
@@ -149,5 +158,7 @@ void MainWindow::updateActions()
     m_remove->setVisible(onHosts);
     m_remove->setEnabled(hostSelected);
     m_duplicate->setVisible(onHosts && hostSelected);
+    m_connect->setVisible(onHosts);
+    m_connect->setEnabled(m_content->selectedConnectAlias().has_value());
     m_save->setEnabled(m_model->isDirty());
 }

@@ -34,6 +34,7 @@ private:
     QAction *m_newHost = nullptr;
     QAction *m_remove = nullptr;
     QAction *m_duplicate = nullptr;
+    QAction *m_connect = nullptr;
     QAction *m_reload = nullptr;
     QAction *m_save = nullptr;
 };

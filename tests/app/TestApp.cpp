@@ -62,7 +62,7 @@ void TestApp::menusAreTheDesktopsOwn()
         menus << title->text() + u": "_s + items.join(u", "_s);
     }
     QCOMPARE(menus,
-             QStringList({u"&File: New Host Ctrl+N, Save Ctrl+S, Reload F5, -, Quit Ctrl+Q"_s,
+             QStringList({u"&File: New Host Ctrl+N, Connect Ctrl+Return, Save Ctrl+S, Reload F5, -, Quit Ctrl+Q"_s,
                           u"&Edit: Find Ctrl+F, -, Duplicate, Remove"_s,
                           u"&Help: About Korvel"_s}));
 

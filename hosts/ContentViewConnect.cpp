@@ -1,0 +1,65 @@
+#include "core/TerminalLauncher.h"
+#include "core/TextRules.h"
+#include "engine/ConfigSyntax.h"
+#include "engine/SSHConfigModel.h"
+#include "hosts/ContentView.h"
+#include "ui/Dialogs.h"
+
+using namespace Qt::StringLiterals;
+
+std::optional<QString> ContentView::connectAlias(const QString &pattern)
+{
+    const QStringView patterns = ConfigSyntax::hostPatterns(TextRules::trimmed(QStringView(pattern)));
+    qsizetype start = 0;
+    for (qsizetype i = 0; i <= patterns.size(); ++i) {
+        if (i < patterns.size() && !TextRules::isBlank(patterns[i]))
+            continue;
+        const QStringView word = ConfigSyntax::trimmingQuotes(patterns.sliced(start, i - start));
+        start = i + 1;
+        if (word.isEmpty() || word.startsWith(u'!') || word.contains(u'*') || word.contains(u'?'))
+            continue;
+        return word.toString();
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> ContentView::selectedConnectAlias() const
+{
+    const auto index = selectedHostIndex();
+    return index ? connectAlias(m_model->blocks().at(*index).pattern) : std::nullopt;
+}
+
+void ContentView::connectSelectedHost()
+{
+    const auto alias = selectedConnectAlias();
+    if (!alias)
+        return;
+    if (m_model->isDirty()) {
+        const int choice = Dialogs::ask(this,
+                                        tr("Save Before Connecting?"),
+                                        tr("ssh reads %1 as it is on disk, without your unsaved changes. "
+                                           "Save them first?")
+                                            .arg(configDisplayPath()),
+                                        {{tr("Save & Connect"), QMessageBox::AcceptRole},
+                                         {tr("Connect Without Saving"), QMessageBox::ActionRole},
+                                         {tr("Cancel"), QMessageBox::RejectRole}},
+                                        QMessageBox::Question,
+                                        0);
+        if (choice < 0 || choice == 2 || (choice == 0 && !saveChecked()))
+            return;
+    }
+    connectTo(*alias);
+}
+
+void ContentView::connectTo(const QString &alias)
+{
+    // "--" keeps an alias that starts with a dash from being read as an option of ssh.
+    if (const auto failure = TerminalLauncher::openWith({u"ssh"_s, u"--"_s, alias})) {
+        Dialogs::ask(this,
+                     tr("Cannot Open a Terminal"),
+                     *failure,
+                     {{tr("OK"), QMessageBox::AcceptRole}},
+                     QMessageBox::Warning,
+                     0);
+    }
+}
