@@ -79,7 +79,9 @@ namespace ResolveCommand {
         // Without -F, a missing ~/.ssh/config is an empty one, as for ssh.
         const QString configPath = parser.isSet(configOption) ? parser.value(configOption) : locations.configFile;
         if (parser.isSet(configOption) && !QFileInfo(configPath).isFile()) {
-            err << tr("Cannot read %1: no such file").arg(configPath) << Qt::endl;
+            const QString why = QFileInfo(configPath).isDir() ? tr("Cannot read %1: it is a folder")
+                                                              : tr("Cannot read %1: no such file");
+            err << why.arg(configPath) << Qt::endl;
             return 2;
         }
         const ConfigFile::ReadResult read = ConfigFile::read(configPath);
