@@ -1,3 +1,4 @@
+#include "app/AboutCommand.h"
 #include "app/AboutView.h"
 #include "app/AppInfo.h"
 #include "app/KorvelApp.h"
@@ -6,15 +7,33 @@
 #include "support/TestSupport.h"
 #include "ui/Dialogs.h"
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QDesktopServices>
 #include <QDialog>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
 
+static QList<AboutPanel *> visiblePanels()
+{
+    QList<AboutPanel *> panels;
+    for (QWidget *w : QApplication::topLevelWidgets()) {
+        if (auto *panel = qobject_cast<AboutPanel *>(w); panel && panel->isVisible())
+            panels.append(panel);
+    }
+    return panels;
+}
+
 class TestApp final : public QObject
 {
     Q_OBJECT
+public slots:
+    void recordUrl(const QUrl &url)
+    {
+        m_opened.append(url);
+    }
+
 private slots:
     void initTestCase();
     void init()
@@ -27,15 +46,23 @@ private slots:
     }
     void shortcutsAndAboutBelongToTheWindow();
     void closingWithUnsavedEditsAsksFirst();
+    void aboutCommandReusesOpenPanelAndReplacesClosedOne();
+    void linkOpensTheReadmeAsAFile();
 
 private:
+    QList<QUrl> m_opened;
     QTemporaryDir m_dir;
     const Locations m_locations = Locations::forHome(m_dir.filePath(u"home"_s), m_dir.filePath(u"bin"_s));
 };
 
 void TestApp::initTestCase()
 {
+    // The built-in guide is written to the cache folder, which must not be the real one.
+    QStandardPaths::setTestModeEnabled(true);
+    // The icon lives in a static library's resources, which a link can silently drop.
     AppInfo::configure(*qApp);
+    const QImage icon = qApp->windowIcon().pixmap(64, 64).toImage();
+    QVERIFY(!icon.isNull() && qAlpha(icon.pixel(32, 32)) > 0);
 }
 
 void TestApp::shortcutsAndAboutBelongToTheWindow()
@@ -120,6 +147,39 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
     Dialogs::setNextAnswer(u"Overwrite"_s);
     QVERIFY(app.mainWindow()->close());
     QVERIFY(readFile(m_locations.configFile).contains("User saved"));
+}
+
+void TestApp::aboutCommandReusesOpenPanelAndReplacesClosedOne()
+{
+    AboutCommand about;
+    about.trigger();
+    QPointer<AboutPanel> first = about.panel();
+    about.trigger();
+    QVERIFY(first);
+    QCOMPARE(visiblePanels(), QList<AboutPanel *>{first});
+
+    first->close();
+    QVERIFY(visiblePanels().isEmpty());
+    about.trigger();
+    QCOMPARE(visiblePanels().size(), 1);
+    QVERIFY(first.isNull()); // the hidden panel is dropped, not kept around
+    QTest::keyClick(visiblePanels().constFirst(), Qt::Key_Escape);
+    QVERIFY(visiblePanels().isEmpty());
+}
+
+void TestApp::linkOpensTheReadmeAsAFile()
+{
+    QDesktopServices::setUrlHandler(u"file"_s, this, "recordUrl");
+    AboutPanel panel;
+    panel.show();
+    auto *link = panel.findChild<QAbstractButton *>(u"readmeButton"_s);
+    QVERIFY(link && link->isEnabled());
+    QTest::mouseClick(link, Qt::LeftButton);
+    QDesktopServices::unsetUrlHandler(u"file"_s);
+
+    QCOMPARE(m_opened.size(), 1);
+    const QFileInfo readme(m_opened.constFirst().toLocalFile());
+    QVERIFY(readme.isFile() && readme.fileName() == u"README.md"_s);
 }
 
 QTEST_MAIN(TestApp)
