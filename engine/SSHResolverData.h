@@ -102,6 +102,16 @@ struct SSHResolver::Data {
         return lower;
     }
 
+    // A line's keyword: an index into keywords, or one of these.
+    enum LineKind {
+        Host = -1,
+        Match = -2,
+        Include = -3,
+        Ignored = -4
+    };
+    QList<std::pair<QString, int>> spellings; // keywords as written, and what they are
+    int classify(QStringView spelling);
+
     void read(int file, int depth);
     void readInclude(const QString &argument, int depth);
     int keywordId(const QString &lowerName);

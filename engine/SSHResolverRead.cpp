@@ -47,11 +47,11 @@ namespace {
         });
     }
 
-    SSHResolver::Data::Pattern pattern(QStringView text, bool lower)
+    SSHResolver::Data::Pattern pattern(const QString &text, bool lower)
     {
         SSHResolver::Data::Pattern p;
         p.negated = text.startsWith(u'!');
-        p.text = (p.negated ? text.sliced(1) : text).toString();
+        p.text = p.negated ? text.sliced(1) : text; // shares the file's text when it can
         if (lower)
             p.text = asciiLower(p.text);
         p.literal = !p.text.contains(u'*') && !p.text.contains(u'?');
@@ -62,7 +62,7 @@ namespace {
     {
         QList<SSHResolver::Data::Pattern> list;
         for (const QStringView part : QStringView(argument).split(u','))
-            list.append(pattern(part, lower));
+            list.append(pattern(part.toString(), lower));
         return list;
     }
 
@@ -230,6 +230,23 @@ int SSHResolver::Data::keywordId(const QString &lowerName)
     return id;
 }
 
+int SSHResolver::Data::classify(QStringView spelling)
+{
+    // Files spell a keyword the same way throughout: look the spelling up before folding it.
+    for (const auto &[known, id] : std::as_const(spellings)) {
+        if (known.size() == spelling.size() && known == spelling)
+            return id;
+    }
+    const QString lower = asciiLower(spelling);
+    const int id = lower == u"host"_s      ? Host
+                   : lower == u"match"_s   ? Match
+                   : lower == u"include"_s ? Include
+                   : isIgnored(lower)      ? Ignored
+                                           : keywordId(lower);
+    spellings.append({spelling.toString(), id});
+    return id;
+}
+
 void SSHResolver::Data::readInclude(const QString &argument, int depth)
 {
     // As ssh reads them: ~ is the home folder, other relative paths are below ~/.ssh.
@@ -267,6 +284,7 @@ void SSHResolver::Data::read(int file, int depth)
     QString text = texts[file]; // a copy that shares the buffer: an Include grows texts
     int lineNumber = 0;
     qsizetype block = -1; // the included Host block the options go to
+    QStringList words;
     // ssh reads lines up to "\n" only; a CR before it is trailing blank.
     qsizetype start = 0;
     while (start <= text.size()) {
@@ -287,18 +305,36 @@ void SSHResolver::Data::read(int file, int depth)
         QStringView rest = split.rest;
         while (!rest.isEmpty() && (rest.back() == u'\r' || rest.back() == u'\f' || TextRules::isBlank(rest.back())))
             rest.chop(1);
-        const QString keyword = asciiLower(split.keyword);
+        const int id = classify(split.keyword);
         start = next;
-        if (rest.isEmpty() || isIgnored(keyword)) // ssh refuses a keyword without a value
+        if (rest.isEmpty() || id == Ignored) // ssh refuses a keyword without a value
             continue;
         // Commands go to a shell as written; everything else is split like a command line.
-        const bool raw = keyword == u"proxycommand"_s || keyword == u"localcommand"_s || keyword == u"remotecommand"_s
-                         || keyword == u"knownhostscommand"_s || keyword == u"proxyjump"_s;
+        const bool raw = id >= 0 && keywords[size_t(id)].takes == Takes::Raw;
         bool balanced = true;
-        const QStringList words = raw ? QStringList() : ConfigSyntax::arguments(rest, &balanced);
+        words.clear();
+        if (!raw && std::none_of(rest.begin(), rest.end(), [](QChar c) {
+                return c == u'"' || c == u'\'' || c == u'\\';
+            })) {
+            // Nothing to unquote: the words are pieces of the file's text.
+            for (qsizetype i = 0; i < rest.size();) {
+                if (rest[i] == u' ' || rest[i] == u'\t') {
+                    ++i;
+                    continue;
+                }
+                if (rest[i] == u'#')
+                    break;
+                const qsizetype begin = i;
+                while (i < rest.size() && rest[i] != u' ' && rest[i] != u'\t')
+                    ++i;
+                words.append(sliceOf(rest.sliced(begin, i - begin)));
+            }
+        } else if (!raw) {
+            words = ConfigSyntax::arguments(rest, &balanced);
+        }
         if (!raw && (!balanced || words.isEmpty()))
             continue;
-        if (keyword == u"host"_s) {
+        if (id == Host) {
             HostLine host;
             for (const QString &word : words)
                 host.patterns.append(pattern(word, false));
@@ -311,7 +347,7 @@ void SSHResolver::Data::read(int file, int depth)
                 block = includedBlocks.size();
                 includedBlocks.append({files[file], lineNumber, parsed});
             }
-        } else if (keyword == u"match"_s) {
+        } else if (id == Match) {
             bool final = false;
             const std::optional<MatchLine> match = matchLine(rest, &final);
             wantsFinal = wantsFinal || final;
@@ -323,18 +359,18 @@ void SSHResolver::Data::read(int file, int depth)
             items.push_back({Kind::Match, int(matches.size()), 0});
             matches.push_back(match.value_or(MatchLine{{}, false}));
             block = -1;
-        } else if (keyword == u"include"_s) {
+        } else if (id == Include) {
             for (const QString &word : words)
                 readInclude(word, depth);
         } else {
             Option option;
-            option.keyword = keywordId(keyword);
+            option.keyword = id;
             option.file = file;
             option.line = lineNumber;
             if (raw)
                 option.value = sliceOf(rest);
-            else if (words.size() == 1 && words.constFirst().size() == rest.size())
-                option.value = sliceOf(rest); // written bare: share the file's text
+            else if (words.size() == 1)
+                option.value = words.constFirst();
             else
                 option.value = words.join(u' ');
             const Takes takes = keywords[option.keyword].takes;

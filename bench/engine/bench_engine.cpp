@@ -3,6 +3,7 @@
 #include "engine/ConfigDocument.h"
 #include "engine/ConfigFile.h"
 #include "engine/SSHConfigModel.h"
+#include "engine/SSHResolver.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -158,7 +159,7 @@ int main(int argc, char **argv)
     std::printf("config: %.1f MB, %lld lines\n", megabytes, static_cast<long long>(bytes.count('\n')));
 
     constexpr int runs = 5;
-    Timing ssh, parse, write, loadSave;
+    Timing ssh, parse, write, loadSave, resolverLoad, resolve;
     double peak = 1e300;
     qint64 blocks = 0;
     for (int run = 0; run < runs; ++run) {
@@ -189,6 +190,20 @@ int main(int argc, char **argv)
         });
         QFile::remove(target);
         document.reset();
+
+        // The resolver walks every Host line for a name only "Host *" matches, as ssh -G does.
+        std::optional<SSHResolver> resolver;
+        measure(resolverLoad, [&] {
+            QStringDecoder decoder(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+            resolver.emplace(decoder.decode(bytes), path, dir.path(), dir.filePath(u".ssh"_s));
+        });
+        for (int i = 0; i < 3; ++i) {
+            measure(resolve, [&] {
+                if (resolver->resolve(u"somehost"_s, u"me"_s).options.size() != 2)
+                    std::printf("resolve found the wrong options\n");
+            });
+        }
+        resolver.reset();
         if (profile)
             continue;
 
@@ -230,6 +245,12 @@ int main(int argc, char **argv)
                 loadSave.wall,
                 loadSave.cpu,
                 loadSave.cpu / ssh.cpu);
+    std::printf("resolver: read the config  %8.1f %8.1f\n", resolverLoad.wall, resolverLoad.cpu);
+    std::printf("resolve one destination    %8.2f %8.2f            %.0fx ssh -G wall, %.0fx cpu (target >= 20x)\n",
+                resolve.wall,
+                resolve.cpu,
+                ssh.wall / resolve.wall,
+                ssh.cpu / resolve.cpu);
     std::printf("  peak resident memory     %8.1f MB for %lld blocks (target < 100 MB)\n",
                 peak,
                 static_cast<long long>(blocks));
