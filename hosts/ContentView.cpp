@@ -108,7 +108,7 @@ void ContentView::updateDetail()
         if (!m_pane) {
             switch (paneKind) {
             case SidebarItem::Kind::knownHosts:
-                m_pane = new KnownHostsView(m_locations, m_panePage);
+                m_pane = new KnownHostsView(m_knownHosts, m_panePage);
                 break;
             case SidebarItem::Kind::sshKeys:
                 m_pane = new SSHKeysView(m_locations, m_panePage);

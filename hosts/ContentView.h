@@ -10,6 +10,7 @@
 
 class HostDetailView;
 class IconLabel;
+class KnownHostsModel;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -116,6 +117,8 @@ private:
     std::optional<QString> m_reselectPattern;
 
     SidebarModel *m_sidebarModel;
+    // Shared by the known-hosts pane and the host editor's count of a host's keys.
+    KnownHostsModel *m_knownHosts;
     QWidget *m_outsideBar = nullptr;
     QSplitter *m_splitter = nullptr;
     QLineEdit *m_search = nullptr;

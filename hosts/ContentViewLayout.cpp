@@ -118,6 +118,7 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
     , m_model(model)
     , m_locations(locations)
     , m_sidebarModel(new SidebarModel(model, this))
+    , m_knownHosts(new KnownHostsModel(locations.knownHostsFile, this))
 {
     setObjectName(u"contentView"_s);
     setMinimumSize(820, 540);
@@ -398,6 +399,7 @@ QWidget *ContentView::buildHostPage()
     layout->addWidget(makeDivider(Qt::Horizontal, page));
 
     m_detail = new HostDetailView(m_model, m_locations, page);
+    m_detail->setKnownHosts(m_knownHosts);
     layout->addWidget(m_detail, 1);
     return page;
 }

@@ -8,6 +8,7 @@
 #include "hosts/HostDetailView.h"
 #include "hosts/HostDetailWidgets.h"
 #include "hosts/KeywordCheck.h"
+#include "hosts/KnownHostKeysRow.h"
 #include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
 #include "ui/Mnemonic.h"
@@ -241,6 +242,8 @@ void HostDetailView::updateTabOrder()
 {
     // The clear and help buttons take no focus; the browse and add buttons have no other key.
     QList<QWidget *> chain{m_aliasEdit};
+    if (m_knownHostKeys)
+        chain.append(m_knownHostKeys->forgetButton());
     auto addRow = [&chain](const OptionRow &row) {
         for (const Field &f : row.fields) {
             chain.append(f.edit);

@@ -9,6 +9,7 @@
 #include "hosts/AddOptionSheet.h"
 #include "hosts/HostDetailWidgets.h"
 #include "hosts/KeywordCheck.h"
+#include "hosts/KnownHostKeysRow.h"
 #include "ui/Dialogs.h"
 #include "ui/InfoButton.h"
 #include "ui/Mnemonic.h"
@@ -215,10 +216,20 @@ const HostBlock *HostDetailView::block() const
     return found == blocks.cend() ? nullptr : &*found;
 }
 
+void HostDetailView::setKnownHosts(KnownHostsModel *knownHosts)
+{
+    m_knownHostKeys = new KnownHostKeysRow(m_model, knownHosts, m_content);
+    static_cast<QVBoxLayout *>(m_content->layout())->insertWidget(1, m_knownHostKeys);
+    m_knownHostKeys->setBlockId(m_blockId);
+    updateTabOrder();
+}
+
 void HostDetailView::setBlockId(const QUuid &id)
 {
     const bool newBlock = id != m_blockId;
     m_blockId = id;
+    if (m_knownHostKeys)
+        m_knownHostKeys->setBlockId(id);
     if (newBlock) {
         m_pendingKeys.clear();
         setShowAdvanced(false);

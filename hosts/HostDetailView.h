@@ -11,6 +11,8 @@
 #include <QUuid>
 
 class InfoButton;
+class KnownHostKeysRow;
+class KnownHostsModel;
 class KeywordCheck;
 class SSHCheck;
 class QComboBox;
@@ -43,6 +45,9 @@ public:
         return m_showAdvanced;
     }
     void setShowAdvanced(bool show);
+
+    // Shows under the alias how many known_hosts entries the host has, with a way to forget them.
+    void setKnownHosts(KnownHostsModel *knownHosts);
 
     // Opens the add-option sheet for the bound block.
     void addCustomOption();
@@ -161,4 +166,5 @@ private:
     QStringList m_pendingKeys;
     QToolButton *m_advancedButton = nullptr;
     QToolButton *m_addOptionButton = nullptr;
+    KnownHostKeysRow *m_knownHostKeys = nullptr;
 };

@@ -4,6 +4,7 @@
 #include "core/Locations.h"
 #include "core/TextRules.h"
 #include "core/Uuid.h"
+#include "knownhosts/KnownHostMatch.h"
 
 #include <QFile>
 #include <QHash>
@@ -96,24 +97,6 @@ namespace {
         return bytes;
     }
 
-    // Key type names repeat on every line; sharing one string per name saves a million allocations.
-    class Interner
-    {
-    public:
-        QString get(QStringView text)
-        {
-            for (const QString &known : m_known) {
-                if (known == text)
-                    return known;
-            }
-            m_known.append(text.toString());
-            return m_known.constLast();
-        }
-
-    private:
-        QList<QString> m_known;
-    };
-
     bool isAscii(QByteArrayView data)
     {
         const char *p = data.data();
@@ -130,58 +113,16 @@ namespace {
         return (any & 0x8080808080808080ULL) == 0;
     }
 
-    // Turns usable lines into entries: blanks trimmed, "#" comments and lines of fewer than three
-    // fields skipped, everything after the third field ignored.
-    class LineParser
+    // A piece of `bytes` that shares its buffer instead of copying it, as TextRules::sharedSlice
+    // does for text: a million lines cost one allocation.
+    QByteArray sharedSlice(QByteArray &bytes, qsizetype start, qsizetype length)
     {
-    public:
-        QList<KnownHostEntry> entries;
-
-        void add(const QString &line, int index)
-        {
-            const QChar *text = line.constData();
-            const qsizetype end = line.size();
-            qsizetype pos = 0;
-            while (pos < end && TextRules::isBlank(text[pos]))
-                ++pos;
-            if (pos == end || text[pos] == u'#')
-                return;
-
-            // Only the first two fields and the start of the third are needed; the rest of the key
-            // and any comment are never looked at.
-            std::array<QStringView, 3> fields;
-            int found = 0;
-            while (found < 3 && pos < end) {
-                const qsizetype start = pos;
-                const qsizetype limit = found == 2 ? qMin(end, pos + 33) : end;
-                while (pos < limit && !TextRules::isBlank(text[pos]))
-                    ++pos;
-                fields[found++] = QStringView(text + start, pos - start);
-                while (found < 3 && pos < end && TextRules::isBlank(text[pos]))
-                    ++pos;
-            }
-            if (found < 3)
-                return;
-
-            KnownHostEntry entry;
-            entry.id = Uuid::create();
-            entry.rawLine = line;
-            entry.isHashed = fields[0].startsWith(u"|1|");
-            entry.host = entry.isHashed ? m_hashedHost : fields[0].toString();
-            entry.algorithm = m_algorithms.get(fields[1]);
-            qsizetype previewLength = qMin<qsizetype>(32, fields[2].size());
-            if (previewLength < fields[2].size() && fields[2].at(previewLength - 1).isHighSurrogate())
-                ++previewLength;
-            entry.keyPreview.reserve(previewLength + 1);
-            entry.keyPreview.append(fields[2].first(previewLength)).append(QChar(0x2026));
-            entry.lineIndex = index;
-            entries.append(std::move(entry));
-        }
-
-    private:
-        const QString m_hashedHost = KnownHostsModel::hashedHostText();
-        Interner m_algorithms;
-    };
+        QByteArray::DataPointer &whole = bytes.data_ptr();
+        if (!whole.d_ptr())
+            return bytes.sliced(start, length);
+        whole.d_ptr()->ref();
+        return QByteArray(QByteArray::DataPointer(whole.d_ptr(), whole.data() + start, length));
+    }
 
     QString countText(qsizetype n, const QString &singular, const QString &plural)
     {
@@ -205,41 +146,125 @@ QString KnownHostsModel::hashedHostText()
 
 void KnownHostsModel::load()
 {
+    // The old file goes before the new one is read, so the two are never held at once.
+    m_entries = {};
+    m_bytes = {};
+    m_stamp = stampOf(m_filePath);
     std::optional<QByteArray> bytes = readFile(m_filePath);
-    QString text;
+    const bool ascii = bytes && isAscii(*bytes);
+    QStringDecoder decoder = lineDecoder();
+    std::vector<QChar> scratch;
     if (bytes) {
-        QStringDecoder decoder = lineDecoder();
-        text = decoder.decode(*bytes);
-        if (decoder.hasError())
-            bytes.reset();
+        m_bytes = std::move(*bytes);
+        // Growing the list piecemeal costs more than a count of line feeds.
+        qsizetype estimate = 1;
+        for (const char *p = m_bytes.cbegin(), *end = m_bytes.cend();
+             (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))) != nullptr;
+             ++p)
+            ++estimate;
+        m_entries.reserve(estimate);
+        int index = 0;
+        forEachLine(m_bytes, false, [&](qsizetype start, qsizetype length, int) {
+            // Lines never split a character, so checking them one by one checks the file.
+            if (!ascii) {
+                if (size_t(decoder.requiredSpace(length)) > scratch.size())
+                    scratch.resize(decoder.requiredSpace(length));
+                decoder.appendToBuffer(scratch.data(), QByteArrayView(m_bytes.constData() + start, length));
+            }
+            if (length > 0) {
+                if (std::optional<KnownHostEntry> entry = KnownHostEntry::parse(sharedSlice(m_bytes, start, length))) {
+                    entry->id = Uuid::create();
+                    entry->lineIndex = index;
+                    m_entries.append(std::move(*entry));
+                }
+            }
+            ++index;
+        });
     }
-    if (!bytes) {
-        m_entries.clear();
+    if (!bytes || decoder.hasError()) {
+        m_entries = {};
+        m_bytes = {};
         emit entriesChanged();
         setStatusMessage(tr("known_hosts not found"));
         return;
     }
-    // Growing the lists piecemeal costs more than a count of line feeds.
-    qsizetype estimate = 1;
-    for (const char *p = bytes->cbegin(), *end = bytes->cend();
-         (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))) != nullptr;
-         ++p)
-        ++estimate;
-    bytes.reset();
-
-    QStringList lines;
-    lines.reserve(estimate);
-    LineParser parser;
-    parser.entries.reserve(estimate);
-    // Each line is parsed as soon as it is split off, while it is still in the cache.
-    TextRules::forEachLine(text, false, [&](qsizetype start, qsizetype bodyEnd, qsizetype) {
-        lines.append(TextRules::sharedSlice(text, start, bodyEnd - start));
-        parser.add(lines.constLast(), int(lines.size() - 1));
-    });
-    m_allLines = std::move(lines);
-    m_entries = std::move(parser.entries);
     emit entriesChanged();
     setStatusMessage(countText(m_entries.size(), tr("Loaded %1 entry"), tr("Loaded %1 entries")));
+}
+
+QStringList KnownHostsModel::allLines() const
+{
+    QStringDecoder decoder = lineDecoder();
+    const QString text = decoder.decode(m_bytes);
+    QStringList lines;
+    TextRules::forEachLine(text, false, [&](qsizetype start, qsizetype bodyEnd, qsizetype) {
+        lines.append(text.sliced(start, bodyEnd - start));
+    });
+    return lines;
+}
+
+std::optional<QByteArray> KnownHostsModel::readAgain() const
+{
+    // Compared a piece at a time with the bytes loaded: when nothing changed, which is the rule,
+    // those are used and the file never exists twice in memory.
+    if (!m_bytes.isEmpty()) {
+        struct stat st;
+        QFile file(m_filePath);
+        if (::stat(QFile::encodeName(m_filePath).constData(), &st) == 0 && S_ISREG(st.st_mode)
+            && qint64(st.st_size) == m_bytes.size() && file.open(QIODevice::ReadOnly)) {
+            QByteArray piece(1 << 20, Qt::Uninitialized);
+            qsizetype at = 0;
+            while (true) {
+                const qint64 got = file.read(piece.data(), piece.size());
+                if (got <= 0 || at + got > m_bytes.size()
+                    || std::memcmp(piece.constData(), m_bytes.constData() + at, size_t(got)) != 0)
+                    break;
+                at += got;
+                if (at == m_bytes.size()) {
+                    if (file.read(piece.data(), 1) == 0)
+                        return m_bytes;
+                    break;
+                }
+            }
+        }
+    }
+    return readFile(m_filePath);
+}
+
+KnownHostsModel::Stamp KnownHostsModel::stampOf(const QString &path)
+{
+    struct stat st;
+    if (::stat(QFile::encodeName(path).constData(), &st) != 0)
+        return {};
+    return {qint64(st.st_size), qint64(st.st_mtim.tv_sec) * 1000000000 + st.st_mtim.tv_nsec, quint64(st.st_ino)};
+}
+
+bool KnownHostsModel::isCurrent() const
+{
+    return m_stamp && *m_stamp == stampOf(m_filePath);
+}
+
+QList<qsizetype> KnownHostsModel::find(const QString &name) const
+{
+    QList<qsizetype> found;
+    KnownHostMatch::Finder finder(name.toUtf8());
+    for (qsizetype i = 0; i < m_entries.size(); ++i) {
+        if (finder.matches(m_entries.at(i).lineBytes()))
+            found.append(i);
+    }
+    return found;
+}
+
+QSet<QUuid> KnownHostsModel::removableFor(const QStringList &names) const
+{
+    QSet<QUuid> ids;
+    for (const QString &name : names) {
+        for (const qsizetype i : find(name)) {
+            if (m_entries.at(i).markerKind == KnownHostEntry::Marker::None)
+                ids.insert(m_entries.at(i).id);
+        }
+    }
+    return ids;
 }
 
 void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
@@ -250,7 +275,7 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
     if (!ids.isEmpty()) {
         for (const KnownHostEntry &entry : std::as_const(m_entries)) {
             if (ids.contains(entry.id))
-                ++pending[entry.rawLine.toUtf8()];
+                ++pending[entry.lineBytes().toByteArray()];
         }
     }
 
@@ -260,7 +285,7 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
         lengths.push_back(it.key().size());
     std::sort(lengths.begin(), lengths.end());
 
-    const std::optional<QByteArray> bytes = readFile(m_filePath);
+    std::optional<QByteArray> bytes = readAgain();
     const auto readFailed = [this] {
         setErrorMessage(tr("Cannot read %1").arg(m_filePath));
     };
@@ -327,6 +352,7 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
         return;
     }
 
+    bytes.reset();
     load();
     setStatusMessage(countText(removed, tr("Removed %1 entry"), tr("Removed %1 entries")));
 }

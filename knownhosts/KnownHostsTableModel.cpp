@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <iterator>
 
 namespace {
     // Languages whose case mapping differs from the default one (dotted and dotless i).
@@ -17,7 +18,11 @@ namespace {
 KnownHostsTableModel::KnownHostsTableModel(const KnownHostsModel *source, QObject *parent)
     : QAbstractTableModel(parent)
     , m_source(source)
+    , m_nameTimer(new QTimer(this))
 {
+    m_nameTimer->setSingleShot(true);
+    m_nameTimer->setInterval(namePauseMs);
+    connect(m_nameTimer, &QTimer::timeout, this, &KnownHostsTableModel::lookUpName);
     connect(source, &KnownHostsModel::entriesChanged, this, [this] {
         beginResetModel();
         rebuildIndex();
@@ -46,22 +51,41 @@ QString KnownHostsTableModel::foldForSearch(QStringView text, const QLocale &loc
     return folded;
 }
 
+bool KnownHostsTableModel::isHostName(QStringView text)
+{
+    if (text.isEmpty())
+        return false;
+    return std::none_of(text.begin(), text.end(), [](QChar c) {
+        return c.isSpace() || c.category() == QChar::Separator_Space || c == u',' || c == u'*' || c == u'?' || c == u'!'
+               || c == u'|' || c == u'#' || c == u'@';
+    });
+}
+
 void KnownHostsTableModel::rebuildIndex()
 {
     m_locale = QLocale();
+    m_nameMatches.clear();
     const bool special = hasSpecialCasing(m_locale);
     const QList<KnownHostEntry> &entries = m_source->entries();
+    const QByteArray hashedText = KnownHostsModel::hashedHostText().toUtf8();
+    const auto hostOf = [&](const KnownHostEntry &entry) {
+        return entry.isHashed ? QByteArrayView(hashedText) : entry.hostBytes();
+    };
+    const auto markerOf = [](const KnownHostEntry &entry) {
+        return entry.markerKind == KnownHostEntry::Marker::None      ? QByteArrayView()
+               : entry.markerKind == KnownHostEntry::Marker::Revoked ? QByteArrayView("@revoked")
+                                                                     : QByteArrayView("@cert-authority");
+    };
     m_starts.clear();
     m_starts.reserve(entries.size() + 1);
     m_folded.clear();
     qsizetype total = 0;
     for (const KnownHostEntry &entry : entries)
-        total += entry.host.size() + entry.algorithm.size() + 2;
+        total += hostOf(entry).size() + entry.algorithmBytes().size() + markerOf(entry).size() + 3;
     m_folded.reserve(total);
 
-    // Appends one field folded, as UTF-8; plain ASCII, nearly every line, is folded in place.
-    const auto append = [&](const QString &field) {
-        const QChar *in = field.constData();
+    // Appends one UTF-8 field folded; plain ASCII, nearly every line, is folded in place.
+    const auto append = [&](QByteArrayView field) {
         const qsizetype n = field.size();
         const qsizetype at = m_folded.size();
         m_folded.resize(at + n);
@@ -69,22 +93,23 @@ void KnownHostsTableModel::rebuildIndex()
         qsizetype i = 0;
         if (!special) {
             for (; i < n; ++i) {
-                const char16_t u = in[i].unicode();
-                if (u >= 0x80)
+                const char c = field[i];
+                if (uchar(c) >= 0x80)
                     break;
-                out[i] = char((u >= u'A' && u <= u'Z') ? u + 32 : u);
+                out[i] = (c >= 'A' && c <= 'Z') ? char(c + 32) : c;
             }
         }
         if (i < n) {
             m_folded.truncate(at);
-            m_folded.append(foldForSearch(field, m_locale).toUtf8());
+            m_folded.append(foldForSearch(QString::fromUtf8(field), m_locale).toUtf8());
         }
         m_folded.append('\0');
     };
     for (const KnownHostEntry &entry : entries) {
         m_starts.push_back(m_folded.size());
-        append(entry.host);
-        append(entry.algorithm);
+        append(hostOf(entry));
+        append(entry.algorithmBytes());
+        append(markerOf(entry));
     }
     m_starts.push_back(m_folded.size());
 }
@@ -99,10 +124,41 @@ void KnownHostsTableModel::setFilterText(const QString &text)
     endResetModel();
 }
 
+void KnownHostsTableModel::lookUpName()
+{
+    if (!isHostName(m_filterText))
+        return;
+    // ssh looks names up in lower case; hashed entries hold the hash of what ssh used.
+    m_nameMatches = m_source->find(m_filterText.toLower());
+    if (!m_nameMatches.isEmpty()) {
+        beginResetModel();
+        std::vector<int> merged;
+        merged.reserve(m_visible.size() + size_t(m_nameMatches.size()));
+        std::set_union(m_visible.begin(),
+                       m_visible.end(),
+                       m_nameMatches.begin(),
+                       m_nameMatches.end(),
+                       std::back_inserter(merged));
+        m_visible = std::move(merged);
+        endResetModel();
+    }
+    emit nameLookupFinished();
+}
+
+bool KnownHostsTableModel::isNameMatch(qsizetype entry) const
+{
+    return std::binary_search(m_nameMatches.cbegin(), m_nameMatches.cend(), entry);
+}
+
 void KnownHostsTableModel::applyFilter()
 {
     const auto count = int(m_source->entries().size());
     m_visible.clear();
+    m_nameMatches.clear();
+    if (isHostName(m_filterText))
+        m_nameTimer->start();
+    else
+        m_nameTimer->stop();
     if (m_filterText.isEmpty()) {
         m_visible.resize(count);
         for (int i = 0; i < count; ++i)
@@ -174,17 +230,36 @@ QVariant KnownHostsTableModel::data(const QModelIndex &index, int role) const
 {
     if (!index.isValid() || index.row() >= rowCount())
         return {};
-    const KnownHostEntry &entry = entryAt(index.row());
+    const int entryIndex = m_visible.at(index.row());
+    const KnownHostEntry &entry = m_source->entries().at(entryIndex);
     const int column = index.column();
     switch (role) {
     case Qt::DisplayRole:
-        return column == HostColumn ? entry.host : column == AlgorithmColumn ? entry.algorithm : entry.keyPreview;
+        if (column == HostColumn)
+            return entry.isHashed && isNameMatch(entryIndex) ? m_filterText : entry.host();
+        return column == AlgorithmColumn ? entry.algorithm() : entry.fingerprint();
     case Qt::ToolTipRole:
-        if (column == HostColumn && entry.isHashed)
+        if (column == FingerprintColumn)
+            return entry.rawLine();
+        if (column != HostColumn)
+            return {};
+        if (entry.markerKind == KnownHostEntry::Marker::CertAuthority)
+            return tr("@cert-authority: the key signs host certificates for these hosts");
+        if (entry.markerKind == KnownHostEntry::Marker::Revoked)
+            return tr("@revoked: ssh refuses this key for these hosts");
+        if (entry.isHashed && isNameMatch(entryIndex))
+            return tr("Hashed entry for %1").arg(m_filterText);
+        if (entry.isHashed)
             return tr("Hostname is hashed for privacy (HashKnownHosts yes)");
         return {};
+    case Qt::AccessibleTextRole:
+        if (column == HostColumn && entry.markerKind != KnownHostEntry::Marker::None)
+            return entry.marker() + u' ' + data(index, Qt::DisplayRole).toString();
+        return data(index, Qt::DisplayRole);
     case IsHashedRole:
         return entry.isHashed;
+    case MarkerRole:
+        return entry.marker();
     default:
         return {};
     }
@@ -199,8 +274,8 @@ QVariant KnownHostsTableModel::headerData(int section, Qt::Orientation orientati
         return tr("Host");
     case AlgorithmColumn:
         return tr("Algorithm");
-    case KeyPreviewColumn:
-        return tr("Key Preview");
+    case FingerprintColumn:
+        return tr("Fingerprint");
     default:
         return {};
     }

@@ -6,15 +6,18 @@
 #include <QByteArray>
 #include <QLocale>
 #include <QSet>
+#include <QTimer>
 
 #include <vector>
 
 class KnownHostsModel;
 
-// The rows of the known-hosts table: the model's entries whose host or algorithm contains the
-// filter text, ignoring case by the rules of the locale. Folded copies of both fields are kept in
-// one buffer built at load time, so a keystroke is a single scan without allocations per row.
-// Fonts, colours and the lock icon are the view's to draw.
+// The rows of the known-hosts table: the model's entries whose host, algorithm or marker contains
+// the filter text, ignoring case by the rules of the locale. Folded copies of those fields are
+// kept in one buffer built at load time, so a keystroke is a single scan without allocations per
+// row. When the text is a whole host name, a moment after the last keystroke the entries ssh
+// would use for that name join them, hashed ones included, shown under the name typed. Fonts,
+// colours, the lock icon and the marker badge are the view's to draw.
 class KnownHostsTableModel final : public QAbstractTableModel
 {
     Q_OBJECT
@@ -23,12 +26,15 @@ public:
     enum Column {
         HostColumn,
         AlgorithmColumn,
-        KeyPreviewColumn,
+        FingerprintColumn,
         ColumnCount
     };
     enum Role {
         IsHashedRole = Qt::UserRole, // bool, on every column
+        MarkerRole, // "@cert-authority", "@revoked" or empty, on every column
     };
+    // How long typing must pause before a name is looked up among the hashed entries.
+    static constexpr int namePauseMs = 300;
 
     explicit KnownHostsTableModel(const KnownHostsModel *source, QObject *parent = nullptr);
 
@@ -49,10 +55,19 @@ public:
 
     // Case folding for the filter, by the rules of the given locale.
     static QString foldForSearch(QStringView text, const QLocale &locale);
+    // A text that can be a host name on its own (or "[name]:port"): no blanks, commas or
+    // pattern characters.
+    static bool isHostName(QStringView text);
+
+signals:
+    // The entries found for a whole host name have joined the rows.
+    void nameLookupFinished();
 
 private:
     void rebuildIndex();
     void applyFilter();
+    void lookUpName();
+    bool isNameMatch(qsizetype entry) const;
 
     const KnownHostsModel *m_source;
     QLocale m_locale;
@@ -62,4 +77,7 @@ private:
     QByteArray m_folded;
     std::vector<qsizetype> m_starts;
     std::vector<int> m_visible;
+    // Entries found for m_filterText as a host name, ascending; empty until the pause is over.
+    QList<qsizetype> m_nameMatches;
+    QTimer *m_nameTimer;
 };

@@ -8,8 +8,10 @@
 #include "ui/Style.h"
 #include "ui/SymbolIcon.h"
 
+#include <QApplication>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QHelpEvent>
 #include <QItemSelectionModel>
 #include <QKeyEvent>
 #include <QLabel>
@@ -21,6 +23,7 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QToolButton>
+#include <QToolTip>
 
 using namespace Qt::StringLiterals;
 
@@ -50,8 +53,9 @@ namespace {
         using QItemSelectionModel::select;
     };
 
-    // Hosts in the monospace font with a lock on hashed ones; the other columns smaller and
-    // dimmer, and the key preview cut in the middle so both ends of the key stay visible.
+    // Hosts in the monospace font with a lock on hashed ones and a badge for a marker; the other
+    // columns smaller and dimmer. The fingerprint's tooltip shows the whole line, broken up, as
+    // key data has no spaces to wrap at.
     class EntryDelegate final : public QStyledItemDelegate
     {
     public:
@@ -79,8 +83,62 @@ namespace {
                 option->palette.setColor(QPalette::Text, Style::color(Style::Tone::Secondary, option->palette));
             }
             option->fontMetrics = QFontMetrics(option->font);
-            if (index.column() == KnownHostsTableModel::KeyPreviewColumn)
+            if (index.column() == KnownHostsTableModel::FingerprintColumn)
                 option->textElideMode = Qt::ElideMiddle;
+        }
+
+        void paint(QPainter *painter, const QStyleOptionViewItem &option, const QModelIndex &index) const override
+        {
+            const QString marker = index.data(KnownHostsTableModel::MarkerRole).toString();
+            if (index.column() != KnownHostsTableModel::HostColumn || marker.isEmpty()) {
+                QStyledItemDelegate::paint(painter, option, index);
+                return;
+            }
+            QStyleOptionViewItem background = option;
+            initStyleOption(&background, index);
+            background.text.clear();
+            background.icon = QIcon();
+            const QWidget *widget = option.widget;
+            QStyle *style = widget ? widget->style() : QApplication::style();
+            style->drawControl(QStyle::CE_ItemViewItem, &background, painter, widget);
+
+            const QFontMetrics metrics(m_detailFont);
+            const int height = metrics.height() + 2;
+            const QRect badge(option.rect.left() + 4,
+                              option.rect.center().y() - height / 2,
+                              qMin(metrics.horizontalAdvance(marker) + 10, option.rect.width() / 2),
+                              height);
+            const QColor tone =
+                Style::color(marker == u"@revoked"_s ? Style::Tone::Destructive : Style::Tone::Accent, option.palette);
+            painter->save();
+            painter->setRenderHint(QPainter::Antialiasing);
+            painter->setPen(tone);
+            painter->setBrush(Qt::NoBrush);
+            painter->drawRoundedRect(QRectF(badge).adjusted(0.5, 0.5, -0.5, -0.5), 4, 4);
+            painter->setFont(m_detailFont);
+            painter->drawText(badge, Qt::AlignCenter, metrics.elidedText(marker, Qt::ElideRight, badge.width() - 6));
+            painter->restore();
+
+            QStyleOptionViewItem rest = option;
+            rest.rect.setLeft(badge.right() + 4);
+            QStyledItemDelegate::paint(painter, rest, index);
+        }
+
+        bool helpEvent(QHelpEvent *event,
+                       QAbstractItemView *view,
+                       const QStyleOptionViewItem &option,
+                       const QModelIndex &index) override
+        {
+            if (event->type() != QEvent::ToolTip || index.column() != KnownHostsTableModel::FingerprintColumn)
+                return QStyledItemDelegate::helpEvent(event, view, option, index);
+            const QString line = index.data(Qt::ToolTipRole).toString();
+            QStringList pieces;
+            for (qsizetype at = 0; at < line.size(); at += 64)
+                pieces << line.mid(at, 64).toHtmlEscaped();
+            QToolTip::showText(event->globalPos(),
+                               u"<p style=\"white-space:pre\"><tt>"_s + pieces.join(u"<br>"_s) + u"</tt></p>"_s,
+                               view);
+            return true;
         }
 
     private:
@@ -123,7 +181,7 @@ namespace {
             if (!ids.contains(entry.id))
                 continue;
             ++found;
-            const QString host = entry.isHashed ? KnownHostsView::tr("(hashed)") : entry.host;
+            const QString host = entry.isHashed ? KnownHostsView::tr("(hashed)") : entry.host();
             if (seen.contains(host))
                 continue;
             seen.insert(host);
@@ -144,8 +202,14 @@ namespace {
 } // namespace
 
 KnownHostsView::KnownHostsView(const Locations &locations, QWidget *parent)
+    : KnownHostsView(new KnownHostsModel(locations.knownHostsFile), parent)
+{
+    m_model->setParent(this);
+}
+
+KnownHostsView::KnownHostsView(KnownHostsModel *model, QWidget *parent)
     : QWidget(parent)
-    , m_model(new KnownHostsModel(locations.knownHostsFile, this))
+    , m_model(model)
     , m_tableModel(new KnownHostsTableModel(m_model, this))
 {
     setObjectName(u"knownHostsView"_s);

@@ -15,13 +15,15 @@ class QToolButton;
 class StatusLine;
 
 // The known-hosts pane: the entries of the known_hosts file in a filterable table, with removal of
-// the selected entries after a confirmation. It owns its model and loads it when first shown.
+// the selected entries after a confirmation. It loads its model when first shown: one of its own,
+// or one the window shares with the host editor.
 class KnownHostsView final : public QWidget
 {
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(KnownHostsView)
 public:
     explicit KnownHostsView(const Locations &locations, QWidget *parent = nullptr);
+    explicit KnownHostsView(KnownHostsModel *model, QWidget *parent = nullptr);
 
     KnownHostsModel *model() const
     {

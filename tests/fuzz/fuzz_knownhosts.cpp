@@ -60,9 +60,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     FUZZ_CHECK(lines == splitLines(QString::fromUtf8(input)), lines.join(u'|'));
     int previous = -1;
     for (const KnownHostEntry &entry : model.entries()) {
-        FUZZ_CHECK(entry.lineIndex > previous && entry.lineIndex < lines.size(), entry.rawLine);
-        FUZZ_CHECK(lines[entry.lineIndex] == entry.rawLine, entry.rawLine);
-        FUZZ_CHECK(entry.keyPreview.endsWith(QChar(0x2026)), entry.keyPreview);
+        FUZZ_CHECK(entry.lineIndex > previous && entry.lineIndex < lines.size(), entry.rawLine());
+        FUZZ_CHECK(lines[entry.lineIndex] == entry.rawLine(), entry.rawLine());
+        FUZZ_CHECK(entry.keyPreview().endsWith(QChar(0x2026)), entry.keyPreview());
         previous = entry.lineIndex;
     }
 
@@ -77,7 +77,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     for (qsizetype i = 0; i < model.entries().size(); ++i) {
         if (uchar(input[i % input.size()]) & 1) {
             chosen.insert(model.entries()[i].id);
-            ++pending[model.entries()[i].rawLine];
+            ++pending[model.entries()[i].rawLine()];
         }
     }
     QStringList expected;

@@ -1,3 +1,4 @@
+#include "KnownHostsSample.h"
 #include "knownhosts/KnownHostsModel.h"
 #include "support/TestSupport.h"
 
@@ -11,13 +12,18 @@ using TestSupport::readFile;
 using TestSupport::writeFile;
 
 namespace {
-    // "host|algorithm|preview|h|lineIndex" per entry, h = 1 for hashed, entries joined by newlines.
+    // "[marker ]host|algorithm|preview|h|lineIndex" per entry, h = 1 for hashed, joined by newlines.
     QString describe(const KnownHostsModel &model)
     {
         QStringList rows;
+        const QStringList lines = model.allLines();
         for (const KnownHostEntry &e : model.entries()) {
-            rows << u"%1|%2|%3|%4|%5"_s.arg(e.host, e.algorithm, e.keyPreview).arg(int(e.isHashed)).arg(e.lineIndex);
-            if (e.rawLine != model.allLines().value(e.lineIndex))
+            rows << u"%1|%2|%3|%4|%5"_s.arg(e.host(), e.algorithm(), e.keyPreview())
+                        .arg(int(e.isHashed))
+                        .arg(e.lineIndex);
+            if (!e.marker().isEmpty())
+                rows.last().prepend(e.marker() + u' ');
+            if (e.rawLine() != lines.value(e.lineIndex))
                 rows.last() += u" (raw line differs)"_s;
         }
         return rows.join(u'\n');
@@ -32,6 +38,7 @@ private slots:
     void parsesLines();
     void removalKeepsEveryOtherByte_data();
     void removalKeepsEveryOtherByte();
+    void agreesWithSshKeygen();
 
 private:
     QTemporaryDir m_dir;
@@ -55,9 +62,15 @@ void TestKnownHostsModel::parsesLines_data()
         << u"(hashed entry)|ecdsa-sha2-nistp256|AAAAE2VjZHNhLXNoYTItbmlzdHAyNTYA…|1|0\n"
            u"[db1]:2222,10.0.0.1|ssh-rsa|12345678901234567890…|0|1"_s
         << u"Loaded 2 entries"_s;
-    QTest::newRow("marker line shifts fields")
-        << QByteArray("@cert-authority *.example ssh-ed25519 AAAA\n") << u"@cert-authority|*.example|ssh-ed25519…|0|0"_s
-        << u"Loaded 1 entry"_s;
+    // A marker takes the host, algorithm and key from the fields after it; an unknown word or
+    // one without three fields after it is an ordinary host field.
+    QTest::newRow("markers") << QByteArray("@cert-authority *.example ssh-ed25519 AAAA\n"
+                                           "\t@revoked |1|c2FsdA==|aGFzaA== ssh-rsa BBBB c\n"
+                                           "@trusted h ssh-rsa CCCC\n@revoked h ssh-rsa\n")
+                             << u"@cert-authority *.example|ssh-ed25519|AAAA…|0|0\n"
+                                u"@revoked (hashed entry)|ssh-rsa|BBBB…|1|1\n"
+                                u"@trusted|h|ssh-rsa…|0|2\n@revoked|h|ssh-rsa…|0|3"_s
+                             << u"Loaded 4 entries"_s;
     // CR LF yields an empty line between; the Unicode breaks and VT/FF end lines too.
     QTest::newRow("line breaks") << QByteArray("a x K1\r\nb y K2\xe2\x80\xa8"
                                                "c z K3\xc2\x85"
@@ -96,7 +109,7 @@ void TestKnownHostsModel::parsesLines()
     const bool unreadable = status == u"known_hosts not found"_s;
     QCOMPARE(model.errorMessage(), unreadable ? std::optional(u"Cannot read "_s + path) : std::nullopt);
     QCOMPARE(model.statusMessage(), unreadable ? u"Loaded 1 entry"_s : u"Removed 0 entries"_s);
-    QCOMPARE(model.entries().size() == 1 && model.entries().at(0).host == "old"_L1, unreadable);
+    QCOMPARE(model.entries().size() == 1 && model.entries().at(0).host() == "old"_L1, unreadable);
     QCOMPARE(QFile::exists(path), !content.isNull());
     QCOMPARE(readFile(path), content);
 
@@ -182,6 +195,49 @@ void TestKnownHostsModel::removalKeepsEveryOtherByte()
     KnownHostsModel reread(path); // the model shows the file as written
     reread.load();
     QCOMPARE(describe(model), describe(reread));
+}
+
+// Fingerprints as ssh-keygen -l prints them, and the lines ssh-keygen -F finds for a name, on a
+// file ssh-keygen made: keys of every type, hashed names, patterns, negations, ports, markers.
+void TestKnownHostsModel::agreesWithSshKeygen()
+{
+    if (!QFileInfo(KnownHostsSample::keygen).isExecutable())
+        QSKIP("no ssh-keygen");
+    QTemporaryDir dir;
+    const QByteArray sample = KnownHostsSample::make(dir.path());
+    QVERIFY(!sample.isEmpty());
+    const QString path = dir.filePath(u"known_hosts"_s);
+    writeFile(path, sample);
+    KnownHostsModel model(path);
+    model.load();
+    QCOMPARE(model.entries().size(), 100);
+
+    QStringList ours;
+    for (const KnownHostEntry &entry : model.entries()) {
+        if (entry.marker().isEmpty()) // ssh-keygen -l passes over marker lines
+            ours << entry.fingerprint();
+    }
+    QStringList theirs;
+    for (const QByteArray &line : KnownHostsSample::run({u"-l"_s, u"-f"_s, path}).split('\n')) {
+        if (!line.isEmpty())
+            theirs << QString::fromLatin1(line.split(' ').value(1));
+    }
+    QCOMPARE(ours, theirs);
+
+    for (const QString &name : {u"vault.internal"_s,
+                                u"[vault.internal]:2222"_s,
+                                u"Vault.Internal"_s,
+                                u"db1.internal"_s,
+                                u"web3.example"_s,
+                                u"10.0.0.3"_s,
+                                u"[web3.example]:22"_s,
+                                u"nothere.example"_s}) {
+        QList<int> found;
+        for (const qsizetype i : model.find(name))
+            found << model.entries().at(i).lineIndex + 1;
+        QCOMPARE(found, KnownHostsSample::foundLines(KnownHostsSample::run({u"-F"_s, name, u"-f"_s, path})));
+        QVERIFY2(!found.isEmpty() || name.startsWith(u"nothere"_s), qPrintable(name));
+    }
 }
 
 QTEST_GUILESS_MAIN(TestKnownHostsModel)

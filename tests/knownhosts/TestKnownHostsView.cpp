@@ -1,4 +1,5 @@
 #include "knownhosts/KnownHostsModel.h"
+#include "knownhosts/KnownHostsTableModel.h"
 #include "knownhosts/KnownHostsView.h"
 #include "support/TestSupport.h"
 #include "ui/Dialogs.h"
@@ -8,6 +9,7 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -93,6 +95,7 @@ class TestKnownHostsView final : public QObject
     Q_OBJECT
 private slots:
     void filterMatchesHostAndAlgorithmOnly();
+    void showsMarkersAndFindsHashedNames();
     void removesTheSelectionAfterConfirmation();
     void removalNamesTheFirstFiveHosts();
 };
@@ -115,6 +118,37 @@ void TestKnownHostsView::filterMatchesHostAndAlgorithmOnly()
     }
     pane.button(u"clearFilterButton"_s)->click();
     QCOMPARE(pane.table->model()->rowCount(), 5);
+}
+
+void TestKnownHostsView::showsMarkersAndFindsHashedNames()
+{
+    // The hash of "vault.internal" as ssh-keygen -H wrote it.
+    const QByteArray vault = "|1|S9Ge6WtJXi+PgPOrPQlNqAVvPuY=|cGokTqef2v/CNl5g9qW0rVTsc94= ssh-ed25519 AAAAC3Vault\n";
+    Pane pane("@revoked vault.internal ssh-rsa AAAAB3Revoked\n"
+              "|1|c2FsdA==|aGFzaA== ssh-ed25519 AAAAC3Other\n"
+              + vault + "*.internal ssh-ed25519 AAAAC3Wild\nvault.internal.old ssh-rsa AAAAB3Old\n");
+    QAbstractItemModel *rows = pane.table->model();
+    auto *tableModel = qobject_cast<KnownHostsTableModel *>(rows);
+    QVERIFY(tableModel);
+    QCOMPARE(rows->headerData(KnownHostsTableModel::FingerprintColumn, Qt::Horizontal).toString(), u"Fingerprint"_s);
+    QCOMPARE(rows->index(0, 0).data().toString(), u"vault.internal"_s);
+    QCOMPARE(rows->index(0, 1).data().toString(), u"ssh-rsa"_s);
+    QCOMPARE(rows->index(0, 2).data(KnownHostsTableModel::MarkerRole).toString(), u"@revoked"_s);
+    QCOMPARE(rows->index(2, 2).data(Qt::ToolTipRole).toString(), QString::fromLatin1(vault.trimmed()));
+
+    // A whole name first shows what contains it; after the pause, ssh's own matches join, the
+    // hashed one under the name typed. A partial name looks nothing up.
+    const QSignalSpy looked(tableModel, &KnownHostsTableModel::nameLookupFinished);
+    pane.filter->setText(u"Vault.Internal"_s);
+    QCOMPARE(pane.hosts(), QStringList({u"vault.internal"_s, u"vault.internal.old"_s}));
+    QTRY_COMPARE(looked.size(), 1);
+    QCOMPARE(pane.hosts(),
+             QStringList({u"vault.internal"_s, u"Vault.Internal"_s, u"*.internal"_s, u"vault.internal.old"_s}));
+    QVERIFY(rows->index(1, 0).data(KnownHostsTableModel::IsHashedRole).toBool());
+    pane.filter->setText(u"vault.int*"_s);
+    QVERIFY(pane.hosts().isEmpty());
+    QVERIFY(!KnownHostsTableModel::isHostName(u"vault internal"_s));
+    QVERIFY(KnownHostsTableModel::isHostName(u"[vault.internal]:2222"_s));
 }
 
 void TestKnownHostsView::removesTheSelectionAfterConfirmation()

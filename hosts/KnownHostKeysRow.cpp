@@ -1,0 +1,174 @@
+#include "hosts/KnownHostKeysRow.h"
+
+#include "core/TextRules.h"
+#include "engine/HostBlock.h"
+#include "engine/SSHConfigModel.h"
+#include "knownhosts/KnownHostsModel.h"
+#include "ui/Dialogs.h"
+#include "ui/Style.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPointer>
+#include <QPushButton>
+#include <QTimer>
+
+using namespace Qt::StringLiterals;
+
+KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *knownHosts, QWidget *parent)
+    : QWidget(parent)
+    , m_config(config)
+    , m_knownHosts(knownHosts)
+    , m_label(new QLabel(this))
+    , m_forget(new QPushButton(tr("Forget…"), this))
+    , m_recountTimer(new QTimer(this))
+{
+    setObjectName(u"knownHostKeysRow"_s);
+    auto *layout = new QHBoxLayout(this);
+    layout->setContentsMargins(24, 0, 24, 0);
+    layout->setSpacing(8);
+    m_label->setObjectName(u"knownHostKeysLabel"_s);
+    m_label->setFont(Style::captionFont());
+    Style::setTextColor(m_label, Style::Tone::Secondary);
+    m_forget->setObjectName(u"forgetHostKeysButton"_s);
+    m_forget->setFont(Style::captionFont());
+    m_forget->setAutoDefault(false);
+    layout->addWidget(m_label);
+    layout->addWidget(m_forget);
+    layout->addStretch(1);
+
+    // Typing in HostName or Port recounts once the typing pauses; a count checks every entry.
+    m_recountTimer->setSingleShot(true);
+    m_recountTimer->setInterval(250);
+    connect(m_recountTimer, &QTimer::timeout, this, &KnownHostKeysRow::recount);
+    connect(m_config, &SSHConfigModel::blockChanged, this, [this](const QUuid &id) {
+        if (id == m_blockId)
+            m_recountTimer->start();
+    });
+    connect(m_config, &SSHConfigModel::blocksChanged, m_recountTimer, qOverload<>(&QTimer::start));
+    connect(m_knownHosts, &KnownHostsModel::entriesChanged, this, &KnownHostKeysRow::recount);
+    connect(m_forget, &QPushButton::clicked, this, &KnownHostKeysRow::forget);
+    recount();
+}
+
+QStringList KnownHostKeysRow::namesFor(const HostBlock &block)
+{
+    QStringList aliases;
+    const QString &pattern = block.pattern;
+    for (qsizetype i = 0; i < pattern.size();) {
+        qsizetype end = i;
+        while (end < pattern.size() && !TextRules::isBlank(pattern.at(end)))
+            ++end;
+        const QString alias = pattern.sliced(i, end - i);
+        if (!alias.isEmpty() && !alias.startsWith(u'!') && !alias.contains(u'*') && !alias.contains(u'?'))
+            aliases << alias;
+        i = end + 1;
+    }
+    QStringList hosts = aliases;
+    if (const QString hostName = TextRules::trimmed(block.value(u"HostName").value_or(QString()));
+        !hostName.isEmpty()) {
+        // ssh fills in %h with the alias typed and %% with a percent sign; other tokens depend on
+        // the connection, so no name can be told then.
+        hosts.clear();
+        for (const QString &alias : aliases.isEmpty() && !hostName.contains(u'%') ? QStringList{QString()} : aliases) {
+            QString expanded;
+            bool known = true;
+            for (qsizetype i = 0; i < hostName.size(); ++i) {
+                if (hostName.at(i) != u'%') {
+                    expanded += hostName.at(i);
+                } else if (i + 1 < hostName.size() && hostName.at(i + 1) == u'%') {
+                    expanded += u'%';
+                    ++i;
+                } else if (i + 1 < hostName.size() && hostName.at(i + 1) == u'h') {
+                    expanded += alias;
+                    ++i;
+                } else {
+                    known = false;
+                }
+            }
+            if (known && !hosts.contains(expanded))
+                hosts << expanded;
+        }
+    }
+    const QString port = TextRules::trimmed(block.value(u"Port").value_or(QString()));
+    bool isNumber = false;
+    const int portNumber = port.toInt(&isNumber);
+    QStringList names;
+    for (const QString &host : std::as_const(hosts)) {
+        names << host.toLower();
+        if (isNumber && portNumber != 22)
+            names << u"[%1]:%2"_s.arg(host.toLower()).arg(portNumber);
+    }
+    return names;
+}
+
+void KnownHostKeysRow::setBlockId(const QUuid &id)
+{
+    m_blockId = id;
+    m_recountTimer->stop();
+    if (isVisible())
+        refresh();
+    else
+        recount();
+}
+
+void KnownHostKeysRow::showEvent(QShowEvent *event)
+{
+    QWidget::showEvent(event);
+    refresh();
+}
+
+// Reads known_hosts again when it changed since (ssh adds to it while Korvel runs); a reload
+// recounts through entriesChanged.
+void KnownHostKeysRow::refresh()
+{
+    if (!m_knownHosts->isCurrent())
+        m_knownHosts->load();
+    else
+        recount();
+}
+
+void KnownHostKeysRow::recount()
+{
+    m_recountTimer->stop();
+    const QList<HostBlock> &blocks = m_config->blocks();
+    const auto found = std::find_if(blocks.cbegin(), blocks.cend(), [this](const HostBlock &b) {
+        return b.id == m_blockId;
+    });
+    m_names = found == blocks.cend() ? QStringList() : namesFor(*found);
+    m_ids = m_knownHosts->removableFor(m_names);
+    setVisible(!m_names.isEmpty());
+    m_label->setText(tr("Known host keys: %1").arg(m_ids.size()));
+    m_label->setToolTip(tr("Entries of known_hosts for %1").arg(m_names.join(u", "_s)));
+    m_forget->setEnabled(!m_ids.isEmpty());
+    m_forget->setToolTip(tr("Remove the known_hosts entries for %1").arg(m_names.join(u", "_s)));
+    m_forget->setAccessibleName(tr("Forget known host keys"));
+}
+
+void KnownHostKeysRow::forget()
+{
+    refresh();
+    if (m_ids.isEmpty())
+        return;
+    const qsizetype n = m_ids.size();
+    const QString names = m_names.join(u", "_s);
+    const QString text = n == 1 ? tr("Remove 1 entry for %1 from known_hosts?").arg(names)
+                                : tr("Remove %1 entries for %2 from known_hosts?").arg(QString::number(n), names);
+    // Cancel is the default: Return alone never removes.
+    const int choice =
+        Dialogs::ask(this,
+                     tr("Forget Host Keys?"),
+                     text + u' ' + tr("SSH will ask you to verify the host's key on the next connection."),
+                     {{tr("Forget"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
+                     QMessageBox::Warning,
+                     1);
+    if (choice != 0)
+        return;
+    m_knownHosts->removeEntries(m_ids);
+    if (const auto error = m_knownHosts->errorMessage()) {
+        Dialogs::showError(this, *error, [model = QPointer<KnownHostsModel>(m_knownHosts)] {
+            if (model)
+                model->setErrorMessage(std::nullopt);
+        });
+    }
+}
