@@ -40,7 +40,11 @@ namespace ResolveCommand {
         return false;
     }
 
-    int run(const QStringList &arguments, const Locations &locations, QTextStream &out, QTextStream &err)
+    int run(const QStringList &arguments,
+            const Locations &locations,
+            QTextStream &out,
+            QTextStream &err,
+            const QString &systemConfig)
     {
         QCommandLineParser parser;
         parser.setApplicationDescription(tr("Korvel edits your OpenSSH client configuration. Without options it "
@@ -89,7 +93,15 @@ namespace ResolveCommand {
             err << tr("Cannot read %1: %2").arg(configPath, read.error) << Qt::endl;
             return 2;
         }
-        const SSHResolver resolver(*read.text, configPath, locations.homeDir, locations.sshDir);
+        SSHResolver resolver(*read.text, configPath, locations.homeDir, locations.sshDir);
+        if (!parser.isSet(configOption) && QFileInfo(systemConfig).isFile()) {
+            const ConfigFile::ReadResult system = ConfigFile::read(systemConfig);
+            if (!system.text) {
+                err << tr("Cannot read %1: %2").arg(systemConfig, system.error) << Qt::endl;
+                return 2;
+            }
+            resolver.appendSystemConfig(*system.text, systemConfig, QFileInfo(systemConfig).path());
+        }
         const Resolution resolution = resolver.resolve(destination, localUser());
         for (const ResolvedOption &option : resolution.options)
             out << option.keyword << u' ' << option.value << u"  # "_s << option.file << u':' << option.line << u'\n';

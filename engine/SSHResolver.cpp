@@ -248,6 +248,11 @@ namespace {
                     stack.push_back({active, cap});
                     cap = std::min(cap, active);
                     break;
+                case Data::Kind::Top:
+                    // Every file ssh reads on its own starts with everything applying.
+                    active = cap = Active;
+                    stack.clear();
+                    break;
                 case Data::Kind::Leave:
                     // A Match inside an included file does not change the including file's state.
                     active = stack.back().active;

@@ -57,6 +57,10 @@ public:
     SSHResolver(SSHResolver &&) noexcept;
     SSHResolver &operator=(SSHResolver &&) noexcept;
 
+    // The system-wide file ssh reads after the user's when no -F is given (/etc/ssh/ssh_config,
+    // its relative Include paths below /etc/ssh). Its sections start afresh, its values come after.
+    void appendSystemConfig(const QString &text, const QString &path, const QString &includeDir);
+
     Resolution resolve(const QString &destination, const QString &localUser) const;
     QList<IncludedHostBlock> includedHostBlocks() const; // Host blocks of included files, in order
     QStringList includedFiles() const; // every file read through Include, in order

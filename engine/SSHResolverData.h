@@ -62,7 +62,8 @@ struct SSHResolver::Data {
         Host,
         Match,
         Enter,
-        Leave
+        Leave,
+        Top
     };
     struct Item {
         Kind kind;
@@ -89,7 +90,7 @@ struct SSHResolver::Data {
     bool runsCommands = false;
 
     QString homeDir;
-    QString sshDir;
+    QString sshDir; // where relative Include paths of the file being read start
 
     // ssh folds keywords and host names with tolower(): ASCII letters only.
     static QString asciiLower(QStringView text)
@@ -112,6 +113,7 @@ struct SSHResolver::Data {
     QList<std::pair<QString, int>> spellings; // keywords as written, and what they are
     int classify(QStringView spelling);
 
+    void readTopLevel(const QString &text, const QString &path, const QString &includeDir);
     void read(int file, int depth);
     void readInclude(const QString &argument, int depth);
     int keywordId(const QString &lowerName);

@@ -392,17 +392,30 @@ SSHResolver::SSHResolver(const QString &configText,
     : d(std::make_unique<Data>())
 {
     d->homeDir = homeDir;
-    d->sshDir = sshDir;
-    d->texts.append(configText);
-    d->files.append(QFileInfo(configPath).absoluteFilePath());
-    d->read(0, 0);
+    d->readTopLevel(configText, configPath, sshDir);
+}
+
+void SSHResolver::appendSystemConfig(const QString &text, const QString &path, const QString &includeDir)
+{
+    d->readTopLevel(text, path, includeDir);
+}
+
+void SSHResolver::Data::readTopLevel(const QString &text, const QString &path, const QString &includeDir)
+{
+    sshDir = includeDir;
+    const int index = int(files.size());
+    if (index > 0)
+        items.push_back({Kind::Top, index, 0});
+    texts.append(text);
+    files.append(QFileInfo(path).absoluteFilePath());
+    read(index, 0);
     // Where a section's options end: a resolve skips a section that does not apply in one step.
-    int next = int(d->items.size());
+    int next = int(items.size());
     for (int i = next - 1; i >= 0; --i) {
-        Data::Item &item = d->items[size_t(i)];
-        if (item.kind == Data::Kind::Option)
+        Item &item = items[size_t(i)];
+        if (item.kind == Kind::Option)
             continue;
-        if (item.kind != Data::Kind::Enter)
+        if (item.kind != Kind::Enter)
             item.next = next;
         next = i;
     }

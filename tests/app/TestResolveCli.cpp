@@ -1,3 +1,4 @@
+#include "app/ResolveCommand.h"
 #include "support/TestSupport.h"
 
 #include <QProcess>
@@ -13,6 +14,7 @@ class TestResolveCli final : public QObject
 private slots:
     void run_data();
     void run();
+    void readsTheSystemFileAfterTheUsers();
 };
 
 void TestResolveCli::run_data()
@@ -68,6 +70,25 @@ void TestResolveCli::run()
     const QString text = QString::fromUtf8(exitCode ? korvel.readAllStandardError() : korvel.readAllStandardOutput());
     output.replace(u"%D"_s, dir.path());
     QVERIFY2(exitCode == 0 && !output.endsWith(u'\n') ? text.contains(output) : text == output, qPrintable(text));
+}
+
+void TestResolveCli::readsTheSystemFileAfterTheUsers()
+{
+    // As ssh without -F: the user's file, then the system's, whose sections start afresh and whose
+    // relative Include paths start at its own folder.
+    QTemporaryDir dir;
+    const Locations home = Locations::forHome(dir.filePath(u"home"_s), dir.filePath(u"bin"_s));
+    TestSupport::writeFile(home.configFile, "Port 1\nHost nothing\n");
+    TestSupport::writeFile(dir.filePath(u"etc/ssh_config"_s), "Port 2\nUser sys\nInclude conf.d/*\n");
+    TestSupport::writeFile(dir.filePath(u"etc/conf.d/a.conf"_s), "Compression yes\n");
+    QString out, err;
+    QTextStream o(&out), e(&err);
+    const QStringList arguments{u"korvel"_s, u"--resolve"_s, u"web"_s};
+    QCOMPARE(ResolveCommand::run(arguments, home, o, e, dir.filePath(u"etc/ssh_config"_s)), 0);
+    QCOMPARE(out,
+             u"port 1  # %1:1\nuser sys  # %2/etc/ssh_config:2\ncompression yes  # %2/etc/conf.d/a.conf:1\n"_s.arg(
+                 home.configFile,
+                 dir.path()));
 }
 
 QTEST_GUILESS_MAIN(TestResolveCli)
