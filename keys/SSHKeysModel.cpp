@@ -3,14 +3,13 @@
 #include "core/Locations.h"
 #include "core/TextRules.h"
 #include "core/Uuid.h"
+#include "keys/Askpass.h"
 
 #include <QDateTime>
-#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QPointer>
 #include <QStringDecoder>
-#include <QTemporaryDir>
 
 #include <algorithm>
 #include <cerrno>
@@ -219,27 +218,6 @@ namespace {
             return std::nullopt;
         }
     }
-
-    // Answers every passphrase prompt of the key tool from the environment that only the tool and
-    // this helper see, so the passphrase never appears in a process's argument list. printf is a
-    // shell builtin, so the value is not passed on to another program either.
-    constexpr char askpassScript[] = "#!/bin/sh\nprintf '%s\\n' \"$KORVEL_KEY_PASSPHRASE\"\n";
-
-    std::shared_ptr<QTemporaryDir> writeAskpassHelper(QString *helperPath)
-    {
-        auto dir = std::make_shared<QTemporaryDir>(QDir::tempPath() + u"/korvel-askpass-XXXXXX"_s);
-        if (!dir->isValid())
-            return nullptr;
-        QFile::setPermissions(dir->path(), QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
-        QFile script(dir->filePath(u"askpass"_s));
-        if (!script.open(QIODevice::WriteOnly) || script.write(askpassScript) != qint64(sizeof askpassScript - 1))
-            return nullptr;
-        script.close();
-        if (!script.setPermissions(QFileDevice::ReadOwner | QFileDevice::ExeOwner))
-            return nullptr;
-        *helperPath = script.fileName();
-        return dir;
-    }
 } // namespace
 
 // One pass over the key directory while its fingerprint runs are out.
@@ -277,6 +255,11 @@ ProcessResult SSHKeysModel::runProcessStatic(const QString &executable, const QS
 void SSHKeysModel::load()
 {
     startScan({});
+}
+
+void SSHKeysModel::reload(const QString &statusAfter)
+{
+    startScan(statusAfter);
 }
 
 void SSHKeysModel::startScan(const QString &statusAfter, std::function<void()> whenDone)
@@ -411,19 +394,15 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
 
     ProcessOptions run;
     run.timeoutMs = m_generationTimeoutMs;
-    std::shared_ptr<QTemporaryDir> helperDir;
+    std::optional<Askpass> askpass;
     if (options.usePassphrase && !options.passphrase.isEmpty()) {
-        QString helper;
-        helperDir = writeAskpassHelper(&helper);
-        if (!helperDir) {
+        askpass = Askpass::prepare(options.passphrase);
+        if (!askpass) {
             failLater(tr("Cannot prepare the passphrase helper."));
             return;
         }
-        // Without -N the tool asks for the passphrase twice; "force" makes it ask the helper even
-        // without a display.
-        run.environment = {{u"SSH_ASKPASS"_s, helper},
-                           {u"SSH_ASKPASS_REQUIRE"_s, u"force"_s},
-                           {u"KORVEL_KEY_PASSPHRASE"_s, options.passphrase}};
+        // Without -N the tool asks for the passphrase twice.
+        run.environment = askpass->environment();
     } else {
         args << u"-N"_s << QString();
     }
@@ -439,13 +418,13 @@ void SSHKeysModel::generateKey(const KeyGenOptions &options)
         run.input = "y\n";
 
     auto *runner = new ProcessRunner(this);
-    // The helper directory lives until the tool has finished: the lambda holds it.
+    // The helper lives until the tool has finished: the lambda holds it.
     connect(runner,
             &ProcessRunner::finished,
             this,
-            [this, runner, helperDir, keyPath, kept, filename = options.filename](const ProcessResult &result) {
+            [this, runner, askpass, keyPath, kept, filename = options.filename](const ProcessResult &result) {
                 runner->deleteLater();
-                if (result.exitCode != 0 || !helperDir) {
+                if (result.exitCode != 0 || !askpass) {
                     finishGeneration(result, filename, kept);
                     return;
                 }

@@ -51,6 +51,8 @@ public:
     // Returns at once; keyPairsChanged() follows with the whole sorted list once every fingerprint
     // run has ended. A later load() drops the results of one still running.
     void load();
+    // The same, ending with this status instead of the pair count.
+    void reload(const QString &statusAfter);
     void deleteKeyPair(const SSHKeyPair &pair);
     // Asks the view to put the public key on the clipboard.
     void copyPublicKey(const SSHKeyPair &pair);
