@@ -1,0 +1,27 @@
+#pragma once
+
+#include "engine/HostBlock.h"
+
+#include <QList>
+#include <QString>
+#include <QStringList>
+
+// Which host blocks name a key file, the way ssh reads their IdentityFile and CertificateFile.
+namespace KeyUsage {
+    // The file a value names, with "~", "~user", %d, %u and %% expanded as ssh expands them; empty
+    // when it depends on the host or the connection (%h, %r, ${VAR}, ...), is "none" or is relative.
+    QString expandedPath(const QString &value, const QString &homeDir, const QString &userName);
+
+    // The display names of the blocks whose IdentityFile or CertificateFile names the key at
+    // privateKeyPath, its public half or its certificate (<key>-cert.pub), in block order.
+    QStringList hostsUsing(const QList<HostBlock> &blocks,
+                           const QString &privateKeyPath,
+                           const QString &homeDir,
+                           const QString &userName);
+
+    // The names a Host line gives that ssh can be called with: no wildcards, no negations.
+    QStringList aliases(const QList<HostBlock> &blocks);
+
+    // The current user's login name from the user record, what %u stands for.
+    QString localUserName();
+} // namespace KeyUsage
