@@ -18,6 +18,7 @@ Locations Locations::system()
 {
     Locations locations = forHome(userHomeDirectory(), u"/usr/local/bin"_s);
     locations.sshPath = u"/usr/bin/ssh"_s;
+    locations.agentSocket = qEnvironmentVariable("SSH_AUTH_SOCK");
     return locations;
 }
 
@@ -30,5 +31,6 @@ Locations Locations::forHome(const QString &homeDir, const QString &scriptsDir, 
     l.knownHostsFile = l.sshDir + u"/known_hosts"_s;
     l.scriptsDir = QDir::cleanPath(scriptsDir);
     l.keygenPath = keygenPath;
+    l.sshAddPath = u"/usr/bin/ssh-add"_s;
     return l;
 }

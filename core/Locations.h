@@ -13,6 +13,9 @@ struct Locations {
     QString keygenPath;
     // The ssh that is asked whether it reads a config (`ssh -G`); empty where it must never run.
     QString sshPath;
+    QString sshAddPath;
+    // The running ssh-agent's socket (SSH_AUTH_SOCK); empty when there is none to ask.
+    QString agentSocket;
 
     // The current user's real locations; the home directory comes from the user record, not $HOME.
     static Locations system();
