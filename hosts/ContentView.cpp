@@ -1,6 +1,7 @@
 #include "hosts/ContentView.h"
 
 #include "engine/HostBlock.h"
+#include "engine/KeyUsage.h"
 #include "engine/SSHConfigModel.h"
 #include "hosts/AddHostSheet.h"
 #include "hosts/HostDetailView.h"
@@ -110,9 +111,20 @@ void ContentView::updateDetail()
             case SidebarItem::Kind::knownHosts:
                 m_pane = new KnownHostsView(m_knownHosts, m_panePage);
                 break;
-            case SidebarItem::Kind::sshKeys:
-                m_pane = new SSHKeysView(m_locations, m_panePage);
+            case SidebarItem::Kind::sshKeys: {
+                auto *keys = new SSHKeysView(m_locations, m_panePage);
+                // Asked afresh each time, so the pane follows edits and reloads of the config.
+                keys->setHostLookup(
+                    [model = m_model, home = m_locations.homeDir, user = KeyUsage::localUserName()](
+                        const QString &key) {
+                        return KeyUsage::hostsUsing(model->blocks(), key, home, user);
+                    },
+                    [model = m_model] {
+                        return KeyUsage::aliases(model->blocks());
+                    });
+                m_pane = keys;
                 break;
+            }
             case SidebarItem::Kind::scripts:
                 m_pane = new BinScriptsView(m_locations, m_panePage);
                 break;

@@ -61,6 +61,18 @@ void KeyDelegate::paint(QPainter *painter, const QStyleOptionViewItem &option, c
         right = markRect.left() - spacing;
     }
 
+    if (index.data(KeyListModel::AgentRole).toBool()) {
+        // Words, not a colour alone, say what the mark means.
+        const QFont badgeFont = Style::captionFont();
+        const QString badge = tr("in agent");
+        const int badgeWidth = QFontMetrics(badgeFont).horizontalAdvance(badge);
+        const QRect badgeRect(right - badgeWidth + 1, content.top(), badgeWidth, content.height());
+        painter->setFont(badgeFont);
+        painter->setPen(selected ? textColor : toneColor(option, Style::Tone::Success));
+        painter->drawText(badgeRect, Qt::AlignRight | Qt::AlignVCenter, badge);
+        right = badgeRect.left() - spacing;
+    }
+
     const int textLeft = content.left() + iconBox + spacing;
     const int textWidth = std::max(0, right - textLeft + 1);
     const QFont name = nameFont(option);

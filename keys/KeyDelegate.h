@@ -4,7 +4,7 @@
 #include "ui/Style.h"
 
 // Paints one row of the key list: the type icon, the name, the comment below it when there is one,
-// and the green check mark while the pair's public key was just copied.
+// the green check mark while the pair's public key was just copied, and "in agent" while the agent holds it.
 class KeyDelegate final : public RowDelegate
 {
     Q_OBJECT

@@ -4,6 +4,7 @@
 #include "ui/SymbolIcon.h"
 
 #include <QFormLayout>
+#include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
 #include <QPushButton>
@@ -43,6 +44,10 @@ KeyDetailView::KeyDetailView(const QString &homeDir, QWidget *parent)
     infoForm->addRow(tr("Type"), m_type);
     infoForm->addRow(tr("Comment"), m_comment);
     infoForm->addRow(tr("Path"), m_path);
+    m_usedBy = valueLabel(u"usedByValue"_s, info);
+    infoForm->addRow(tr("Used by"), m_usedBy);
+    m_agent = valueLabel(u"agentValue"_s, info);
+    infoForm->addRow(tr("SSH agent"), m_agent);
     layout->addWidget(info);
 
     auto *printBox = new QGroupBox(tr("Fingerprint"), this);
@@ -62,20 +67,51 @@ KeyDetailView::KeyDetailView(const QString &homeDir, QWidget *parent)
     m_copy->setObjectName(u"copyButton"_s);
     auto *view = new QPushButton(SymbolIcon::icon(u"eye"_s), tr("View Public Key"), actions);
     view->setObjectName(u"viewPublicKeyButton"_s);
+    m_changePassphrase = new QPushButton(SymbolIcon::icon(u"lock.fill"_s), tr("Change Passphrase…"), actions);
+    m_changePassphrase->setObjectName(u"changePassphraseButton"_s);
+    m_changeComment = new QPushButton(SymbolIcon::icon(u"pencil"_s), tr("Change Comment…"), actions);
+    m_changeComment->setObjectName(u"changeCommentButton"_s);
+    m_addToAgent = new QPushButton(SymbolIcon::icon(u"plus.circle"_s), tr("Add to Agent"), actions);
+    m_addToAgent->setObjectName(u"addToAgentButton"_s);
+    m_removeFromAgent = new QPushButton(SymbolIcon::icon(u"minus.circle"_s), tr("Remove from Agent"), actions);
+    m_removeFromAgent->setObjectName(u"removeFromAgentButton"_s);
+    auto *server = new QPushButton(SymbolIcon::icon(u"server.rack"_s), tr("Copy to Server…"), actions);
+    server->setObjectName(u"copyToServerButton"_s);
     auto *remove =
         new QPushButton(SymbolIcon::icon(u"trash"_s, Style::Tone::Destructive), tr("Delete Key Pair"), actions);
     remove->setObjectName(u"deleteButton"_s);
     Style::setTextColor(remove, Style::Tone::Destructive);
-    for (QPushButton *button : {m_copy, view, remove}) {
-        button->setAutoDefault(false);
-        actionLayout->addWidget(button, 0, Qt::AlignLeft);
+    // Two columns: what shows or hands out the public key, and what changes the key or the agent.
+    auto *columns = new QGridLayout;
+    actionLayout->addLayout(columns);
+    const QList<QList<QPushButton *>> rows{{m_copy, m_changePassphrase},
+                                           {view, m_changeComment},
+                                           {server, m_addToAgent},
+                                           {remove, m_removeFromAgent}};
+    QWidget *previous = nullptr;
+    for (int row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < 2; ++column) {
+            QPushButton *button = rows.at(row).at(column);
+            button->setAutoDefault(false);
+            columns->addWidget(button, row, column, Qt::AlignLeft);
+            if (previous)
+                setTabOrder(previous, button);
+            previous = button;
+        }
     }
+    columns->setColumnStretch(2, 1);
     layout->addWidget(actions);
     layout->addStretch(1);
 
     connect(m_copy, &QPushButton::clicked, this, &KeyDetailView::copyClicked);
     connect(view, &QPushButton::clicked, this, &KeyDetailView::viewPublicKeyClicked);
     connect(remove, &QPushButton::clicked, this, &KeyDetailView::deleteClicked);
+    connect(m_changePassphrase, &QPushButton::clicked, this, &KeyDetailView::changePassphraseClicked);
+    connect(m_changeComment, &QPushButton::clicked, this, &KeyDetailView::changeCommentClicked);
+    connect(m_addToAgent, &QPushButton::clicked, this, &KeyDetailView::addToAgentClicked);
+    connect(m_removeFromAgent, &QPushButton::clicked, this, &KeyDetailView::removeFromAgentClicked);
+    connect(server, &QPushButton::clicked, this, &KeyDetailView::copyToServerClicked);
+    setAgent(AgentMark::unknown, false);
     setCopied(false);
 }
 
@@ -104,4 +140,37 @@ void KeyDetailView::setCopied(bool copied)
     m_copy->setText(copied ? tr("Copied!") : tr("Copy Public Key"));
     m_copy->setIcon(copied ? SymbolIcon::icon(u"checkmark.circle.fill"_s, Style::Tone::Success)
                            : SymbolIcon::icon(u"doc.on.clipboard"_s));
+}
+
+void KeyDetailView::setUsedBy(const QStringList &hosts)
+{
+    m_usedBy->setText(hosts.isEmpty() ? tr("No host in the config") : hosts.join(u", "_s));
+    Style::setTextColor(m_usedBy, hosts.isEmpty() ? Style::Tone::Tertiary : Style::Tone::Label);
+}
+
+void KeyDetailView::setAgent(AgentMark mark, bool busy)
+{
+    switch (mark) {
+    case AgentMark::unknown:
+        m_agent->setText(tr("Asking the agent…"));
+        break;
+    case AgentMark::absent:
+        m_agent->setText(tr("No SSH agent is running"));
+        break;
+    case AgentMark::loaded:
+        m_agent->setText(tr("Loaded"));
+        break;
+    case AgentMark::notLoaded:
+        m_agent->setText(tr("Not loaded"));
+        break;
+    }
+    Style::setTextColor(m_agent, mark == AgentMark::loaded ? Style::Tone::Success : Style::Tone::Secondary);
+    m_addToAgent->setEnabled(!busy && mark == AgentMark::notLoaded);
+    m_removeFromAgent->setEnabled(!busy && mark == AgentMark::loaded);
+}
+
+void KeyDetailView::setEditing(bool editing)
+{
+    m_changePassphrase->setEnabled(!editing);
+    m_changeComment->setEnabled(!editing);
 }

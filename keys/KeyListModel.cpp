@@ -36,6 +36,8 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
         QStringList parts{pair.keyType, pair.comment};
         if (m_copiedID == pair.id)
             parts << tr("Copied");
+        if (m_inAgent.contains(pair.id))
+            parts << tr("In the agent");
         parts.removeAll(QString());
         return parts.join(u", "_s);
     }
@@ -47,6 +49,8 @@ QVariant KeyListModel::data(const QModelIndex &index, int role) const
         return pair.comment;
     case CopiedRole:
         return m_copiedID == pair.id;
+    case AgentRole:
+        return m_inAgent.contains(pair.id);
     default:
         return {};
     }
@@ -73,4 +77,13 @@ void KeyListModel::setCopiedID(std::optional<QUuid> id)
         if (const QModelIndex row = indexOf(*changed); row.isValid())
             emit dataChanged(row, row, {CopiedRole, Qt::AccessibleDescriptionRole});
     }
+}
+
+void KeyListModel::setInAgent(const QSet<QUuid> &ids)
+{
+    if (ids == m_inAgent)
+        return;
+    m_inAgent = ids;
+    if (rowCount() > 0)
+        emit dataChanged(index(0), index(rowCount() - 1), {AgentRole, Qt::AccessibleDescriptionRole});
 }

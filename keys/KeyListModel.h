@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QAbstractListModel>
+#include <QSet>
 #include <QUuid>
 
 #include <optional>
@@ -8,7 +9,7 @@
 class SSHKeysModel;
 
 // The key list's rows over SSHKeysModel::keyPairs(), one per pair in the model's order, plus which
-// pair carries the "copied" check mark. It lives as long as the model it shows.
+// pair carries the "copied" check mark and which the agent holds. It lives as long as the model it shows.
 class KeyListModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -19,6 +20,7 @@ public:
         KeyTypeRole,
         CommentRole,
         CopiedRole, // bool: the row shows the check mark
+        AgentRole, // bool: the running agent holds the key
     };
 
     explicit KeyListModel(SSHKeysModel *keys);
@@ -28,8 +30,10 @@ public:
 
     QModelIndex indexOf(const QUuid &id) const;
     void setCopiedID(std::optional<QUuid> id);
+    void setInAgent(const QSet<QUuid> &ids);
 
 private:
     SSHKeysModel *m_keys;
     std::optional<QUuid> m_copiedID;
+    QSet<QUuid> m_inAgent;
 };

@@ -2,10 +2,13 @@
 
 #include "keys/CopiedMark.h"
 #include "keys/GenerateKeySheet.h"
+#include "keys/KeyActionSheet.h"
 #include "keys/KeyDelegate.h"
 #include "keys/KeyDetailView.h"
+#include "keys/KeyEditor.h"
 #include "keys/KeyListModel.h"
 #include "keys/PublicKeySheet.h"
+#include "keys/SSHAgent.h"
 #include "keys/SSHKeysModel.h"
 #include "ui/Dialogs.h"
 #include "ui/ModelAlert.h"
@@ -17,6 +20,7 @@
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
 #include <QSplitter>
@@ -46,6 +50,8 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     : QWidget(parent)
     , m_locations(locations)
     , m_model(new SSHKeysModel(locations.sshDir, locations.keygenPath, this))
+    , m_agent(new SSHAgent(locations.agentSocket, locations.sshAddPath, locations.keygenPath, this))
+    , m_editor(new KeyEditor(locations.keygenPath, this))
     , m_list(new QListView(this))
     , m_listModel(new KeyListModel(m_model))
     , m_status(new StatusLine(this))
@@ -113,12 +119,31 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     m_copyReset->setSingleShot(true);
 
     connect(refresh, &QToolButton::clicked, m_model, &SSHKeysModel::load);
+    connect(refresh, &QToolButton::clicked, m_agent, &SSHAgent::refresh);
     connect(generate, &QToolButton::clicked, this, &SSHKeysView::openGenerateSheet);
     connect(emptyGenerate, &QPushButton::clicked, this, &SSHKeysView::openGenerateSheet);
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this, &SSHKeysView::selectionChanged);
     connect(m_detail, &KeyDetailView::copyClicked, this, &SSHKeysView::copySelected);
     connect(m_detail, &KeyDetailView::viewPublicKeyClicked, this, &SSHKeysView::viewPublicKey);
     connect(m_detail, &KeyDetailView::deleteClicked, this, &SSHKeysView::confirmDelete);
+    connect(m_detail, &KeyDetailView::changePassphraseClicked, this, &SSHKeysView::changePassphrase);
+    connect(m_detail, &KeyDetailView::changeCommentClicked, this, &SSHKeysView::changeComment);
+    connect(m_detail, &KeyDetailView::addToAgentClicked, this, [this] {
+        addToAgent();
+    });
+    connect(m_detail, &KeyDetailView::removeFromAgentClicked, this, [this] {
+        if (const std::optional<SSHKeyPair> pair = selectedPair())
+            m_agent->remove(*pair);
+    });
+    connect(m_agent, &SSHAgent::changed, this, &SSHKeysView::showAgentState);
+    connect(m_agent, &SSHAgent::busyChanged, this, &SSHKeysView::showAgentState);
+    connect(m_agent, &SSHAgent::passphraseNeeded, this, &SSHKeysView::askAgentPassphrase);
+    connect(m_editor, &KeyEditor::finished, this, [this](bool changed) {
+        // The comment shows in the list, and a new key file may have a new fingerprint line.
+        if (changed)
+            m_model->reload(m_editor->statusMessage());
+        showAgentState();
+    });
     // After the list model has rebuilt its rows, whatever order the model's slots run in.
     connect(m_listModel, &KeyListModel::modelReset, this, &SSHKeysView::listReset);
     connect(m_model, &SSHKeysModel::statusMessageChanged, this, [this] {
@@ -129,6 +154,13 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
         clipboard->clear();
         clipboard->setText(text);
     });
+    // The status line shows the latest word of any of them.
+    for (StatusModel *source : std::initializer_list<StatusModel *>{m_agent, m_editor}) {
+        connect(source, &StatusModel::statusMessageChanged, this, [this, source] {
+            m_status->setFullText(source->statusMessage());
+        });
+        ModelAlert::attach(this, source);
+    }
     ModelAlert::attach(this, m_model);
     showSelection();
 }
@@ -139,6 +171,7 @@ void SSHKeysView::showEvent(QShowEvent *event)
     if (!m_loaded) {
         m_loaded = true;
         m_model->load();
+        m_agent->refresh();
     }
 }
 
@@ -173,17 +206,52 @@ void SSHKeysView::selectionChanged()
     showSelection();
 }
 
-void SSHKeysView::showSelection()
+void SSHKeysView::setHostLookup(std::function<QStringList(const QString &)> hostsUsing,
+                                std::function<QStringList()> aliases)
+{
+    m_hostsUsing = std::move(hostsUsing);
+    m_aliases = std::move(aliases);
+    showSelection();
+}
+
+std::optional<SSHKeyPair> SSHKeysView::selectedPair() const
 {
     for (const SSHKeyPair &pair : m_model->keyPairs()) {
-        if (pair.id == m_selectedID) {
-            m_detail->setPair(pair);
-            m_detail->setCopied(m_copiedID == pair.id);
-            m_detailStack->setCurrentWidget(m_detail);
-            return;
-        }
+        if (pair.id == m_selectedID)
+            return pair;
+    }
+    return std::nullopt;
+}
+
+void SSHKeysView::showSelection()
+{
+    showAgentState();
+    if (const std::optional<SSHKeyPair> pair = selectedPair()) {
+        m_detail->setPair(*pair);
+        m_detail->setCopied(m_copiedID == pair->id);
+        m_detail->setUsedBy(m_hostsUsing ? m_hostsUsing(pair->privateURL) : QStringList());
+        m_detailStack->setCurrentWidget(m_detail);
+        return;
     }
     m_detailStack->setCurrentWidget(m_emptyState);
+}
+
+void SSHKeysView::showAgentState()
+{
+    QSet<QUuid> held;
+    for (const SSHKeyPair &pair : m_model->keyPairs()) {
+        if (m_agent->holds(pair))
+            held.insert(pair.id);
+    }
+    m_listModel->setInAgent(held);
+    using Mark = KeyDetailView::AgentMark;
+    Mark mark = Mark::unknown;
+    if (m_agent->state() == SSHAgent::State::absent)
+        mark = Mark::absent;
+    else if (m_agent->state() == SSHAgent::State::running)
+        mark = held.contains(m_detail->pair().id) ? Mark::loaded : Mark::notLoaded;
+    m_detail->setAgent(mark, m_agent->isBusy() || m_editor->isBusy());
+    m_detail->setEditing(m_editor->isBusy());
 }
 
 void SSHKeysView::setCopiedID(std::optional<QUuid> id)
@@ -235,18 +303,17 @@ void SSHKeysView::openGenerateSheet()
 
 void SSHKeysView::confirmDelete()
 {
-    std::optional<SSHKeyPair> selected;
-    for (const SSHKeyPair &pair : m_model->keyPairs()) {
-        if (pair.id == m_selectedID)
-            selected = pair;
-    }
+    const std::optional<SSHKeyPair> selected = selectedPair();
     if (!selected)
         return;
+    QString question = tr("Permanently delete %1 and %1.pub? This cannot be undone.").arg(selected->name);
+    if (const QStringList hosts = m_hostsUsing ? m_hostsUsing(selected->privateURL) : QStringList(); !hosts.isEmpty())
+        question += u"\n\n"_s + tr("These hosts in the config use it: %1").arg(hosts.join(u", "_s));
     // Cancel is the default: Return alone never deletes.
     const int answer =
         Dialogs::ask(this,
                      tr("Delete Key Pair?"),
-                     tr("Permanently delete %1 and %1.pub? This cannot be undone.").arg(selected->name),
+                     question,
                      {{tr("Delete"), QMessageBox::DestructiveRole}, {tr("Cancel"), QMessageBox::RejectRole}},
                      QMessageBox::Warning,
                      1);
@@ -256,4 +323,81 @@ void SSHKeysView::confirmDelete()
     m_selectedID.reset();
     m_list->clearSelection();
     showSelection();
+}
+
+KeyActionSheet *
+SSHKeysView::openSheet(const QString &objectName, const QString &title, const QString &text, const QString &confirmText)
+{
+    auto *sheet = new KeyActionSheet(objectName, title, text, confirmText, this);
+    sheet->setAttribute(Qt::WA_DeleteOnClose);
+    return sheet;
+}
+
+void SSHKeysView::changePassphrase()
+{
+    const std::optional<SSHKeyPair> pair = selectedPair();
+    if (!pair)
+        return;
+    KeyActionSheet *sheet = openSheet(
+        u"passphraseSheet"_s,
+        tr("Change Passphrase"),
+        tr("Leave the current passphrase empty if %1 has none, and the new one empty to remove it.").arg(pair->name),
+        tr("Change Passphrase"));
+    QLineEdit *current = sheet->addPassphrase(u"oldPassphraseEdit"_s, tr("Current passphrase"));
+    QLineEdit *fresh = sheet->addPassphrase(u"newPassphraseEdit"_s, tr("New passphrase"));
+    QLineEdit *again = sheet->addPassphrase(u"confirmPassphraseEdit"_s, tr("Confirm new passphrase"));
+    sheet->setCanConfirm([fresh, again] {
+        return fresh->text() == again->text();
+    });
+    connect(sheet, &QDialog::accepted, this, [this, pair = *pair, current, fresh] {
+        m_editor->changePassphrase(pair, current->text(), fresh->text());
+        showAgentState();
+    });
+    sheet->open();
+}
+
+void SSHKeysView::changeComment()
+{
+    const std::optional<SSHKeyPair> pair = selectedPair();
+    if (!pair)
+        return;
+    KeyActionSheet *sheet = openSheet(u"commentSheet"_s,
+                                      tr("Change Comment"),
+                                      tr("The comment is stored in %1 and %1.pub. A key with a passphrase needs it "
+                                         "to be rewritten.")
+                                          .arg(pair->name),
+                                      tr("Change Comment"));
+    QLineEdit *comment = sheet->addLine(u"commentEdit"_s, tr("Comment"), pair->comment);
+    QLineEdit *passphrase = sheet->addPassphrase(u"passphraseEdit"_s, tr("Passphrase, if any"));
+    connect(sheet, &QDialog::accepted, this, [this, pair = *pair, comment, passphrase] {
+        m_editor->changeComment(pair, comment->text(), passphrase->text());
+        showAgentState();
+    });
+    sheet->open();
+}
+
+void SSHKeysView::addToAgent(const QString &passphrase)
+{
+    if (const std::optional<SSHKeyPair> pair = selectedPair())
+        m_agent->add(*pair, passphrase);
+}
+
+void SSHKeysView::askAgentPassphrase(const QString &privatePath)
+{
+    const std::optional<SSHKeyPair> pair = selectedPair();
+    // The user moved on while the agent was asked.
+    if (!pair || pair->privateURL != privatePath)
+        return;
+    KeyActionSheet *sheet = openSheet(u"agentPassphraseSheet"_s,
+                                      tr("Add to Agent"),
+                                      tr("%1 is protected by a passphrase.").arg(pair->name),
+                                      tr("Add to Agent"));
+    QLineEdit *passphrase = sheet->addPassphrase(u"passphraseEdit"_s, tr("Passphrase"));
+    sheet->setCanConfirm([passphrase] {
+        return !passphrase->text().isEmpty();
+    });
+    connect(sheet, &QDialog::accepted, this, [this, pair = *pair, passphrase] {
+        m_agent->add(pair, passphrase->text());
+    });
+    sheet->open();
 }

@@ -1,17 +1,22 @@
 #pragma once
 
 #include "core/Locations.h"
+#include "keys/SSHKeyPair.h"
 
 #include <QUuid>
 #include <QWidget>
 
+#include <functional>
 #include <optional>
 
+class KeyActionSheet;
 class KeyDetailView;
+class KeyEditor;
 class KeyListModel;
 class QListView;
 class QStackedWidget;
 class QTimer;
+class SSHAgent;
 class SSHKeysModel;
 class StatusLine;
 
@@ -28,6 +33,18 @@ public:
     {
         return m_model;
     }
+    SSHAgent *agent() const
+    {
+        return m_agent;
+    }
+    KeyEditor *editor() const
+    {
+        return m_editor;
+    }
+    // What the pane knows of the config: the hosts that name a private key file, and the aliases
+    // a key can be copied to. Without them no host uses any key.
+    void setHostLookup(std::function<QStringList(const QString &privateKeyPath)> hostsUsing,
+                       std::function<QStringList()> aliases);
     std::optional<QUuid> selectedID() const
     {
         return m_selectedID;
@@ -51,9 +68,21 @@ private:
     void setCopiedID(std::optional<QUuid> id);
     void viewPublicKey();
     void confirmDelete();
+    void changePassphrase();
+    void changeComment();
+    void addToAgent(const QString &passphrase = {});
+    void askAgentPassphrase(const QString &privatePath);
+    void showAgentState();
+    std::optional<SSHKeyPair> selectedPair() const;
+    KeyActionSheet *
+    openSheet(const QString &objectName, const QString &title, const QString &text, const QString &confirmText);
 
     Locations m_locations;
     SSHKeysModel *m_model;
+    SSHAgent *m_agent;
+    KeyEditor *m_editor;
+    std::function<QStringList(const QString &)> m_hostsUsing;
+    std::function<QStringList()> m_aliases;
     std::optional<QUuid> m_selectedID;
     std::optional<QUuid> m_copiedID;
     QListView *m_list;
