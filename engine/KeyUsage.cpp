@@ -1,6 +1,7 @@
 #include "engine/KeyUsage.h"
 
 #include "core/TextRules.h"
+#include "engine/ConfigSyntax.h"
 
 #include <QDir>
 #include <QFile>
@@ -86,16 +87,24 @@ QStringList KeyUsage::aliases(const QList<HostBlock> &blocks)
 {
     QStringList names;
     for (const HostBlock &block : blocks) {
-        QString alias;
-        for (const QChar c : block.pattern + u' ') {
-            if (!TextRules::isBlank(c)) {
-                alias += c;
+        const QStringView patterns = ConfigSyntax::hostPatterns(TextRules::trimmed(QStringView(block.pattern)));
+        // Words split at blanks outside double quotes, as ssh splits them.
+        QStringList words{QString()};
+        bool quoted = false;
+        for (const QChar c : patterns) {
+            if (c == u'"')
+                quoted = !quoted;
+            else if (!quoted && TextRules::isBlank(c))
+                words << QString();
+            else
+                words.last() += c;
+        }
+        for (const QString &word : std::as_const(words)) {
+            // ssh-copy-id hands the name to ssh without "--", which would read "-x" as an option.
+            if (word.isEmpty() || word.startsWith(u'!') || word.startsWith(u'-') || word.contains(u'*')
+                || word.contains(u'?') || names.contains(word))
                 continue;
-            }
-            if (!alias.isEmpty() && !alias.contains(u'*') && !alias.contains(u'?') && !alias.startsWith(u'!')
-                && !names.contains(alias))
-                names << alias;
-            alias.clear();
+            names << word;
         }
     }
     return names;

@@ -19,7 +19,8 @@ namespace KeyUsage {
                            const QString &homeDir,
                            const QString &userName);
 
-    // The names a Host line gives that ssh can be called with: no wildcards, no negations.
+    // The names Host lines give that a key can be copied to: no wildcards, no negations, none
+    // that would pass for an option.
     QStringList aliases(const QList<HostBlock> &blocks);
 
     // The current user's login name from the user record, what %u stands for.

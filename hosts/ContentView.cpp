@@ -3,6 +3,7 @@
 #include "engine/HostBlock.h"
 #include "engine/KeyUsage.h"
 #include "engine/SSHConfigModel.h"
+#include "engine/SSHResolver.h"
 #include "hosts/AddHostSheet.h"
 #include "hosts/HostDetailView.h"
 #include "hosts/SidebarDelegate.h"
@@ -115,12 +116,11 @@ void ContentView::updateDetail()
                 auto *keys = new SSHKeysView(m_locations, m_panePage);
                 // Asked afresh each time, so the pane follows edits and reloads of the config.
                 keys->setHostLookup(
-                    [model = m_model, home = m_locations.homeDir, user = KeyUsage::localUserName()](
-                        const QString &key) {
-                        return KeyUsage::hostsUsing(model->blocks(), key, home, user);
+                    [this, user = KeyUsage::localUserName()](const QString &key) {
+                        return KeyUsage::hostsUsing(allHostBlocks(), key, m_locations.homeDir, user);
                     },
-                    [model = m_model] {
-                        return KeyUsage::aliases(model->blocks());
+                    [this] {
+                        return KeyUsage::aliases(allHostBlocks());
                     });
                 m_pane = keys;
                 break;
@@ -145,6 +145,19 @@ void ContentView::updateDetail()
     } else {
         m_stack->setCurrentWidget(m_emptyPage);
     }
+}
+
+QList<HostBlock> ContentView::allHostBlocks() const
+{
+    QList<HostBlock> blocks = m_model->blocks();
+    // Included files are read afresh: another program may have changed them.
+    const SSHResolver resolver(QString::fromUtf8(m_model->text()),
+                               m_model->configURL(),
+                               m_locations.homeDir,
+                               m_locations.sshDir);
+    for (const IncludedHostBlock &included : resolver.includedHostBlocks())
+        blocks << included.block;
+    return blocks;
 }
 
 void ContentView::updateHostHeader()

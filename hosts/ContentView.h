@@ -8,6 +8,7 @@
 
 #include <optional>
 
+struct HostBlock;
 class HostDetailView;
 class IconLabel;
 class KnownHostsModel;
@@ -103,6 +104,8 @@ private:
     void syncListSelection();
     void updateDetail();
     void updateHostHeader();
+    // The config's host blocks and those of the files it includes, for the keys pane.
+    QList<HostBlock> allHostBlocks() const;
     void showContextMenu(const QPoint &pos);
     void reloadFromDisk();
     void enterListFromSearch();

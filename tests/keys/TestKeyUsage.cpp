@@ -81,9 +81,9 @@ void TestKeyUsage::aliasesLeaveOutPatterns()
 {
     const QList<HostBlock> blocks{block(u"web-1  web-2\tprod-*"_s, {}),
                                   block(u"*"_s, {}),
-                                  block(u"db? !bastion bastion"_s, {}),
+                                  block(u"db? !bastion bastion -oProxyCommand=x \"quoted\" # comment"_s, {}),
                                   block(u"web-2"_s, {})};
-    QCOMPARE(KeyUsage::aliases(blocks), (QStringList{u"web-1"_s, u"web-2"_s, u"bastion"_s}));
+    QCOMPARE(KeyUsage::aliases(blocks), (QStringList{u"web-1"_s, u"web-2"_s, u"bastion"_s, u"quoted"_s}));
 }
 
 QTEST_GUILESS_MAIN(TestKeyUsage)
