@@ -1,5 +1,6 @@
 #include "keys/SSHKeysView.h"
 
+#include "core/TerminalLauncher.h"
 #include "keys/CopiedMark.h"
 #include "keys/GenerateKeySheet.h"
 #include "keys/KeyActionSheet.h"
@@ -17,6 +18,7 @@
 #include "ui/SymbolIcon.h"
 
 #include <QClipboard>
+#include <QComboBox>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
@@ -135,6 +137,7 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
         if (const std::optional<SSHKeyPair> pair = selectedPair())
             m_agent->remove(*pair);
     });
+    connect(m_detail, &KeyDetailView::copyToServerClicked, this, &SSHKeysView::copyToServer);
     connect(m_agent, &SSHAgent::changed, this, &SSHKeysView::showAgentState);
     connect(m_agent, &SSHAgent::busyChanged, this, &SSHKeysView::showAgentState);
     connect(m_agent, &SSHAgent::passphraseNeeded, this, &SSHKeysView::askAgentPassphrase);
@@ -398,6 +401,46 @@ void SSHKeysView::askAgentPassphrase(const QString &privatePath)
     });
     connect(sheet, &QDialog::accepted, this, [this, pair = *pair, passphrase] {
         m_agent->add(pair, passphrase->text());
+    });
+    sheet->open();
+}
+
+void SSHKeysView::copyToServer()
+{
+    const std::optional<SSHKeyPair> pair = selectedPair();
+    if (!pair)
+        return;
+    const QStringList aliases = m_aliases ? m_aliases() : QStringList();
+    if (aliases.isEmpty()) {
+        Dialogs::ask(this,
+                     tr("No Host to Copy To"),
+                     tr("The config names no host to copy the key to. Add a host first."),
+                     {{tr("OK"), QMessageBox::AcceptRole}},
+                     QMessageBox::Information,
+                     0);
+        return;
+    }
+    KeyActionSheet *sheet = openSheet(u"copyToServerSheet"_s,
+                                      tr("Copy to Server"),
+                                      tr("ssh-copy-id adds %1.pub to the server's authorized keys. It runs in a "
+                                         "terminal, since the server may ask for a password.")
+                                          .arg(pair->name),
+                                      tr("Copy"));
+    QComboBox *host = sheet->addChoice(u"hostChoice"_s, tr("Host"), aliases);
+    connect(sheet, &QDialog::accepted, this, [this, pair = *pair, host] {
+        // Separate arguments all the way: no shell ever sees the alias or the path.
+        const QString alias = host->currentText();
+        if (const auto failure =
+                TerminalLauncher::openWith({u"ssh-copy-id"_s, u"-i"_s, pair.publicURL, u"--"_s, alias})) {
+            Dialogs::ask(this,
+                         tr("Cannot Open a Terminal"),
+                         *failure,
+                         {{tr("OK"), QMessageBox::AcceptRole}},
+                         QMessageBox::Warning,
+                         0);
+            return;
+        }
+        m_status->setFullText(tr("Copying %1.pub to %2 in a terminal").arg(pair.name, alias));
     });
     sheet->open();
 }

@@ -72,6 +72,7 @@ private:
     void changeComment();
     void addToAgent(const QString &passphrase = {});
     void askAgentPassphrase(const QString &privatePath);
+    void copyToServer();
     void showAgentState();
     std::optional<SSHKeyPair> selectedPair() const;
     KeyActionSheet *

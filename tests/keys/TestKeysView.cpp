@@ -11,6 +11,7 @@
 
 #include <QCheckBox>
 #include <QClipboard>
+#include <QComboBox>
 #include <QDialog>
 #include <QGuiApplication>
 #include <QLabel>
@@ -134,6 +135,7 @@ private slots:
     void replacingAKeyAsksAndKeepsTheOldPair();
     void generationSheet();
     void keyEditsAskThenRunTheKeyTool();
+    void copyToServerOpensATerminal();
 };
 
 void TestKeysView::displayRefreshAndDelete()
@@ -415,6 +417,33 @@ void TestKeysView::keyEditsAskThenRunTheKeyTool()
     QTRY_VERIFY(!pane.view->editor()->isBusy());
     QCOMPARE(QString::fromUtf8(readFile(pane.locations.keygenPath + u".log"_s)),
              u"[-p][-f][%1][-c][-C][new one][-f][%1]"_s.arg(key));
+}
+
+void TestKeysView::copyToServerOpensATerminal()
+{
+    Pane pane;
+    pane.select(1);
+    auto *copy = pane.child<QPushButton>(u"copyToServerButton"_s);
+    copy->click(); // no host lookup: nothing to copy to
+    QCOMPARE(Dialogs::asked().value(0).title, u"No Host to Copy To"_s);
+
+    // A terminal that notes what it was asked to run.
+    const QString terminal = pane.dir.filePath(u"term"_s);
+    TestSupport::writeScript(terminal, "printf '[%s]' \"$@\" >\"$0.log\"\n");
+    const QByteArray saved = qgetenv("TERMINAL");
+    qputenv("TERMINAL", terminal.toLocal8Bit());
+    pane.view->setHostLookup({}, [] {
+        return QStringList{u"web"_s, u"db; rm -rf ~"_s};
+    });
+    copy->click();
+    auto *sheet = pane.child<QDialog>(u"copyToServerSheet"_s);
+    QVERIFY(sheet && sheet->isVisible());
+    sheet->findChild<QComboBox *>(u"hostChoice"_s)->setCurrentIndex(1);
+    QTest::keyClick(sheet, Qt::Key_Return);
+    QTRY_VERIFY(QFile::exists(terminal + u".log"_s));
+    qputenv("TERMINAL", saved);
+    QCOMPARE(QString::fromUtf8(readFile(terminal + u".log"_s)),
+             u"[-e][ssh-copy-id][-i][%1/work.pub][--][db; rm -rf ~]"_s.arg(pane.locations.sshDir));
 }
 
 QTEST_MAIN(TestKeysView)
