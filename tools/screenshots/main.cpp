@@ -35,6 +35,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <csignal>
 #include <cstdio>
 #include <functional>
 
@@ -243,6 +244,18 @@ namespace {
              [](Stage &s) {
                  if (!s.select(SidebarItem::sshKeys()) || !s.selectFirstRow(u"keyList"_s))
                      return QImage();
+                 // Shot once the sample agent has answered: one of its buttons is enabled then.
+                 const auto answered = [&s] {
+                     for (const QString &name : {u"addToAgentButton"_s, u"removeFromAgentButton"_s}) {
+                         auto *button = s.window()->findChild<QAbstractButton *>(name);
+                         if (button && button->isEnabled())
+                             return true;
+                     }
+                     return false;
+                 };
+                 if (!QTest::qWaitFor(answered))
+                     qWarning("the sample agent did not answer");
+                 Stage::settle();
                  return s.shoot();
              }},
             {u"generate-key.png"_s,
@@ -431,6 +444,22 @@ int main(int argc, char *argv[])
         qFatal("no temporary directory");
     Stage stage;
     stage.locations = makeSampleHome(root.path());
+    // A private agent holding the sample's ed25519 key, so the keys pane shows what it holds.
+    QProcess agent;
+    stage.locations.agentSocket = root.filePath(u"agent.sock"_s);
+    agent.start(u"/usr/bin/ssh-agent"_s, {u"-D"_s, u"-a"_s, stage.locations.agentSocket});
+    if (!QTest::qWaitFor([&stage] {
+            return QFileInfo::exists(stage.locations.agentSocket);
+        }))
+        qWarning("the sample agent did not start");
+    QProcess add;
+    add.setProcessEnvironment([&stage] {
+        QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+        environment.insert(u"SSH_AUTH_SOCK"_s, stage.locations.agentSocket);
+        return environment;
+    }());
+    add.start(stage.locations.sshAddPath, {stage.locations.sshDir + u"/id_ed25519"_s});
+    add.waitForFinished();
     KorvelApp app(stage.locations);
     stage.app = &app;
     app.launch();
@@ -451,5 +480,8 @@ int main(int argc, char *argv[])
         }
         std::printf("wrote %s (%dx%d)\n", qPrintable(path), image.width(), image.height());
     }
+    if (const qint64 pid = agent.processId(); pid > 0)
+        ::kill(pid_t(pid), SIGTERM);
+    agent.waitForFinished();
     return failures == 0 ? 0 : 1;
 }
