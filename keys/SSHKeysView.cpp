@@ -228,14 +228,15 @@ std::optional<SSHKeyPair> SSHKeysView::selectedPair() const
 
 void SSHKeysView::showSelection()
 {
-    showAgentState();
     if (const std::optional<SSHKeyPair> pair = selectedPair()) {
         m_detail->setPair(*pair);
+        showAgentState();
         m_detail->setCopied(m_copiedID == pair->id);
         m_detail->setUsedBy(m_hostsUsing ? m_hostsUsing(pair->privateURL) : QStringList());
         m_detailStack->setCurrentWidget(m_detail);
         return;
     }
+    showAgentState();
     m_detailStack->setCurrentWidget(m_emptyState);
 }
 

@@ -1,9 +1,6 @@
 #include "hosts/HostsFixture.h"
 
-#include <QComboBox>
-#include <QDialog>
 #include <QLabel>
-#include <QPushButton>
 
 using namespace Qt::StringLiterals;
 
@@ -33,15 +30,6 @@ void TestKeysInWindow::hostsOfIncludedFilesCount()
     QTRY_COMPARE(keys->model()->rowCount(), 1);
     keys->setCurrentIndex(keys->model()->index(0, 0));
     QCOMPARE(f.find<QLabel>(u"usedByValue"_s)->text(), u"web \"web 2\" *.lan, inc"_s);
-
-    f.find<QPushButton>(u"copyToServerButton"_s)->click();
-    auto *hosts = f.find<QComboBox>(u"hostChoice"_s);
-    QVERIFY(hosts);
-    QStringList offered;
-    for (int i = 0; i < hosts->count(); ++i)
-        offered << hosts->itemText(i);
-    QCOMPARE(offered, (QStringList{u"web"_s, u"web 2"_s, u"inc"_s, u"other"_s}));
-    f.find<QDialog>(u"copyToServerSheet"_s)->reject();
 }
 
 QTEST_MAIN(TestKeysInWindow)

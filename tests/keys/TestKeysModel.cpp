@@ -98,12 +98,6 @@ void TestKeysModel::scanCountsFingerprintsAndDeletes()
     QCOMPARE(model.statusMessage(), u"Found 1 key pair"_s);
     QCOMPARE(model.keyPairs().first().fingerprint, u"256 SHA256:abc "_s + ssh + u"/k (ED25519)"_s);
 
-    // The view is handed the key as the file holds it, without the line ends.
-    QSignalSpy copied(&model, &SSHKeysModel::publicKeyCopyRequested);
-    model.copyPublicKey(model.keyPairs().first());
-    QCOMPARE(copied.value(0).value(0).toString(), u"ssh-ed25519 AAAA c"_s);
-    QCOMPARE(model.statusMessage(), u"Public key copied to clipboard"_s);
-
     writeScript(tool, "echo 'something went wrong'\nexit 3\n");
     QVERIFY(load(model));
     QCOMPARE(model.keyPairs().first().fingerprint, u"Unable to read fingerprint"_s);

@@ -22,11 +22,8 @@
 #include <QRadioButton>
 #include <QStackedWidget>
 #include <QTemporaryDir>
-#include <QTimer>
 #include <QToolButton>
 #include <QtTest>
-
-#include <sys/stat.h>
 
 using namespace Qt::StringLiterals;
 using namespace std::chrono_literals;
@@ -35,14 +32,13 @@ using TestSupport::writeFile;
 
 namespace {
     // A shown pane on a home with two hand-made pairs, loaded; the fake key tool reports a
-    // fingerprint and fails to generate. With a FIFO named like a third key, the tool waits on it
-    // as ssh-keygen would.
+    // fingerprint and fails everything else, noting its arguments. No agent is named.
     struct Pane {
         QTemporaryDir dir;
         Locations locations = Locations::forHome(dir.path(), dir.filePath(u"bin"_s), dir.filePath(u"keygen"_s));
         std::unique_ptr<SSHKeysView> view;
         QListView *list = nullptr;
-        explicit Pane(bool withFifo = false)
+        Pane()
         {
             TestSupport::writeScript(locations.keygenPath,
                                      "[ \"$1\" = -l ] && exec <\"$3\" && echo '256 SHA256:fake x (ED25519)' && exit 0\n"
@@ -51,12 +47,7 @@ namespace {
             writeFile(locations.sshDir + u"/id_ed25519.pub"_s, "ssh-ed25519 AAAAone me@laptop\n");
             writeFile(locations.sshDir + u"/work"_s, "private");
             writeFile(locations.sshDir + u"/work.pub"_s, "ssh-rsa AAAAtwo\n");
-            if (withFifo) {
-                QCOMPARE(::mkfifo(QFile::encodeName(locations.sshDir + u"/id_fifo"_s).constData(), 0600), 0);
-                writeFile(locations.sshDir + u"/id_fifo.pub"_s, "ssh-ed25519 AAAAfifo\n");
-            }
             view = std::make_unique<SSHKeysView>(locations);
-            view->model()->setFingerprintTimeout(1000);
             QSignalSpy loaded(view->model(), &SSHKeysModel::keyPairsChanged);
             view->show();
             QVERIFY(!loaded.isEmpty() || loaded.wait());
@@ -106,13 +97,6 @@ namespace {
                      qPrintable(button->objectName()));
         }
     }
-
-    // A dialog window without minimise and maximise buttons.
-    void checkDialogFlags(const QWidget *window)
-    {
-        QCOMPARE(window->windowType(), Qt::Dialog);
-        QVERIFY(!(window->windowFlags() & Qt::WindowMinMaxButtonsHint));
-    }
 } // namespace
 
 class TestKeysView final : public QObject
@@ -130,12 +114,10 @@ private slots:
         Dialogs::asked().clear();
     }
     void displayRefreshAndDelete();
-    void hangingKeyIsListedAsUnreadable();
     void copyMarksAppearAndClear();
     void replacingAKeyAsksAndKeepsTheOldPair();
     void generationSheet();
-    void keyEditsAskThenRunTheKeyTool();
-    void copyToServerOpensATerminal();
+    void keyActionsAskThenRunTheirTools();
 };
 
 void TestKeysView::displayRefreshAndDelete()
@@ -152,6 +134,10 @@ void TestKeysView::displayRefreshAndDelete()
     QCOMPARE(pane.child(u"fingerprintValue"_s)->text(), u"256 SHA256:fake x (ED25519)"_s);
     pane.select(0);
     QCOMPARE(comment->text(), u"me@laptop"_s);
+    // Without an agent: a plain word, and nothing to add or remove.
+    QCOMPARE(pane.child(u"agentValue"_s)->text(), u"No SSH agent is running"_s);
+    QVERIFY(!pane.child<QPushButton>(u"addToAgentButton"_s)->isEnabled());
+    QVERIFY(!pane.child<QPushButton>(u"removeFromAgentButton"_s)->isEnabled());
 
     // Every scan makes new identifiers, so the selection goes.
     QSignalSpy reloaded(pane.view->model(), &SSHKeysModel::keyPairsChanged);
@@ -194,16 +180,6 @@ void TestKeysView::displayRefreshAndDelete()
     checkIconButtons(pane.view.get());
 }
 
-void TestKeysView::hangingKeyIsListedAsUnreadable()
-{
-    Pane pane(true); // loaded once the run on the FIFO ran out of time
-    QCOMPARE(pane.names(), (QStringList{u"id_ed25519"_s, u"id_fifo"_s, u"work"_s}));
-    pane.select(1);
-    QCOMPARE(pane.child(u"fingerprintValue"_s)->text(), u"Unable to read fingerprint"_s);
-    pane.select(2);
-    QCOMPARE(pane.child(u"fingerprintValue"_s)->text(), u"256 SHA256:fake x (ED25519)"_s);
-}
-
 void TestKeysView::copyMarksAppearAndClear()
 {
     Pane pane;
@@ -216,23 +192,10 @@ void TestKeysView::copyMarksAppearAndClear()
     QCOMPARE(copy->text(), u"Copied!"_s);
     QVERIFY(pane.isCopied(0) && !pane.isCopied(1));
 
-    // A second click starts the wait over.
-    auto *reset = pane.view->findChild<QTimer *>(u"copyResetTimer"_s);
-    QTRY_VERIFY(reset->remainingTime() < 700);
-    QTest::mouseClick(copy, Qt::LeftButton);
-    QVERIFY(reset->remainingTime() > 900); // a coarse timer: within 5%
     CopiedMark::setInterval(50ms);
     QTest::mouseClick(copy, Qt::LeftButton);
     QTRY_COMPARE(copy->text(), u"Copy Public Key"_s);
     QVERIFY(!pane.isCopied(0) && !pane.view->copiedID());
-
-    // The mark belongs to the pair copied: moving on to another pair clears it on time too.
-    CopiedMark::setInterval(300ms);
-    QTest::mouseClick(copy, Qt::LeftButton);
-    pane.select(1);
-    QCOMPARE(copy->text(), u"Copy Public Key"_s);
-    QVERIFY(pane.isCopied(0));
-    QTRY_VERIFY(!pane.isCopied(0));
 
     // The public key sheet has a mark of its own and leaves the list's alone.
     pane.select(0);
@@ -295,7 +258,6 @@ void TestKeysView::generationSheet()
     GenerateKeySheet sheet(dir.path());
     QSignalSpy requested(&sheet, &GenerateKeySheet::generateRequested);
     sheet.show();
-    checkDialogFlags(&sheet);
     checkIconButtons(&sheet);
     // It fits a 1366x768 screen with its title bar and a panel, and keeps its size whatever is
     // typed or switched below.
@@ -379,36 +341,29 @@ void TestKeysView::generationSheet()
     QCOMPARE(requested.size(), 2);
 }
 
-void TestKeysView::keyEditsAskThenRunTheKeyTool()
+void TestKeysView::keyActionsAskThenRunTheirTools()
 {
     Pane pane;
     pane.select(0);
-    const QString key = pane.locations.sshDir + u"/id_ed25519"_s;
     const auto sheet = [&](const QString &button, const QString &name) {
-        QTest::mouseClick(pane.child<QPushButton>(button), Qt::LeftButton);
+        pane.child<QPushButton>(button)->click();
         return pane.child<QDialog>(name);
     };
     const auto field = [](QDialog *dialog, const QString &name) {
         return dialog->findChild<QLineEdit *>(name);
     };
 
-    // The new passphrase twice alike, or no confirming; none of them reaches the tool's arguments.
+    // The new passphrase twice alike, or no confirming; none of them reaches the tool's arguments,
+    // and no second change starts while the tool runs.
     QDialog *passphrase = sheet(u"changePassphraseButton"_s, u"passphraseSheet"_s);
-    QVERIFY(passphrase && passphrase->isVisible());
     field(passphrase, u"oldPassphraseEdit"_s)->setText(u"old"_s);
     field(passphrase, u"newPassphraseEdit"_s)->setText(u"new"_s);
-    auto *confirm = passphrase->findChild<QPushButton *>(u"confirmButton"_s);
-    QVERIFY(!confirm->isEnabled());
+    QVERIFY(!passphrase->findChild<QPushButton *>(u"confirmButton"_s)->isEnabled());
     QTest::keyClicks(field(passphrase, u"confirmPassphraseEdit"_s), u"new"_s);
     QTest::keyClick(passphrase, Qt::Key_Return);
-    QVERIFY(pane.view->editor()->isBusy());
     QVERIFY(!pane.child<QPushButton>(u"changeCommentButton"_s)->isEnabled());
-    QTRY_VERIFY(pane.view->editor()->errorMessage());
-    QCOMPARE(*pane.view->editor()->errorMessage(), u"Saving key failed: nope"_s);
-    QVERIFY(pane.child<QPushButton>(u"changeCommentButton"_s)->isEnabled());
     QTRY_VERIFY(pane.child<QMessageBox>(u"errorAlert"_s));
     pane.child<QMessageBox>(u"errorAlert"_s)->buttons().first()->click();
-
     // The comment starts as it is.
     QDialog *comment = sheet(u"changeCommentButton"_s, u"commentSheet"_s);
     QCOMPARE(field(comment, u"commentEdit"_s)->text(), u"me@laptop"_s);
@@ -416,18 +371,13 @@ void TestKeysView::keyEditsAskThenRunTheKeyTool()
     QTest::keyClick(comment, Qt::Key_Return);
     QTRY_VERIFY(!pane.view->editor()->isBusy());
     QCOMPARE(QString::fromUtf8(readFile(pane.locations.keygenPath + u".log"_s)),
-             u"[-p][-f][%1][-c][-C][new one][-f][%1]"_s.arg(key));
-}
+             u"[-p][-f][%1][-c][-C][new one][-f][%1]"_s.arg(pane.locations.sshDir + u"/id_ed25519"_s));
 
-void TestKeysView::copyToServerOpensATerminal()
-{
-    Pane pane;
+    // Copy to Server: nothing to offer without hosts; else ssh-copy-id in a terminal that notes
+    // what it was asked to run.
     pane.select(1);
-    auto *copy = pane.child<QPushButton>(u"copyToServerButton"_s);
-    copy->click(); // no host lookup: nothing to copy to
+    QVERIFY(!sheet(u"copyToServerButton"_s, u"copyToServerSheet"_s));
     QCOMPARE(Dialogs::asked().value(0).title, u"No Host to Copy To"_s);
-
-    // A terminal that notes what it was asked to run.
     const QString terminal = pane.dir.filePath(u"term"_s);
     TestSupport::writeScript(terminal, "printf '[%s]' \"$@\" >\"$0.log\"\n");
     const QByteArray saved = qgetenv("TERMINAL");
@@ -435,11 +385,9 @@ void TestKeysView::copyToServerOpensATerminal()
     pane.view->setHostLookup({}, [] {
         return QStringList{u"web"_s, u"db; rm -rf ~"_s};
     });
-    copy->click();
-    auto *sheet = pane.child<QDialog>(u"copyToServerSheet"_s);
-    QVERIFY(sheet && sheet->isVisible());
-    sheet->findChild<QComboBox *>(u"hostChoice"_s)->setCurrentIndex(1);
-    QTest::keyClick(sheet, Qt::Key_Return);
+    QDialog *copy = sheet(u"copyToServerButton"_s, u"copyToServerSheet"_s);
+    copy->findChild<QComboBox *>(u"hostChoice"_s)->setCurrentIndex(1);
+    QTest::keyClick(copy, Qt::Key_Return);
     QTRY_VERIFY(QFile::exists(terminal + u".log"_s));
     qputenv("TERMINAL", saved);
     QCOMPARE(QString::fromUtf8(readFile(terminal + u".log"_s)),
