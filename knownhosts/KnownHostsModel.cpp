@@ -151,37 +151,7 @@ void KnownHostsModel::load()
     m_bytes = {};
     m_stamp = stampOf(m_filePath);
     std::optional<QByteArray> bytes = readFile(m_filePath);
-    const bool ascii = bytes && isAscii(*bytes);
-    QStringDecoder decoder = lineDecoder();
-    std::vector<QChar> scratch;
-    if (bytes) {
-        m_bytes = std::move(*bytes);
-        // Growing the list piecemeal costs more than a count of line feeds.
-        qsizetype estimate = 1;
-        for (const char *p = m_bytes.cbegin(), *end = m_bytes.cend();
-             (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))) != nullptr;
-             ++p)
-            ++estimate;
-        m_entries.reserve(estimate);
-        int index = 0;
-        forEachLine(m_bytes, false, [&](qsizetype start, qsizetype length, int) {
-            // Lines never split a character, so checking them one by one checks the file.
-            if (!ascii) {
-                if (size_t(decoder.requiredSpace(length)) > scratch.size())
-                    scratch.resize(decoder.requiredSpace(length));
-                decoder.appendToBuffer(scratch.data(), QByteArrayView(m_bytes.constData() + start, length));
-            }
-            if (length > 0) {
-                if (std::optional<KnownHostEntry> entry = KnownHostEntry::parse(sharedSlice(m_bytes, start, length))) {
-                    entry->id = Uuid::create();
-                    entry->lineIndex = index;
-                    m_entries.append(std::move(*entry));
-                }
-            }
-            ++index;
-        });
-    }
-    if (!bytes || decoder.hasError()) {
+    if (!bytes || !adopt(std::move(*bytes))) {
         m_entries = {};
         m_bytes = {};
         emit entriesChanged();
@@ -190,6 +160,39 @@ void KnownHostsModel::load()
     }
     emit entriesChanged();
     setStatusMessage(countText(m_entries.size(), tr("Loaded %1 entry"), tr("Loaded %1 entries")));
+}
+
+bool KnownHostsModel::adopt(QByteArray bytes)
+{
+    m_bytes = std::move(bytes);
+    const bool ascii = isAscii(m_bytes);
+    QStringDecoder decoder = lineDecoder();
+    std::vector<QChar> scratch;
+    // Growing the list piecemeal costs more than a count of line feeds.
+    qsizetype estimate = 1;
+    for (const char *p = m_bytes.cbegin(), *end = m_bytes.cend();
+         (p = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)))) != nullptr;
+         ++p)
+        ++estimate;
+    m_entries.reserve(estimate);
+    int index = 0;
+    forEachLine(m_bytes, false, [&](qsizetype start, qsizetype length, int) {
+        // Lines never split a character, so checking them one by one checks the file.
+        if (!ascii) {
+            if (size_t(decoder.requiredSpace(length)) > scratch.size())
+                scratch.resize(decoder.requiredSpace(length));
+            decoder.appendToBuffer(scratch.data(), QByteArrayView(m_bytes.constData() + start, length));
+        }
+        if (length > 0) {
+            if (std::optional<KnownHostEntry> entry = KnownHostEntry::parse(sharedSlice(m_bytes, start, length))) {
+                entry->id = Uuid::create();
+                entry->lineIndex = index;
+                m_entries.append(std::move(*entry));
+            }
+        }
+        ++index;
+    });
+    return !decoder.hasError();
 }
 
 QStringList KnownHostsModel::allLines() const
@@ -352,7 +355,21 @@ void KnownHostsModel::removeEntries(const QSet<QUuid> &ids)
         return;
     }
 
+    // What was written becomes the loaded file without reading it back: the kept stretches move
+    // to the front of the buffer read, once nothing else shares it.
+    QByteArray content = std::move(*bytes);
     bytes.reset();
-    load();
+    m_entries = {};
+    m_bytes = {};
+    char *data = content.data();
+    qsizetype size = 0;
+    for (const auto &[offset, length] : kept) {
+        std::memmove(data + size, data + offset, size_t(length));
+        size += length;
+    }
+    content.truncate(size);
+    m_stamp = stampOf(m_filePath);
+    adopt(std::move(content));
+    emit entriesChanged();
     setStatusMessage(countText(removed, tr("Removed %1 entry"), tr("Removed %1 entries")));
 }

@@ -58,6 +58,8 @@ private:
     };
     static Stamp stampOf(const QString &path);
     std::optional<QByteArray> readAgain() const;
+    // Makes the entries of a file's bytes; false when they are not UTF-8.
+    bool adopt(QByteArray bytes);
 
     QList<KnownHostEntry> m_entries;
     QString m_filePath;

@@ -49,6 +49,9 @@ public:
     }
     void setFilterText(const QString &text);
 
+    // Adds the entries found for the filter text as a whole host name; the pause in typing calls it.
+    void lookUpName();
+
     const KnownHostEntry &entryAt(int row) const;
     // Visible rows whose entry is in ids, in ascending order.
     QList<int> rowsOf(const QSet<QUuid> &ids) const;
@@ -66,7 +69,6 @@ signals:
 private:
     void rebuildIndex();
     void applyFilter();
-    void lookUpName();
     bool isNameMatch(qsizetype entry) const;
 
     const KnownHostsModel *m_source;

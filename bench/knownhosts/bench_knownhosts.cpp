@@ -3,6 +3,7 @@
 //   bench_knownhosts --generate <lines> <path>
 #include "KnownHostsGenerator.h"
 #include "knownhosts/KnownHostsModel.h"
+#include "knownhosts/KnownHostsTableModel.h"
 #include "knownhosts/KnownHostsView.h"
 
 #include <QAbstractItemModel>
@@ -210,6 +211,15 @@ int main(int argc, char **argv)
         fresh.reset();
         report("KnownHostsModel::load", load, verdict(load, find, "SLOWER than -F"));
         {
+            // The same question as -F: every entry for a name, hashed ones included.
+            KnownHostsModel model(original);
+            model.load();
+            const Timing lookup = timeIt(runs, {}, [&] {
+                model.find(host);
+            });
+            report("KnownHostsModel::find <host> (after load)", lookup, verdict(lookup, find, "slower than -F"));
+        }
+        {
             KnownHostsModel reloaded(original);
             reloaded.load();
             const Timing reload = timeIt(runs, {}, [&] {
@@ -262,6 +272,17 @@ int main(int argc, char **argv)
         report("one filter keystroke, typing \"web-04\" (to paint)", typing(edit, u"web-04"_s, runs));
         report("one filter keystroke, typing \"ED25519\"", typing(edit, u"ED25519"_s, runs));
         report("one filter keystroke, typing \"zzz\" (no match)", typing(edit, u"zzz"_s, runs));
+        {
+            // After the pause in typing, the entries ssh would use for the whole name join the rows.
+            auto *rows = qobject_cast<KnownHostsTableModel *>(table->model());
+            edit->setText(host);
+            QCoreApplication::processEvents();
+            const Timing named = timeIt(runs, {}, [&] {
+                rows->lookUpName();
+                QCoreApplication::processEvents();
+            });
+            report("whole-name lookup after the typing pause (to paint)", named);
+        }
         edit->clear();
         QCoreApplication::processEvents();
         table->selectAll();

@@ -12,18 +12,18 @@ namespace {
     QByteArray sshString(const QByteArray &bytes)
     {
         const auto n = quint32(bytes.size());
-        QByteArray out(4, '\0');
-        for (int i = 0; i < 4; ++i)
-            out[i] = char(n >> (24 - 8 * i));
-        return out + bytes;
+        return QByteArray(1, char(n >> 24)) + char(n >> 16) + char(n >> 8) + char(n) + bytes;
     }
 
-    QByteArray randomBytes(QRandomGenerator &random, int n)
+    // ssh-keygen reads random ed25519 keys and RSA moduli without checking them.
+    QByteArray randomKey(QRandomGenerator &random, bool rsa)
     {
-        QByteArray out(n, Qt::Uninitialized);
-        for (char &c : out)
-            c = char(random.bounded(256));
-        return out;
+        QByteArray bytes(rsa ? 257 : 32, '\0'); // a modulus with its top bit set, after a zero
+        for (qsizetype i = rsa ? 1 : 0; i < bytes.size(); ++i)
+            bytes[i] = char(random.bounded(256) | (i == 1 ? 0x80 : 0));
+        const QByteArray type = rsa ? "ssh-rsa" : "ssh-ed25519";
+        const QByteArray exponent = rsa ? sshString(QByteArray("\x01\x00\x01", 3)) : QByteArray();
+        return type + ' ' + (sshString(type) + exponent + sshString(bytes)).toBase64();
     }
 } // namespace
 
@@ -70,20 +70,9 @@ namespace KnownHostsSample {
                 keys << fields.at(0) + ' ' + fields.at(1);
             }
         }
-        // The rest are random ed25519 and RSA keys, which ssh-keygen reads without checking them.
         QRandomGenerator random(7);
-        while (keys.size() < 100) {
-            if (keys.size() % 2) {
-                keys << "ssh-ed25519 " + (sshString("ssh-ed25519") + sshString(randomBytes(random, 32))).toBase64();
-            } else {
-                QByteArray modulus = randomBytes(random, 256);
-                modulus[0] = char(modulus[0] | 0x80);
-                keys << "ssh-rsa "
-                            + (sshString("ssh-rsa") + sshString(QByteArray("\x01\x00\x01", 3))
-                               + sshString('\0' + modulus))
-                                  .toBase64();
-            }
-        }
+        while (keys.size() < 100)
+            keys << randomKey(random, keys.size() % 2 == 0);
 
         const QList<QByteArray> plain = {"vault.internal",
                                          "[vault.internal]:2222",
