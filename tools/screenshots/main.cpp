@@ -390,14 +390,26 @@ Host nas
              u"-f"_s,
              l.sshDir + u"/deploy_rsa"_s});
 
-        QFile pub(l.sshDir + u"/id_ed25519.pub"_s);
-        pub.open(QIODevice::ReadOnly);
-        const QByteArray key = pub.readAll().split(' ').value(1);
+        // Host keys of their own, kept out of ~/.ssh, so the known hosts' fingerprints differ.
+        QDir().mkpath(l.homeDir + u"/hostkeys"_s);
+        for (const QString &type : {u"ed25519"_s, u"ecdsa"_s})
+            run(l.keygenPath, {u"-q"_s, u"-t"_s, type, u"-N"_s, u""_s, u"-f"_s, l.homeDir + u"/hostkeys/"_s + type});
+        const auto publicKey = [](const QString &path) {
+            QFile pub(path);
+            pub.open(QIODevice::ReadOnly);
+            const QList<QByteArray> fields = pub.readAll().split(' ');
+            return fields.value(0) + ' ' + fields.value(1);
+        };
+        const QByteArray user = publicKey(l.sshDir + u"/id_ed25519.pub"_s);
+        const QByteArray rsa = publicKey(l.sshDir + u"/deploy_rsa.pub"_s);
+        const QByteArray ed = publicKey(l.homeDir + u"/hostkeys/ed25519.pub"_s);
+        const QByteArray ecdsa = publicKey(l.homeDir + u"/hostkeys/ecdsa.pub"_s);
+        // The hashed line is "vault.internal" as ssh-keygen -H wrote it.
         write(l.knownHostsFile,
-              "bastion.example.net ssh-ed25519 " + key + "\n[bastion.example.net]:2222 ssh-ed25519 " + key
-                  + "\n10.20.0.15 ssh-ed25519 " + key
-                  + "\n|1|mKzQ0bT4N0lqkq7yT2bqkW5n2XU=|5rGq3k0yHcG3jbd0E1bq0m0pX0Y= ssh-ed25519 " + key
-                  + "\n192.168.1.40 ssh-ed25519 " + key + "\n");
+              "bastion.example.net " + ed + "\n[bastion.example.net]:2222 " + ed + "\n10.20.0.15 " + ecdsa
+                  + "\n|1|S9Ge6WtJXi+PgPOrPQlNqAVvPuY=|cGokTqef2v/CNl5g9qW0rVTsc94= " + ecdsa
+                  + "\n@cert-authority *.corp.example.net " + user + "\n@revoked old-build.example.net " + rsa
+                  + "\n192.168.1.40 " + rsa + "\n");
 
         write(l.scriptsDir + u"/backup-home"_s,
               "#!/bin/bash\n# Copies the home directory to the NAS.\nrsync -a --delete ~/ nas:/backup/sam/\n");
