@@ -95,5 +95,5 @@ void KeyEditor::finish(const ProcessResult &result, const SSHKeyPair &pair, cons
         setErrorMessage(result.output.trimmed());
     else
         setErrorMessage(tr("ssh-keygen failed (exit %1)").arg(result.exitCode));
-    emit finished(result.exitCode == 0);
+    emit finished(result.exitCode == 0, pair.privateURL);
 }

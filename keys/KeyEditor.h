@@ -32,7 +32,7 @@ public:
 
 signals:
     // After the status or the error is set.
-    void finished(bool changed);
+    void finished(bool changed, const QString &privatePath);
 
 private:
     void start(const QStringList &arguments,

@@ -141,10 +141,12 @@ SSHKeysView::SSHKeysView(const Locations &locations, QWidget *parent)
     connect(m_agent, &SSHAgent::changed, this, &SSHKeysView::showAgentState);
     connect(m_agent, &SSHAgent::busyChanged, this, &SSHKeysView::showAgentState);
     connect(m_agent, &SSHAgent::passphraseNeeded, this, &SSHKeysView::askAgentPassphrase);
-    connect(m_editor, &KeyEditor::finished, this, [this](bool changed) {
+    connect(m_editor, &KeyEditor::finished, this, [this](bool changed, const QString &privatePath) {
         // The comment shows in the list, and a new key file may have a new fingerprint line.
-        if (changed)
+        if (changed) {
+            m_reselectPath = privatePath;
             m_model->reload(m_editor->statusMessage());
+        }
         showAgentState();
     });
     // After the list model has rebuilt its rows, whatever order the model's slots run in.
@@ -194,8 +196,16 @@ bool SSHKeysView::eventFilter(QObject *watched, QEvent *event)
 
 void SSHKeysView::listReset()
 {
-    // Every scan makes new identifiers, so the old selection matches nothing now.
+    // Every scan makes new identifiers, so the old selection matches nothing now; after an edit
+    // the edited pair is selected again.
     m_selectedID.reset();
+    const QString reselect = std::exchange(m_reselectPath, QString());
+    for (const SSHKeyPair &pair : m_model->keyPairs()) {
+        if (!reselect.isEmpty() && pair.privateURL == reselect) {
+            m_list->setCurrentIndex(m_listModel->indexOf(pair.id)); // selects through selectionChanged
+            return;
+        }
+    }
     showSelection();
 }
 

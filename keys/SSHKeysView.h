@@ -86,6 +86,7 @@ private:
     std::function<QStringList()> m_aliases;
     std::optional<QUuid> m_selectedID;
     std::optional<QUuid> m_copiedID;
+    QString m_reselectPath;
     QListView *m_list;
     KeyListModel *m_listModel;
     StatusLine *m_status;

@@ -32,7 +32,7 @@ using TestSupport::writeFile;
 
 namespace {
     // A shown pane on a home with two hand-made pairs, loaded; the fake key tool reports a
-    // fingerprint and fails everything else, noting its arguments. No agent is named.
+    // fingerprint, changes comments, and fails everything else, noting its arguments. No agent is named.
     struct Pane {
         QTemporaryDir dir;
         Locations locations = Locations::forHome(dir.path(), dir.filePath(u"bin"_s), dir.filePath(u"keygen"_s));
@@ -42,7 +42,8 @@ namespace {
         {
             TestSupport::writeScript(locations.keygenPath,
                                      "[ \"$1\" = -l ] && exec <\"$3\" && echo '256 SHA256:fake x (ED25519)' && exit 0\n"
-                                     "printf '[%s]' \"$@\" >>\"$0.log\"; echo 'Saving key failed: nope'; exit 1\n");
+                                     "printf '[%s]' \"$@\" >>\"$0.log\"; [ \"$1\" = -c ] && exit 0\n"
+                                     "echo 'Saving key failed: nope'; exit 1\n");
             writeFile(locations.sshDir + u"/id_ed25519"_s, "private");
             writeFile(locations.sshDir + u"/id_ed25519.pub"_s, "ssh-ed25519 AAAAone me@laptop\n");
             writeFile(locations.sshDir + u"/work"_s, "private");
@@ -369,7 +370,10 @@ void TestKeysView::keyActionsAskThenRunTheirTools()
     QCOMPARE(field(comment, u"commentEdit"_s)->text(), u"me@laptop"_s);
     field(comment, u"commentEdit"_s)->setText(u"new one"_s);
     QTest::keyClick(comment, Qt::Key_Return);
-    QTRY_VERIFY(!pane.view->editor()->isBusy());
+    // Changed: the list is read again, and the pair stays selected.
+    QTRY_COMPARE(pane.status(), u"Comment changed: id_ed25519"_s);
+    QTRY_VERIFY(pane.view->selectedID());
+    QCOMPARE(pane.child(u"filenameValue"_s)->text(), u"id_ed25519"_s);
     QCOMPARE(QString::fromUtf8(readFile(pane.locations.keygenPath + u".log"_s)),
              u"[-p][-f][%1][-c][-C][new one][-f][%1]"_s.arg(pane.locations.sshDir + u"/id_ed25519"_s));
 
