@@ -5,6 +5,7 @@
 #include "engine/SSHConfigModel.h"
 #include "engine/SSHResolver.h"
 #include "hosts/AddHostSheet.h"
+#include "hosts/ConfigSources.h"
 #include "hosts/HostDetailView.h"
 #include "hosts/SidebarDelegate.h"
 #include "hosts/SidebarModel.h"
@@ -53,7 +54,7 @@ std::optional<int> ContentView::selectedHostIndex() const
 
 bool ContentView::isOnHostsSection() const
 {
-    return !m_selected || m_selected->isHost();
+    return !m_selected || m_selected->isHost() || m_selected->isIncluded();
 }
 
 QString ContentView::searchText() const
@@ -97,7 +98,8 @@ void ContentView::syncListSelection()
 
 void ContentView::updateDetail()
 {
-    const SidebarItem::Kind paneKind = m_selected && !m_selected->isHost() ? m_selected->kind : SidebarItem::Kind::host;
+    const bool hostLike = !m_selected || m_selected->isHost() || m_selected->isIncluded();
+    const SidebarItem::Kind paneKind = hostLike ? SidebarItem::Kind::host : m_selected->kind;
     if (m_pane && (paneKind == SidebarItem::Kind::host || paneKind != m_paneKind)) {
         // The pane and its model go with the selection; coming back builds them afresh.
         m_pane->hide();
@@ -129,6 +131,7 @@ void ContentView::updateDetail()
                 m_pane = new BinScriptsView(m_locations, m_panePage);
                 break;
             case SidebarItem::Kind::host:
+            case SidebarItem::Kind::included:
                 break;
             }
             m_paneKind = paneKind;
@@ -138,9 +141,13 @@ void ContentView::updateDetail()
         return;
     }
 
-    if (selectedHostIndex()) {
-        m_detail->setBlockId(m_selected->hostId);
+    const bool includedShown =
+        m_selected && m_selected->isIncluded() && m_sources->includedBlock(m_selected->file, m_selected->line);
+    if (selectedHostIndex() || includedShown) {
+        if (!includedShown)
+            m_detail->setBlockId(m_selected->hostId);
         updateHostHeader();
+        updateHostBody();
         m_stack->setCurrentWidget(m_hostPage);
     } else {
         m_stack->setCurrentWidget(m_emptyPage);
@@ -162,12 +169,17 @@ QList<HostBlock> ContentView::allHostBlocks() const
 
 void ContentView::updateHostHeader()
 {
+    const IncludedHostBlock *included =
+        m_selected && m_selected->isIncluded() ? m_sources->includedBlock(m_selected->file, m_selected->line) : nullptr;
     const auto index = selectedHostIndex();
-    if (!index)
+    if (!index && !included)
         return;
-    const HostBlock &block = m_model->blocks().at(*index);
+    const HostBlock &block = included ? included->block : m_model->blocks().at(*index);
     m_hostIcon->setSymbol(SidebarModel::hostIcon(block));
     m_hostName->setText(block.displayName());
+    m_hostOrigin->setText(included ? tr("Read-only, in %1").arg(m_sources->displayPath(included->file)) : QString());
+    m_hostOrigin->setVisible(included);
+    m_openFile->setVisible(included);
 }
 
 void ContentView::showContextMenu(const QPoint &pos)

@@ -22,6 +22,11 @@ class SSHConfigModel;
 class SidebarModel;
 class StatusLine;
 class AddHostSheet;
+class ConfigSources;
+class QPushButton;
+class QTableView;
+class ResolvedOptionsModel;
+class ResolvedView;
 
 // The main window's content: the sidebar (search, hosts and tool entries, status line) and the
 // detail column showing the host editor, one of the panes, or the empty state. It also runs the
@@ -56,6 +61,10 @@ public:
     HostDetailView *hostDetailView() const
     {
         return m_detail;
+    }
+    ConfigSources *configSources() const
+    {
+        return m_sources;
     }
     // The pane shown for a tool entry, or null.
     QWidget *currentPane() const
@@ -111,6 +120,9 @@ private:
     void enterListFromSearch();
     void reselectAfterReload();
     void connectTo(const QString &alias);
+    // The form, the read-only options of an included host, or "What ssh uses".
+    void updateHostBody();
+    void openIncludedFile();
 
     SSHConfigModel *m_model;
     Locations m_locations;
@@ -119,6 +131,7 @@ private:
     // The selected host's pattern while the model reloads by itself: ids do not survive a load.
     std::optional<QString> m_reselectPattern;
 
+    ConfigSources *m_sources; // before the sidebar model, which follows its included hosts
     SidebarModel *m_sidebarModel;
     // Shared by the known-hosts pane and the host editor's count of a host's keys.
     KnownHostsModel *m_knownHosts;
@@ -134,7 +147,14 @@ private:
     QWidget *m_hostPage = nullptr;
     IconLabel *m_hostIcon = nullptr;
     QLabel *m_hostName = nullptr;
+    QLabel *m_hostOrigin = nullptr;
+    QPushButton *m_openFile = nullptr;
+    QToolButton *m_resolvedToggle = nullptr;
+    QStackedWidget *m_hostBody = nullptr;
     HostDetailView *m_detail = nullptr;
+    QTableView *m_includedTable = nullptr;
+    ResolvedOptionsModel *m_includedOptions = nullptr;
+    ResolvedView *m_resolved = nullptr;
     QWidget *m_panePage = nullptr;
     QPointer<QWidget> m_pane;
     SidebarItem::Kind m_paneKind = SidebarItem::Kind::host;

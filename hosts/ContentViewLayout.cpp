@@ -1,8 +1,11 @@
 #include "engine/HostBlock.h"
 #include "engine/SSHConfigModel.h"
 #include "hosts/AddHostSheet.h"
+#include "hosts/ConfigSources.h"
 #include "hosts/ContentView.h"
 #include "hosts/HostDetailView.h"
+#include "hosts/ResolvedOptionsModel.h"
+#include "hosts/ResolvedView.h"
 #include "hosts/SidebarDelegate.h"
 #include "hosts/SidebarModel.h"
 #include "keys/SSHKeysModel.h"
@@ -20,6 +23,7 @@
 #include <QAction>
 #include <QDir>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -29,6 +33,7 @@
 #include <QPushButton>
 #include <QSplitter>
 #include <QStackedWidget>
+#include <QTableView>
 #include <QToolButton>
 #include <QVBoxLayout>
 
@@ -117,7 +122,8 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
     : QWidget(parent)
     , m_model(model)
     , m_locations(locations)
-    , m_sidebarModel(new SidebarModel(model, this))
+    , m_sources(new ConfigSources(model, locations, this))
+    , m_sidebarModel(new SidebarModel(model, m_sources, this))
     , m_knownHosts(new KnownHostsModel(locations.knownHostsFile, this))
 {
     setObjectName(u"contentView"_s);
@@ -171,6 +177,11 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
         m_reselectPattern = index ? std::optional(m_model->blocks().at(*index).pattern) : std::nullopt;
     });
     connect(model, &SSHConfigModel::reloadedFromDisk, this, &ContentView::reselectAfterReload);
+    connect(m_sources, &ConfigSources::includedChanged, this, [this] {
+        syncListSelection();
+        if (m_selected && m_selected->isIncluded())
+            updateDetail();
+    });
     connect(model, &SSHConfigModel::hasOutsideChangeChanged, this, [this] {
         m_outsideBar->setVisible(m_model->hasOutsideChange());
     });
@@ -393,13 +404,50 @@ QWidget *ContentView::buildHostPage()
     m_hostName->setFont(Style::titleFont());
     m_hostName->setTextFormat(Qt::PlainText);
     m_hostName->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_hostOrigin = new QLabel(header);
+    m_hostOrigin->setObjectName(u"hostOriginLabel"_s);
+    m_hostOrigin->setTextFormat(Qt::PlainText);
+    Style::setTextColor(m_hostOrigin, Style::Tone::Secondary);
+    m_openFile = new QPushButton(Mnemonic::escaped(tr("Open File")), header);
+    m_openFile->setObjectName(u"openFileButton"_s);
+    m_openFile->setToolTip(tr("Open the file this host is defined in"));
+    m_resolvedToggle = new QToolButton(header);
+    m_resolvedToggle->setObjectName(u"resolvedToggle"_s);
+    m_resolvedToggle->setCheckable(true);
+    m_resolvedToggle->setAutoRaise(true);
+    m_resolvedToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
+    m_resolvedToggle->setIcon(SymbolIcon::icon(u"eye"_s));
+    m_resolvedToggle->setText(tr("What ssh uses"));
+    m_resolvedToggle->setToolTip(tr("Show every value ssh takes for this host, and where it comes from"));
     headerLayout->addWidget(m_hostIcon);
     headerLayout->addWidget(m_hostName, 1);
+    headerLayout->addWidget(m_hostOrigin);
+    headerLayout->addWidget(m_openFile);
+    headerLayout->addWidget(m_resolvedToggle);
     layout->addWidget(header);
     layout->addWidget(makeDivider(Qt::Horizontal, page));
 
-    m_detail = new HostDetailView(m_model, m_locations, page);
+    m_hostBody = new QStackedWidget(page);
+    m_detail = new HostDetailView(m_model, m_locations, m_hostBody);
     m_detail->setKnownHosts(m_knownHosts);
-    layout->addWidget(m_detail, 1);
+    m_hostBody->addWidget(m_detail);
+
+    // An included host is shown, never edited: its file is the user's to change.
+    m_includedOptions = new ResolvedOptionsModel(this);
+    auto *includedPage = new QWidget(m_hostBody);
+    auto *includedLayout = new QVBoxLayout(includedPage);
+    includedLayout->setContentsMargins(Style::sideMargin, 10, Style::sideMargin, Style::sideMargin);
+    m_includedTable = ResolvedView::makeTable(m_includedOptions, tr("Options of this host"), includedPage);
+    m_includedTable->setObjectName(u"includedOptionsTable"_s);
+    m_includedTable->setColumnHidden(ResolvedOptionsModel::SourceColumn, true);
+    includedLayout->addWidget(m_includedTable);
+    m_hostBody->addWidget(includedPage);
+
+    m_resolved = new ResolvedView(m_model, m_sources, m_locations, m_hostBody);
+    m_hostBody->addWidget(m_resolved);
+    layout->addWidget(m_hostBody, 1);
+
+    connect(m_resolvedToggle, &QToolButton::toggled, this, &ContentView::updateHostBody);
+    connect(m_openFile, &QPushButton::clicked, this, &ContentView::openIncludedFile);
     return page;
 }

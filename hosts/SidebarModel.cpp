@@ -2,6 +2,7 @@
 
 #include "engine/HostBlock.h"
 #include "engine/SSHConfigModel.h"
+#include "hosts/ConfigSources.h"
 
 using namespace Qt::StringLiterals;
 
@@ -10,18 +11,43 @@ namespace {
     constexpr int trailingRows = 5;
 } // namespace
 
-SidebarModel::SidebarModel(SSHConfigModel *model, QObject *parent)
+SidebarModel::SidebarModel(SSHConfigModel *model, ConfigSources *sources, QObject *parent)
     : QAbstractListModel(parent)
     , m_model(model)
+    , m_sources(sources)
 {
     m_dirty = model->isDirty();
     rebuildCache();
+    rebuildIncluded();
     connect(model, &SSHConfigModel::blocksChanged, this, [this] {
         beginResetModel();
         rebuildCache();
+        rebuildIncluded();
         endResetModel();
     });
     connect(model, &SSHConfigModel::blockChanged, this, &SidebarModel::onBlockChanged);
+    if (sources) {
+        connect(sources, &ConfigSources::includedChanged, this, [this] {
+            const QList<IncludedHostBlock> &now = m_sources->includedBlocks();
+            const bool same = std::equal(now.cbegin(),
+                                         now.cend(),
+                                         m_included.cbegin(),
+                                         m_included.cend(),
+                                         [this, i = 0](const IncludedHostBlock &a, const HostBlock &b) mutable {
+                                             const auto &place = m_includedPlace.at(i++);
+                                             return a.file == place.first && a.line == place.second
+                                                    && a.block.pattern == b.pattern && a.block.options == b.options;
+                                         });
+            if (same)
+                return;
+            // The hosts' rows go through the reset too: the config's blocks may have changed with them.
+            beginResetModel();
+            rebuildCache();
+            rebuildIncluded();
+            endResetModel();
+            emit rowsUpdated();
+        });
+    }
     connect(model, &SSHConfigModel::isDirtyChanged, this, [this] {
         if (m_dirty == m_model->isDirty())
             return;
@@ -59,6 +85,37 @@ void SidebarModel::rebuildCache()
     refilter();
 }
 
+void SidebarModel::rebuildIncluded()
+{
+    m_included.clear();
+    m_includedPlace.clear();
+    m_includedCache.clear();
+    if (m_sources) {
+        for (const IncludedHostBlock &included : m_sources->includedBlocks()) {
+            m_included.append(included.block);
+            m_includedPlace.append({included.file, included.line});
+            m_includedCache.append(makeHaystack(included.block));
+        }
+    }
+    refilterIncluded();
+}
+
+void SidebarModel::refilterIncluded()
+{
+    m_includedRows.clear();
+    QString file;
+    for (int i = 0; i < int(m_included.size()); ++i) {
+        const Haystack &h = m_includedCache.at(i);
+        if (!m_query.isEmpty() && !h.displayName.contains(m_query) && !h.subtitle.contains(m_query))
+            continue;
+        if (m_includedPlace.at(i).first != file || m_includedRows.isEmpty()) {
+            file = m_includedPlace.at(i).first;
+            m_includedRows.append({-1, file});
+        }
+        m_includedRows.append({i, file});
+    }
+}
+
 bool SidebarModel::matches(int blockIndex) const
 {
     if (m_query.isEmpty())
@@ -86,6 +143,7 @@ void SidebarModel::setSearchText(const QString &text)
     m_query = text.toLower();
     beginResetModel();
     refilter();
+    refilterIncluded();
     endResetModel();
 }
 
@@ -123,7 +181,7 @@ void SidebarModel::onBlockChanged(const QUuid &id)
 
 int SidebarModel::rowCount(const QModelIndex &parent) const
 {
-    return parent.isValid() ? 0 : 1 + hostCount() + trailingRows;
+    return parent.isValid() ? 0 : 1 + middleCount() + trailingRows;
 }
 
 std::optional<SidebarItem> SidebarModel::itemAt(const QModelIndex &index) const
@@ -133,7 +191,13 @@ std::optional<SidebarItem> SidebarModel::itemAt(const QModelIndex &index) const
     const int row = index.row();
     if (row >= 1 && row <= hostCount())
         return SidebarItem::host(m_model->blocks().at(m_filtered.at(row - 1)).id);
-    switch (row - hostCount()) {
+    if (row > hostCount() && row <= middleCount()) {
+        const IncludedRow &included = m_includedRows.at(row - hostCount() - 1);
+        if (included.block < 0)
+            return std::nullopt;
+        return SidebarItem::included(included.file, m_includedPlace.at(included.block).second);
+    }
+    switch (row - middleCount()) {
     case 2:
         return SidebarItem::knownHosts();
     case 3:
@@ -157,14 +221,46 @@ QModelIndex SidebarModel::indexOf(const SidebarItem &item) const
             return {};
         return index(1 + int(pos - m_filtered.cbegin()));
     }
+    case SidebarItem::Kind::included:
+        for (int i = 0; i < int(m_includedRows.size()); ++i) {
+            const int block = m_includedRows.at(i).block;
+            if (block >= 0 && m_includedPlace.at(block) == qMakePair(item.file, item.line))
+                return index(1 + hostCount() + i);
+        }
+        return {};
     case SidebarItem::Kind::knownHosts:
-        return index(hostCount() + 2);
+        return index(middleCount() + 2);
     case SidebarItem::Kind::sshKeys:
-        return index(hostCount() + 3);
+        return index(middleCount() + 3);
     case SidebarItem::Kind::scripts:
-        return index(hostCount() + 5);
+        return index(middleCount() + 5);
     }
     return {};
+}
+
+QVariant SidebarModel::hostData(const HostBlock &block, const Haystack &cached, const QVariant &item, int role) const
+{
+    switch (role) {
+    case Qt::DisplayRole:
+        return block.displayName();
+    case Qt::AccessibleTextRole:
+        return cached.subtitleText.isEmpty() ? block.displayName()
+                                             : block.displayName() + u", "_s + cached.subtitleText;
+    case RowKindRole:
+        return int(RowKind::host);
+    case SidebarItemRole:
+        return item;
+    case SubtitleRole:
+        return cached.subtitleText;
+    case HasSubtitleRole:
+        return !cached.subtitleText.isEmpty();
+    case SymbolRole:
+        return cached.symbol;
+    case IsGlobalRole:
+        return block.pattern == u"*"_s;
+    default:
+        return {};
+    }
 }
 
 Qt::ItemFlags SidebarModel::flags(const QModelIndex &index) const
@@ -186,31 +282,35 @@ QVariant SidebarModel::data(const QModelIndex &index, int role) const
     if (row >= 1 && row <= hostCount()) {
         const int blockIndex = m_filtered.at(row - 1);
         const HostBlock &block = m_model->blocks().at(blockIndex);
-        const Haystack &cached = m_cache.at(blockIndex);
-        switch (role) {
-        case Qt::DisplayRole:
-            return block.displayName();
-        case Qt::AccessibleTextRole:
-            return cached.subtitleText.isEmpty() ? block.displayName()
-                                                 : block.displayName() + u", "_s + cached.subtitleText;
-        case RowKindRole:
-            return int(RowKind::host);
-        case SidebarItemRole:
-            return QVariant::fromValue(SidebarItem::host(block.id));
-        case SubtitleRole:
-            return cached.subtitleText;
-        case HasSubtitleRole:
-            return !cached.subtitleText.isEmpty();
-        case SymbolRole:
-            return cached.symbol;
-        case IsGlobalRole:
-            return block.pattern == u"*"_s;
-        default:
-            return {};
+        return hostData(block, m_cache.at(blockIndex), QVariant::fromValue(SidebarItem::host(block.id)), role);
+    }
+    if (row > hostCount() && row <= middleCount()) {
+        const IncludedRow &included = m_includedRows.at(row - hostCount() - 1);
+        if (role == FileRole)
+            return included.file;
+        if (included.block < 0) {
+            const QString path = m_sources->displayPath(included.file);
+            switch (role) {
+            case RowKindRole:
+                return int(RowKind::header);
+            case Qt::DisplayRole:
+                return path;
+            case Qt::AccessibleTextRole:
+                return tr("Hosts included from %1").arg(path);
+            default:
+                return {};
+            }
         }
+        const auto &[file, line] = m_includedPlace.at(included.block);
+        if (role == Qt::ToolTipRole)
+            return tr("Read-only: defined in %1").arg(m_sources->displayPath(file));
+        return hostData(m_included.at(included.block),
+                        m_includedCache.at(included.block),
+                        QVariant::fromValue(SidebarItem::included(file, line)),
+                        role);
     }
 
-    const int tail = row == 0 ? 0 : row - hostCount();
+    const int tail = row == 0 ? 0 : row - middleCount();
     const bool header = tail == 0 || tail == 1 || tail == 4;
     if (role == RowKindRole)
         return int(header ? RowKind::header : RowKind::tool);

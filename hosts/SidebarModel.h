@@ -10,11 +10,13 @@
 
 #include <optional>
 
+class ConfigSources;
 class SSHConfigModel;
 struct HostBlock;
 
 // The sidebar's rows over the configuration model: the "HOSTS" header and the host blocks that
-// match the search, then the fixed "SECURITY" and "TOOLS" entries. Header rows are not selectable.
+// match the search, a header per included file with its hosts that match, then the fixed
+// "SECURITY" and "TOOLS" entries. Header rows are not selectable.
 class SidebarModel final : public QAbstractListModel
 {
     Q_OBJECT
@@ -33,9 +35,11 @@ public:
         SymbolRole, // the symbol name of the row's icon
         IsGlobalRole, // the "*" block
         DirtyRole, // on the "HOSTS" header: the model has unsaved changes
+        FileRole, // on an included file's header and hosts: the file's absolute path
     };
 
-    explicit SidebarModel(SSHConfigModel *model, QObject *parent = nullptr);
+    // Without sources, no included hosts are listed.
+    explicit SidebarModel(SSHConfigModel *model, ConfigSources *sources = nullptr, QObject *parent = nullptr);
 
     int rowCount(const QModelIndex &parent = {}) const override;
     QVariant data(const QModelIndex &index, int role = Qt::DisplayRole) const override;
@@ -78,13 +82,21 @@ private:
     };
 
     void rebuildCache();
+    void rebuildIncluded();
     void refilter();
+    void refilterIncluded();
+    QVariant hostData(const HostBlock &block, const Haystack &cached, const QVariant &item, int role) const;
     bool matches(int blockIndex) const;
     void onBlockChanged(const QUuid &id);
     Haystack makeHaystack(const HostBlock &block) const;
     int hostCount() const
     {
         return int(m_filtered.size());
+    }
+    // Host rows and the included files' rows: what stands before the "SECURITY" header.
+    int middleCount() const
+    {
+        return hostCount() + int(m_includedRows.size());
     }
 
     SSHConfigModel *m_model;
@@ -93,6 +105,15 @@ private:
     QList<Haystack> m_cache; // per block, parallel to blocks()
     QHash<QUuid, int> m_blockIndex;
     QList<int> m_filtered;
+    ConfigSources *m_sources;
+    struct IncludedRow {
+        int block = -1; // into m_included; -1 for a file's header
+        QString file;
+    };
+    QList<HostBlock> m_included;
+    QList<QPair<QString, int>> m_includedPlace; // file and Host line, parallel to m_included
+    QList<Haystack> m_includedCache;
+    QList<IncludedRow> m_includedRows;
     bool m_dirty = false;
     bool m_updatingRows = false;
 };

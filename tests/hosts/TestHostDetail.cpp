@@ -265,14 +265,16 @@ void TestHostDetail::keysReachEveryRowOnce()
 {
     HostsFixture f(sampleConfig);
     f.clickRow(f.host(u"web"_s));
-    // Tab goes from the sidebar from field to field; the clear and help buttons are for the mouse.
+    // Tab goes from the sidebar to the header's toggle, then from field to field; the clear and
+    // help buttons are for the mouse.
     f.list->setFocus();
     QStringList reached;
-    for (int i = 0; i < 4; ++i) {
+    for (int i = 0; i < 5; ++i) {
         QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
         reached << QApplication::focusWidget()->objectName();
     }
-    QCOMPARE(reached, QStringList({u"hostAliasEdit"_s, u"HostNameEdit"_s, u"UserEdit"_s, u"PortEdit"_s}));
+    QCOMPARE(reached,
+             QStringList({u"resolvedToggle"_s, u"hostAliasEdit"_s, u"HostNameEdit"_s, u"UserEdit"_s, u"PortEdit"_s}));
 
     // F1 opens the help of the field's row; Escape closes it and the field has the keys again.
     auto *user = f.find<QLineEdit>(u"UserEdit"_s);

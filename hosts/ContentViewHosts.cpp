@@ -2,8 +2,18 @@
 #include "core/TextRules.h"
 #include "engine/ConfigSyntax.h"
 #include "engine/SSHConfigModel.h"
+#include "hosts/ConfigSources.h"
 #include "hosts/ContentView.h"
+#include "hosts/HostDetailView.h"
+#include "hosts/ResolvedOptionsModel.h"
+#include "hosts/ResolvedView.h"
 #include "ui/Dialogs.h"
+
+#include <QDesktopServices>
+#include <QStackedWidget>
+#include <QTableView>
+#include <QToolButton>
+#include <QUrl>
 
 using namespace Qt::StringLiterals;
 
@@ -25,6 +35,10 @@ std::optional<QString> ContentView::connectAlias(const QString &pattern)
 
 std::optional<QString> ContentView::selectedConnectAlias() const
 {
+    if (m_selected && m_selected->isIncluded()) {
+        const IncludedHostBlock *included = m_sources->includedBlock(m_selected->file, m_selected->line);
+        return included ? connectAlias(included->block.pattern) : std::nullopt;
+    }
     const auto index = selectedHostIndex();
     return index ? connectAlias(m_model->blocks().at(*index).pattern) : std::nullopt;
 }
@@ -62,4 +76,32 @@ void ContentView::connectTo(const QString &alias)
                      QMessageBox::Warning,
                      0);
     }
+}
+
+void ContentView::updateHostBody()
+{
+    if (!m_selected || !(m_selected->isHost() || m_selected->isIncluded()))
+        return;
+    if (m_resolvedToggle->isChecked()) {
+        m_resolved->setItem(*m_selected);
+        m_hostBody->setCurrentWidget(m_resolved);
+        return;
+    }
+    const IncludedHostBlock *included =
+        m_selected->isIncluded() ? m_sources->includedBlock(m_selected->file, m_selected->line) : nullptr;
+    if (!included) {
+        m_hostBody->setCurrentWidget(m_detail);
+        return;
+    }
+    QList<ResolvedOptionsModel::Row> rows;
+    for (const HostOption &option : included->block.options)
+        rows.append({option.name, option.value, {}});
+    m_includedOptions->setRows(rows);
+    m_hostBody->setCurrentWidget(m_includedTable->parentWidget());
+}
+
+void ContentView::openIncludedFile()
+{
+    if (m_selected && m_selected->isIncluded())
+        QDesktopServices::openUrl(QUrl::fromLocalFile(m_selected->file));
 }
