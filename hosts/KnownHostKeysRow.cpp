@@ -25,7 +25,7 @@ KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *know
 {
     setObjectName(u"knownHostKeysRow"_s);
     auto *layout = new QHBoxLayout(this);
-    layout->setContentsMargins(24, 0, 24, 0);
+    layout->setContentsMargins(4, 0, 4, 0);
     layout->setSpacing(8);
     m_label->setObjectName(u"knownHostKeysLabel"_s);
     m_label->setFont(Style::captionFont());

@@ -130,14 +130,13 @@ void TestKnownHostsView::showsMarkersAndFindsHashedNames()
     QAbstractItemModel *rows = pane.table->model();
     auto *tableModel = qobject_cast<KnownHostsTableModel *>(rows);
     QVERIFY(tableModel);
-    QCOMPARE(rows->headerData(KnownHostsTableModel::FingerprintColumn, Qt::Horizontal).toString(), u"Fingerprint"_s);
     QCOMPARE(rows->index(0, 0).data().toString(), u"vault.internal"_s);
     QCOMPARE(rows->index(0, 1).data().toString(), u"ssh-rsa"_s);
     QCOMPARE(rows->index(0, 2).data(KnownHostsTableModel::MarkerRole).toString(), u"@revoked"_s);
     QCOMPARE(rows->index(2, 2).data(Qt::ToolTipRole).toString(), QString::fromLatin1(vault.trimmed()));
 
     // A whole name first shows what contains it; after the pause, ssh's own matches join, the
-    // hashed one under the name typed. A partial name looks nothing up.
+    // hashed one under the name typed. A pattern is no name and looks nothing up.
     const QSignalSpy looked(tableModel, &KnownHostsTableModel::nameLookupFinished);
     pane.filter->setText(u"Vault.Internal"_s);
     QCOMPARE(pane.hosts(), QStringList({u"vault.internal"_s, u"vault.internal.old"_s}));
@@ -146,9 +145,8 @@ void TestKnownHostsView::showsMarkersAndFindsHashedNames()
              QStringList({u"vault.internal"_s, u"Vault.Internal"_s, u"*.internal"_s, u"vault.internal.old"_s}));
     QVERIFY(rows->index(1, 0).data(KnownHostsTableModel::IsHashedRole).toBool());
     pane.filter->setText(u"vault.int*"_s);
+    tableModel->lookUpName();
     QVERIFY(pane.hosts().isEmpty());
-    QVERIFY(!KnownHostsTableModel::isHostName(u"vault internal"_s));
-    QVERIFY(KnownHostsTableModel::isHostName(u"[vault.internal]:2222"_s));
 }
 
 void TestKnownHostsView::removesTheSelectionAfterConfirmation()
