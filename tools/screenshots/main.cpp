@@ -201,6 +201,13 @@ namespace {
                  form->ensureWidgetVisible(toggle, 50, 40);
                  return s.shoot();
              }},
+            {u"host-known-keys.png"_s,
+             [](Stage &s) {
+                 // The top of the form: the host's count of known_hosts entries and "Forget…".
+                 if (!s.selectHost(u"bastion"_s))
+                     return QImage();
+                 return s.shoot();
+             }},
             {u"host-editor-repeated.png"_s,
              [](Stage &s) {
                  if (!s.selectHost(u"db-replica"_s))
