@@ -83,7 +83,9 @@ const QList<IncludedHostBlock> &ConfigSources::includedBlocks()
         m_included.clear();
         // A file included twice lists its hosts once.
         QSet<QPair<QString, int>> seen;
-        for (const IncludedHostBlock &block : resolver().includedHostBlocks()) {
+        // Most configs include nothing: no need to read them through at start.
+        const bool includes = m_model->text().toLower().contains("include");
+        for (const IncludedHostBlock &block : includes ? resolver().includedHostBlocks() : QList<IncludedHostBlock>()) {
             if (!seen.contains({block.file, block.line})) {
                 seen.insert({block.file, block.line});
                 m_included.append(block);

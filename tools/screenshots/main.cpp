@@ -227,6 +227,15 @@ namespace {
                  s.window()->resize(size);
                  return image;
              }},
+            {u"what-ssh-uses.png"_s,
+             [](Stage &s) {
+                 // The shared file turns agent forwarding on for every web host, over web-prod's own "no".
+                 if (!s.selectHost(u"web-prod"_s) || !s.click(u"resolvedToggle"_s))
+                     return QImage();
+                 const QImage image = s.shoot();
+                 s.click(u"resolvedToggle"_s);
+                 return image;
+             }},
             {u"add-host-duplicate.png"_s,
              [](Stage &s) {
                  s.clearSelection();
@@ -338,7 +347,18 @@ namespace {
         QDir().mkpath(l.scriptsDir);
         QFile::setPermissions(l.sshDir, QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ExeOwner);
 
-        write(l.configFile, R"(Host *
+        QDir().mkpath(l.sshDir + u"/config.d"_s);
+        write(l.sshDir + u"/config.d/team"_s, R"(# Shared by the team; kept in version control
+Host ci-runner
+    HostName 10.30.0.7
+    User runner
+
+Host web-*
+    ForwardAgent yes
+)");
+        write(l.configFile, R"(Include config.d/*
+
+Host *
     AddKeysToAgent yes
     IdentitiesOnly yes
     ServerAliveInterval 60
