@@ -20,10 +20,6 @@ public:
     {
         return m_busy;
     }
-    void setTimeout(int ms)
-    {
-        m_timeoutMs = ms;
-    }
 
     // Both return at once; finished() follows. An empty old passphrase stands for a key without
     // one; an empty new one removes it.

@@ -13,6 +13,16 @@ namespace {
     {
         return result.exitCode > 0 && result.output.contains(u"incorrect passphrase"_s);
     }
+
+    // "SHA256:..." out of a line of ssh-keygen -l or ssh-add -l; empty when there is none.
+    QString fingerprintHash(const QString &line)
+    {
+        for (const QString &field : line.split(u' ', Qt::SkipEmptyParts)) {
+            if (field.startsWith(u"SHA256:"_s))
+                return field;
+        }
+        return {};
+    }
 } // namespace
 
 SSHAgent::SSHAgent(const QString &socket, const QString &sshAddPath, const QString &keygenPath, QObject *parent)
@@ -21,15 +31,6 @@ SSHAgent::SSHAgent(const QString &socket, const QString &sshAddPath, const QStri
     , m_sshAddPath(sshAddPath)
     , m_keygenPath(keygenPath)
 {}
-
-QString SSHAgent::fingerprintHash(const QString &line)
-{
-    for (const QString &field : line.split(u' ', Qt::SkipEmptyParts)) {
-        if (field.startsWith(u"SHA256:"_s))
-            return field;
-    }
-    return {};
-}
 
 bool SSHAgent::holds(const SSHKeyPair &pair) const
 {

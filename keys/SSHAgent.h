@@ -44,9 +44,6 @@ public:
     void add(const SSHKeyPair &pair, const QString &passphrase = {});
     void remove(const SSHKeyPair &pair);
 
-    // "SHA256:..." out of a line of ssh-keygen -l or ssh-add -l; empty when there is none.
-    static QString fingerprintHash(const QString &line);
-
 signals:
     void changed();
     void busyChanged();
