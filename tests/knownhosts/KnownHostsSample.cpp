@@ -51,15 +51,11 @@ namespace KnownHostsSample {
     {
         // A couple of real keys of each type ssh-keygen makes: curve points must be valid.
         QList<QByteArray> keys;
-        const QList<QStringList> types = {{u"ed25519"_s},
-                                          {u"ecdsa"_s, u"256"_s},
-                                          {u"ecdsa"_s, u"384"_s},
-                                          {u"ecdsa"_s, u"521"_s},
-                                          {u"rsa"_s, u"1024"_s},
-                                          {u"dsa"_s}};
-        for (const QStringList &type : types) {
+        for (const QString &typeAndBits :
+             {u"ed25519"_s, u"ecdsa:256"_s, u"ecdsa:384"_s, u"ecdsa:521"_s, u"rsa:1024"_s, u"dsa"_s}) {
+            const QStringList type = typeAndBits.split(u':');
             for (int i = 0; i < 2; ++i) {
-                const QString path = QDir(dir).filePath(u"key_%1_%2_%3"_s.arg(type.join(u'_')).arg(i));
+                const QString path = QDir(dir).filePath(u"key_%1_%2"_s.arg(type.join(u'_')).arg(i));
                 QStringList args{u"-q"_s, u"-N"_s, QString(), u"-f"_s, path, u"-t"_s, type.at(0)};
                 if (type.size() > 1)
                     args << u"-b"_s << type.at(1);

