@@ -287,6 +287,17 @@
     </message>
 </context>
 <context>
+    <name>ConfigSources</name>
+    <message>
+        <source>this host</source>
+        <translation>dieser Host</translation>
+    </message>
+    <message>
+        <source>%1 — line %2</source>
+        <translation>%1 — Zeile %2</translation>
+    </message>
+</context>
+<context>
     <name>ContentView</name>
     <message>
         <source>%1 changed on disk</source>
@@ -383,6 +394,54 @@
     <message>
         <source>Overwrite</source>
         <translation>Überschreiben</translation>
+    </message>
+    <message>
+        <source>Read-only, in %1</source>
+        <translation>Schreibgeschützt, in %1</translation>
+    </message>
+    <message>
+        <source>Save Before Connecting?</source>
+        <translation>Vor dem Verbinden speichern?</translation>
+    </message>
+    <message>
+        <source>ssh reads %1 as it is on disk, without your unsaved changes. Save them first?</source>
+        <translation>ssh liest %1 so, wie die Datei auf der Festplatte steht, ohne Ihre ungespeicherten Änderungen. Zuerst speichern?</translation>
+    </message>
+    <message>
+        <source>Save &amp; Connect</source>
+        <translation>Speichern &amp; verbinden</translation>
+    </message>
+    <message>
+        <source>Connect Without Saving</source>
+        <translation>Ohne Speichern verbinden</translation>
+    </message>
+    <message>
+        <source>Cannot Open a Terminal</source>
+        <translation>Terminal kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Open File</source>
+        <translation>Datei öffnen</translation>
+    </message>
+    <message>
+        <source>Open the file this host is defined in</source>
+        <translation>Die Datei öffnen, in der dieser Host steht</translation>
+    </message>
+    <message>
+        <source>What ssh uses</source>
+        <translation>Was ssh verwendet</translation>
+    </message>
+    <message>
+        <source>Show every value ssh takes for this host, and where it comes from</source>
+        <translation>Jeden Wert zeigen, den ssh für diesen Host nimmt, und woher er stammt</translation>
+    </message>
+    <message>
+        <source>Options of this host</source>
+        <translation>Optionen dieses Hosts</translation>
     </message>
 </context>
 <context>
@@ -603,6 +662,20 @@
     </message>
 </context>
 <context>
+    <name>KeyActionSheet</name>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
+    </message>
+</context>
+<context>
+    <name>KeyDelegate</name>
+    <message>
+        <source>in agent</source>
+        <translation>im Agenten</translation>
+    </message>
+</context>
+<context>
     <name>KeyDetailView</name>
     <message>
         <source>Key Information</source>
@@ -652,12 +725,91 @@
         <source>Copy Public Key</source>
         <translation>Öffentlichen Schlüssel kopieren</translation>
     </message>
+    <message>
+        <source>Used by</source>
+        <translation>Verwendet von</translation>
+    </message>
+    <message>
+        <source>SSH agent</source>
+        <translation>SSH-Agent</translation>
+    </message>
+    <message>
+        <source>Change Passphrase…</source>
+        <translation>Passphrase ändern …</translation>
+    </message>
+    <message>
+        <source>Change Comment…</source>
+        <translation>Kommentar ändern …</translation>
+    </message>
+    <message>
+        <source>Add to Agent</source>
+        <translation>Zum Agenten hinzufügen</translation>
+    </message>
+    <message>
+        <source>Remove from Agent</source>
+        <translation>Aus dem Agenten entfernen</translation>
+    </message>
+    <message>
+        <source>Copy to Server…</source>
+        <translation>Auf Server kopieren …</translation>
+    </message>
+    <message>
+        <source>No host in the config</source>
+        <translation>Kein Host in der Konfiguration</translation>
+    </message>
+    <message>
+        <source>Asking the agent…</source>
+        <translation>Agent wird gefragt …</translation>
+    </message>
+    <message>
+        <source>No SSH agent is running</source>
+        <translation>Es läuft kein SSH-Agent</translation>
+    </message>
+    <message>
+        <source>Loaded</source>
+        <translation>Geladen</translation>
+    </message>
+    <message>
+        <source>Not loaded</source>
+        <translation>Nicht geladen</translation>
+    </message>
+</context>
+<context>
+    <name>KeyEditor</name>
+    <message>
+        <source>Cannot prepare the passphrase helper.</source>
+        <translation>Das Hilfsprogramm für die Passphrase kann nicht vorbereitet werden.</translation>
+    </message>
+    <message>
+        <source>Passphrase changed: %1</source>
+        <translation>Passphrase geändert: %1</translation>
+    </message>
+    <message>
+        <source>%1 was saved without a passphrase: the new passphrase could not be handed to ssh-keygen.</source>
+        <translation>%1 wurde ohne Passphrase gespeichert: Die neue Passphrase konnte nicht an ssh-keygen übergeben werden.</translation>
+    </message>
+    <message>
+        <source>Comment changed: %1</source>
+        <translation>Kommentar geändert: %1</translation>
+    </message>
+    <message>
+        <source>The passphrase for %1 is wrong; the key was not changed.</source>
+        <translation>Die Passphrase für %1 ist falsch; der Schlüssel wurde nicht geändert.</translation>
+    </message>
+    <message>
+        <source>ssh-keygen failed (exit %1)</source>
+        <translation>ssh-keygen ist fehlgeschlagen (Exit-Code %1)</translation>
+    </message>
 </context>
 <context>
     <name>KeyListModel</name>
     <message>
         <source>Copied</source>
         <translation>Kopiert</translation>
+    </message>
+    <message>
+        <source>In the agent</source>
+        <translation>Im Agenten</translation>
     </message>
 </context>
 <context>
@@ -673,6 +825,53 @@
     <message>
         <source>ECDSA 521-bit</source>
         <translation>ECDSA 521 Bit</translation>
+    </message>
+</context>
+<context>
+    <name>KnownHostKeysRow</name>
+    <message>
+        <source>Forget…</source>
+        <translation>Vergessen …</translation>
+    </message>
+    <message>
+        <source>Known host keys: %1</source>
+        <translation>Bekannte Host-Schlüssel: %1</translation>
+    </message>
+    <message>
+        <source>Entries of known_hosts for %1</source>
+        <translation>Einträge in known_hosts für %1</translation>
+    </message>
+    <message>
+        <source>Remove the known_hosts entries for %1</source>
+        <translation>Die Einträge in known_hosts für %1 entfernen</translation>
+    </message>
+    <message>
+        <source>Forget known host keys</source>
+        <translation>Bekannte Host-Schlüssel vergessen</translation>
+    </message>
+    <message>
+        <source>Remove 1 entry for %1 from known_hosts?</source>
+        <translation>1 Eintrag für %1 aus known_hosts entfernen?</translation>
+    </message>
+    <message>
+        <source>Remove %1 entries for %2 from known_hosts?</source>
+        <translation>%1 Einträge für %2 aus known_hosts entfernen?</translation>
+    </message>
+    <message>
+        <source>Forget Host Keys?</source>
+        <translation>Host-Schlüssel vergessen?</translation>
+    </message>
+    <message>
+        <source>SSH will ask you to verify the host&apos;s key on the next connection.</source>
+        <translation>SSH bittet Sie bei der nächsten Verbindung, den Schlüssel des Hosts zu prüfen.</translation>
+    </message>
+    <message>
+        <source>Forget</source>
+        <translation>Vergessen</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Abbrechen</translation>
     </message>
 </context>
 <context>
@@ -725,8 +924,20 @@
         <translation>Algorithmus</translation>
     </message>
     <message>
-        <source>Key Preview</source>
-        <translation>Schlüsselvorschau</translation>
+        <source>@cert-authority: the key signs host certificates for these hosts</source>
+        <translation>@cert-authority: Der Schlüssel signiert Host-Zertifikate für diese Hosts</translation>
+    </message>
+    <message>
+        <source>@revoked: ssh refuses this key for these hosts</source>
+        <translation>@revoked: ssh lehnt diesen Schlüssel für diese Hosts ab</translation>
+    </message>
+    <message>
+        <source>Hashed entry for %1</source>
+        <translation>Gehashter Eintrag für %1</translation>
+    </message>
+    <message>
+        <source>Fingerprint</source>
+        <translation>Fingerabdruck</translation>
     </message>
 </context>
 <context>
@@ -912,6 +1123,14 @@
     <message>
         <source>Help</source>
         <translation>Hilfe</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Verbinden</translation>
+    </message>
+    <message>
+        <source>Open a terminal running ssh to the selected host (%1)</source>
+        <translation>Ein Terminal mit ssh zum ausgewählten Host öffnen (%1)</translation>
     </message>
 </context>
 <context>
@@ -1198,6 +1417,142 @@
     </message>
 </context>
 <context>
+    <name>ResolveCommand</name>
+    <message>
+        <source>Korvel edits your OpenSSH client configuration. Without options it opens its window.</source>
+        <translation>Korvel bearbeitet Ihre OpenSSH-Client-Konfiguration. Ohne Optionen öffnet es sein Fenster.</translation>
+    </message>
+    <message>
+        <source>Prints what ssh takes from the configuration for &lt;destination&gt;, one line per keyword with the file and line that sets it.</source>
+        <translation>Gibt aus, was ssh für &lt;destination&gt; aus der Konfiguration nimmt, eine Zeile je Schlüsselwort mit der Datei und Zeile, die es setzt.</translation>
+    </message>
+    <message>
+        <source>destination</source>
+        <translation>destination</translation>
+    </message>
+    <message>
+        <source>Reads &lt;config&gt; instead of ~/.ssh/config (with --resolve).</source>
+        <translation>Liest &lt;config&gt; statt ~/.ssh/config (mit --resolve).</translation>
+    </message>
+    <message>
+        <source>config</source>
+        <translation>config</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>--resolve needs a destination such as host or user@host</source>
+        <translation>--resolve braucht ein Ziel wie host oder benutzer@host</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: it is a folder</source>
+        <translation>%1 kann nicht gelesen werden: Es ist ein Ordner</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: no such file</source>
+        <translation>%1 kann nicht gelesen werden: Datei nicht vorhanden</translation>
+    </message>
+    <message>
+        <source>Cannot read %1: %2</source>
+        <translation>%1 kann nicht gelesen werden: %2</translation>
+    </message>
+    <message>
+        <source>Not read: %1</source>
+        <translation>Nicht gelesen: %1</translation>
+    </message>
+    <message>
+        <source>Not run, may change the result: Match exec %1</source>
+        <translation>Nicht ausgeführt, kann das Ergebnis ändern: Match exec %1</translation>
+    </message>
+    <message>
+        <source>Keywords it could set: %1</source>
+        <translation>Schlüsselwörter, die es setzen könnte: %1</translation>
+    </message>
+</context>
+<context>
+    <name>ResolvedOptionsModel</name>
+    <message>
+        <source>Option</source>
+        <translation>Option</translation>
+    </message>
+    <message>
+        <source>Value</source>
+        <translation>Wert</translation>
+    </message>
+    <message>
+        <source>Source</source>
+        <translation>Herkunft</translation>
+    </message>
+</context>
+<context>
+    <name>ResolvedView</name>
+    <message>
+        <source>Example name:</source>
+        <translation>Beispielname:</translation>
+    </message>
+    <message>
+        <source>a host name this pattern matches</source>
+        <translation>ein Hostname, auf den dieses Muster passt</translation>
+    </message>
+    <message>
+        <source>What ssh uses</source>
+        <translation>Was ssh verwendet</translation>
+    </message>
+    <message>
+        <source>Select All</source>
+        <translation>Alles auswählen</translation>
+    </message>
+    <message>
+        <source>Type a name that %1 matches to see what ssh uses for it.</source>
+        <translation>Geben Sie einen Namen ein, auf den %1 passt, um zu sehen, was ssh dafür verwendet.</translation>
+    </message>
+    <message>
+        <source>%1 does not match this host&apos;s pattern, so none of its lines apply.</source>
+        <translation>%1 passt nicht auf das Muster dieses Hosts, daher gilt keine seiner Zeilen.</translation>
+    </message>
+    <message>
+        <source>OpenSSH default</source>
+        <translation>OpenSSH-Vorgabe</translation>
+    </message>
+    <message>
+        <source>Some sections apply only when a Match exec command succeeds: %1. Korvel does not run it.</source>
+        <translation>Manche Abschnitte gelten nur, wenn ein Match-exec-Befehl gelingt: %1. Korvel führt ihn nicht aus.</translation>
+    </message>
+    <message>
+        <source>These values could differ: %1.</source>
+        <translation>Diese Werte könnten abweichen: %1.</translation>
+    </message>
+    <message>
+        <source>this host — overridden by %1</source>
+        <translation>dieser Host — überschrieben von %1</translation>
+    </message>
+</context>
+<context>
+    <name>SSHAgent</name>
+    <message>
+        <source>Cannot prepare the passphrase helper.</source>
+        <translation>Das Hilfsprogramm für die Passphrase kann nicht vorbereitet werden.</translation>
+    </message>
+    <message>
+        <source>The passphrase for %1 is wrong; the key was not added to the agent.</source>
+        <translation>Die Passphrase für %1 ist falsch; der Schlüssel wurde nicht zum Agenten hinzugefügt.</translation>
+    </message>
+    <message>
+        <source>Added to the agent: %1</source>
+        <translation>Zum Agenten hinzugefügt: %1</translation>
+    </message>
+    <message>
+        <source>Removed from the agent: %1</source>
+        <translation>Aus dem Agenten entfernt: %1</translation>
+    </message>
+    <message>
+        <source>%1 failed (exit %2)</source>
+        <translation>%1 ist fehlgeschlagen (Exit-Code %2)</translation>
+    </message>
+</context>
+<context>
     <name>SSHConfigModel</name>
     <message>
         <source>It is not a regular file.</source>
@@ -1361,6 +1716,94 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>These hosts in the config use it: %1</source>
+        <translation>Diese Hosts der Konfiguration verwenden ihn: %1</translation>
+    </message>
+    <message>
+        <source>Change Passphrase</source>
+        <translation>Passphrase ändern</translation>
+    </message>
+    <message>
+        <source>Leave the current passphrase empty if %1 has none, and the new one empty to remove it.</source>
+        <translation>Lassen Sie die aktuelle Passphrase leer, wenn %1 keine hat, und die neue leer, um sie zu entfernen.</translation>
+    </message>
+    <message>
+        <source>Current passphrase</source>
+        <translation>Aktuelle Passphrase</translation>
+    </message>
+    <message>
+        <source>New passphrase</source>
+        <translation>Neue Passphrase</translation>
+    </message>
+    <message>
+        <source>Confirm new passphrase</source>
+        <translation>Neue Passphrase bestätigen</translation>
+    </message>
+    <message>
+        <source>Change Comment</source>
+        <translation>Kommentar ändern</translation>
+    </message>
+    <message>
+        <source>The comment is stored in %1 and %1.pub. A key with a passphrase needs it to be rewritten.</source>
+        <translation>Der Kommentar steht in %1 und %1.pub. Bei einem Schlüssel mit Passphrase wird sie zum Umschreiben gebraucht.</translation>
+    </message>
+    <message>
+        <source>Comment</source>
+        <translation>Kommentar</translation>
+    </message>
+    <message>
+        <source>Passphrase, if any</source>
+        <translation>Passphrase, falls vorhanden</translation>
+    </message>
+    <message>
+        <source>Add to Agent</source>
+        <translation>Zum Agenten hinzufügen</translation>
+    </message>
+    <message>
+        <source>%1 is protected by a passphrase.</source>
+        <translation>%1 ist durch eine Passphrase geschützt.</translation>
+    </message>
+    <message>
+        <source>Passphrase</source>
+        <translation>Passphrase</translation>
+    </message>
+    <message>
+        <source>No Host to Copy To</source>
+        <translation>Kein Host zum Kopieren</translation>
+    </message>
+    <message>
+        <source>The config names no host to copy the key to. Add a host first.</source>
+        <translation>Die Konfiguration nennt keinen Host, auf den der Schlüssel kopiert werden kann. Legen Sie zuerst einen Host an.</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>OK</translation>
+    </message>
+    <message>
+        <source>Copy to Server</source>
+        <translation>Auf Server kopieren</translation>
+    </message>
+    <message>
+        <source>ssh-copy-id adds %1.pub to the server&apos;s authorized keys. It runs in a terminal, since the server may ask for a password.</source>
+        <translation>ssh-copy-id fügt %1.pub zu den autorisierten Schlüsseln des Servers hinzu. Es läuft in einem Terminal, da der Server nach einem Passwort fragen kann.</translation>
+    </message>
+    <message>
+        <source>Copy</source>
+        <translation>Kopieren</translation>
+    </message>
+    <message>
+        <source>Host</source>
+        <translation>Host</translation>
+    </message>
+    <message>
+        <source>Cannot Open a Terminal</source>
+        <translation>Terminal kann nicht geöffnet werden</translation>
+    </message>
+    <message>
+        <source>Copying %1.pub to %2 in a terminal</source>
+        <translation>%1.pub wird in einem Terminal auf %2 kopiert</translation>
+    </message>
 </context>
 <context>
     <name>SSHParser</name>
@@ -1383,6 +1826,13 @@
     <message>
         <source>The option name “%1” of host “%2” cannot be written: it would be read as another line</source>
         <translation>Der Optionsname „%1“ des Hosts „%2“ kann nicht geschrieben werden: Er würde als eine andere Zeile gelesen</translation>
+    </message>
+</context>
+<context>
+    <name>SSHResolver</name>
+    <message>
+        <source>%1: included too deeply (a loop?)</source>
+        <translation>%1: zu tief eingebunden (eine Schleife?)</translation>
     </message>
 </context>
 <context>
@@ -1492,6 +1942,14 @@
         <source>Local Scripts</source>
         <translation>Lokale Skripte</translation>
     </message>
+    <message>
+        <source>Hosts included from %1</source>
+        <translation>Eingebundene Hosts aus %1</translation>
+    </message>
+    <message>
+        <source>Read-only: defined in %1</source>
+        <translation>Schreibgeschützt: definiert in %1</translation>
+    </message>
 </context>
 <context>
     <name>SystemPrivilegedRunner</name>
@@ -1502,6 +1960,17 @@
     <message>
         <source>Elevated command failed (exit %1)</source>
         <translation>Befehl mit Administratorrechten fehlgeschlagen (Exit-Code %1)</translation>
+    </message>
+</context>
+<context>
+    <name>TerminalLauncher</name>
+    <message>
+        <source>No terminal program was found. Set the TERMINAL environment variable to the terminal you use, or install one such as xterm.</source>
+        <translation>Es wurde kein Terminalprogramm gefunden. Setzen Sie die Umgebungsvariable TERMINAL auf Ihr Terminal oder installieren Sie eines, etwa xterm.</translation>
+    </message>
+    <message>
+        <source>Could not start %1.</source>
+        <translation>%1 konnte nicht gestartet werden.</translation>
     </message>
 </context>
 </TS>
