@@ -57,13 +57,15 @@ namespace {
         static const QRegularExpression time(u"^(\\d+[smhdw]?)+$"_s), size(u"^\\d+[kmg]?$"_s), part(u"(\\d+)(\\D?)"_s);
         const QString units = bytes ? u"kmg"_s : u"smhdw"_s;
         const qint64 factors[2][5] = {{1, 60, 3600, 86400, 604800}, {1 << 10, 1 << 20, 1 << 30}};
+        if (!(bytes ? size : time).match(text.toLower()).hasMatch())
+            return {};
         qint64 total = 0;
         for (auto it = part.globalMatch(text.toLower()); it.hasNext();) {
             const QRegularExpressionMatch m = it.next();
             total += m.captured(1).toLongLong()
                      * (m.captured(2).isEmpty() ? 1 : factors[bytes][units.indexOf(m.captured(2))]);
         }
-        return (bytes ? size : time).match(text.toLower()).hasMatch() ? QString::number(total) : QString();
+        return QString::number(total);
     }
 
     // ssh's +, - and ^ forms of an algorithm list, applied to its default.
@@ -140,7 +142,8 @@ void TestResolverCorpus::agreesWithSsh()
     const QString text = QString::fromUtf8(f.bytes);
     QStringList destinations = m_destinations.value(name), fileKeywords;
     for (const QString &line : text.split(u'\n')) {
-        const ConfigSyntax::KeywordSplit split = ConfigSyntax::splitKeyword(line.trimmed());
+        const QString trimmed = line.trimmed(); // the split's views point into it
+        const ConfigSyntax::KeywordSplit split = ConfigSyntax::splitKeyword(trimmed);
         const QString keyword = split.keyword.toString().toLower();
         const QStringList words = ConfigSyntax::arguments(split.rest);
         fileKeywords.append(keyword);
