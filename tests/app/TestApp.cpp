@@ -11,6 +11,7 @@
 #include <QAction>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QScopeGuard>
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
@@ -170,13 +171,14 @@ void TestApp::aboutCommandReusesOpenPanelAndReplacesClosedOne()
 void TestApp::linkOpensTheReadmeAsAFile()
 {
     QDesktopServices::setUrlHandler(u"file"_s, this, "recordUrl");
+    const auto unset = qScopeGuard([] {
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+    });
     AboutPanel panel;
     panel.show();
     auto *link = panel.findChild<QAbstractButton *>(u"readmeButton"_s);
     QVERIFY(link && link->isEnabled());
     QTest::mouseClick(link, Qt::LeftButton);
-    QDesktopServices::unsetUrlHandler(u"file"_s);
-
     QCOMPARE(m_opened.size(), 1);
     const QFileInfo readme(m_opened.constFirst().toLocalFile());
     QVERIFY(readme.isFile() && readme.fileName() == u"README.md"_s);

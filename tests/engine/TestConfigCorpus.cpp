@@ -2,11 +2,8 @@
 #include "EngineTest.h"
 #include "engine/SSHConfigModel.h"
 
-#include <QDirIterator>
-#include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
-#include <QTemporaryDir>
 #include <QtTest>
 
 namespace {

@@ -90,7 +90,7 @@ private slots:
     void delegatesPaintSharpIcons_data();
     void delegatesPaintSharpIcons();
     void panesFollowAPaletteSwitch();
-    void infoPopoverOpensAndClosesOnEscape();
+    void infoButtonClosesItsPopover();
     void returnAndEscapeNeverDestroy_data();
     void returnAndEscapeNeverDestroy();
     void statusLineElidesInTheMiddle();
@@ -261,17 +261,12 @@ void TestUi::panesFollowAPaletteSwitch()
     }
 }
 
-void TestUi::infoPopoverOpensAndClosesOnEscape()
+void TestUi::infoButtonClosesItsPopover()
 {
     QWidget window;
     auto *button = new InfoButton(u"Some help text"_s, &window);
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
-
-    QTest::mouseClick(button, Qt::LeftButton);
-    QVERIFY(button->isShown());
-    QTest::keyClick(button->popover(), Qt::Key_Escape);
-    QTRY_VERIFY(!button->isShown());
 
     // A second press of the button closes an open popover instead of stacking another.
     QTest::mouseClick(button, Qt::LeftButton);
