@@ -33,22 +33,31 @@ KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *know
     m_forget->setObjectName(u"forgetHostKeysButton"_s);
     m_forget->setFont(Style::captionFont());
     m_forget->setAutoDefault(false);
+    m_forget->setAccessibleName(tr("Forget known host keys"));
     layout->addWidget(m_label);
     layout->addWidget(m_forget);
     layout->addStretch(1);
 
-    // Typing in HostName or Port recounts once the typing pauses; a count checks every entry.
+    // A count checks every entry, so it waits until the selection is drawn or the typing in
+    // HostName or Port pauses.
     m_recountTimer->setSingleShot(true);
     m_recountTimer->setInterval(250);
-    connect(m_recountTimer, &QTimer::timeout, this, &KnownHostKeysRow::recount);
+    // Hidden, behind a pane, the row counts nothing; showing it again counts.
+    connect(m_recountTimer, &QTimer::timeout, this, [this] {
+        if (isVisible())
+            refresh();
+    });
     connect(m_config, &SSHConfigModel::blockChanged, this, [this](const QUuid &id) {
         if (id == m_blockId)
             m_recountTimer->start();
     });
     connect(m_config, &SSHConfigModel::blocksChanged, m_recountTimer, qOverload<>(&QTimer::start));
-    connect(m_knownHosts, &KnownHostsModel::entriesChanged, this, &KnownHostKeysRow::recount);
+    connect(m_knownHosts, &KnownHostsModel::entriesChanged, this, [this] {
+        if (isVisible())
+            recount();
+    });
     connect(m_forget, &QPushButton::clicked, this, &KnownHostKeysRow::forget);
-    recount();
+    updateNames();
 }
 
 QStringList KnownHostKeysRow::namesFor(const HostBlock &block)
@@ -105,17 +114,17 @@ QStringList KnownHostKeysRow::namesFor(const HostBlock &block)
 void KnownHostKeysRow::setBlockId(const QUuid &id)
 {
     m_blockId = id;
-    m_recountTimer->stop();
-    if (isVisible())
-        refresh();
-    else
-        recount();
+    updateNames();
+    m_ids.clear();
+    m_label->setText(tr("Known host keys: …"));
+    m_forget->setEnabled(false);
+    m_recountTimer->start();
 }
 
 void KnownHostKeysRow::showEvent(QShowEvent *event)
 {
     QWidget::showEvent(event);
-    refresh();
+    m_recountTimer->start();
 }
 
 // Reads known_hosts again when it changed since (ssh adds to it while Korvel runs); a reload
@@ -128,21 +137,25 @@ void KnownHostKeysRow::refresh()
         recount();
 }
 
-void KnownHostKeysRow::recount()
+void KnownHostKeysRow::updateNames()
 {
-    m_recountTimer->stop();
     const QList<HostBlock> &blocks = m_config->blocks();
     const auto found = std::find_if(blocks.cbegin(), blocks.cend(), [this](const HostBlock &b) {
         return b.id == m_blockId;
     });
     m_names = found == blocks.cend() ? QStringList() : namesFor(*found);
-    m_ids = m_knownHosts->removableFor(m_names);
     setVisible(!m_names.isEmpty());
-    m_label->setText(tr("Known host keys: %1").arg(m_ids.size()));
     m_label->setToolTip(tr("Entries of known_hosts for %1").arg(m_names.join(u", "_s)));
-    m_forget->setEnabled(!m_ids.isEmpty());
     m_forget->setToolTip(tr("Remove the known_hosts entries for %1").arg(m_names.join(u", "_s)));
-    m_forget->setAccessibleName(tr("Forget known host keys"));
+}
+
+void KnownHostKeysRow::recount()
+{
+    m_recountTimer->stop();
+    updateNames();
+    m_ids = m_knownHosts->removableFor(m_names);
+    m_label->setText(tr("Known host keys: %1").arg(m_ids.size()));
+    m_forget->setEnabled(!m_ids.isEmpty());
 }
 
 void KnownHostKeysRow::forget()

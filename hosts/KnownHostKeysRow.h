@@ -37,6 +37,7 @@ protected:
 
 private:
     void refresh();
+    void updateNames();
     void recount();
     void forget();
 

@@ -152,12 +152,16 @@ namespace KnownHostMatch {
 
     bool Finder::matches(QByteArrayView line)
     {
-        const Line read = KnownHostMatch::read(line);
-        if (!read.valid)
+        return matches(read(line));
+    }
+
+    bool Finder::matches(const Line &line)
+    {
+        if (!line.valid)
             return false;
-        if (read.hosts.startsWith('|'))
-            return matchesHash(read.hosts);
-        return matchPatternList(m_lowerName, read.hosts) == 1;
+        if (line.hosts.startsWith('|'))
+            return matchesHash(line.hosts);
+        return matchPatternList(m_lowerName, line.hosts) == 1;
     }
 
     // "|1|" base64(salt) "|" base64(HMAC-SHA1 of the name keyed with the salt), compared whole as

@@ -31,6 +31,7 @@ namespace KnownHostMatch {
         explicit Finder(const QByteArray &name);
         // True when ssh-keygen -F <name> prints the line.
         bool matches(QByteArrayView line);
+        bool matches(const Line &line);
 
     private:
         bool matchesHash(QByteArrayView hashed);

@@ -13,6 +13,7 @@
 #include <algorithm>
 #include <array>
 #include <cstring>
+#include <deque>
 #include <sys/stat.h>
 #include <vector>
 
@@ -261,10 +262,21 @@ QList<qsizetype> KnownHostsModel::find(const QString &name) const
 QSet<QUuid> KnownHostsModel::removableFor(const QStringList &names) const
 {
     QSet<QUuid> ids;
-    for (const QString &name : names) {
-        for (const qsizetype i : find(name)) {
-            if (m_entries.at(i).markerKind == KnownHostEntry::Marker::None)
-                ids.insert(m_entries.at(i).id);
+    if (names.isEmpty())
+        return ids;
+    // One pass reads each line once for all the names.
+    std::deque<KnownHostMatch::Finder> finders;
+    for (const QString &name : names)
+        finders.emplace_back(name.toUtf8());
+    for (const KnownHostEntry &entry : m_entries) {
+        const KnownHostMatch::Line line = KnownHostMatch::read(entry.lineBytes());
+        if (line.marked)
+            continue;
+        for (KnownHostMatch::Finder &finder : finders) {
+            if (finder.matches(line)) {
+                ids.insert(entry.id);
+                break;
+            }
         }
     }
     return ids;

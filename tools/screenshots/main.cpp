@@ -206,6 +206,7 @@ namespace {
                  // The top of the form: the host's count of known_hosts entries and "Forget…".
                  if (!s.selectHost(u"bastion"_s))
                      return QImage();
+                 QTest::qWait(400); // the count waits for the selection to be drawn
                  return s.shoot();
              }},
             {u"host-editor-repeated.png"_s,
