@@ -50,6 +50,26 @@ namespace {
         return !s.isEmpty() && (p.front() == u'?' || p.front() == s.front()) && wildcardMatch(s.sliced(1), p.sliced(1));
     }
 
+    // Whether a name matches a Host pattern list as ssh matches it (a negation that matches vetoes).
+    bool hostMatches(const QString &name, const QString &patterns)
+    {
+        // As typed, as ssh compares it with Host lines before it reads HostName.
+        const QString host = name.sliced(name.lastIndexOf(u'@') + 1);
+        bool matched = false;
+        for (const QString &word : QString(patterns).replace(u'\t', u' ').split(u' ', Qt::SkipEmptyParts)) {
+            QStringView pattern = ConfigSyntax::trimmingQuotes(TextRules::trimmed(QStringView(word)));
+            const bool negated = pattern.startsWith(u'!');
+            if (negated)
+                pattern = pattern.sliced(1);
+            if (!pattern.isEmpty() && wildcardMatch(host, pattern)) {
+                if (negated)
+                    return false;
+                matched = true;
+            }
+        }
+        return matched;
+    }
+
     QString localUser(const Locations &locations)
     {
         const QString user = qEnvironmentVariable("USER");
@@ -167,24 +187,6 @@ const HostBlock *ResolvedView::currentBlock() const
             return &block;
     }
     return nullptr;
-}
-
-bool ResolvedView::hostMatches(const QString &name, const QString &patterns)
-{
-    const QString host = name.sliced(name.lastIndexOf(u'@') + 1).toLower();
-    bool matched = false;
-    for (const QString &word : patterns.split(u' ', Qt::SkipEmptyParts)) {
-        QStringView pattern = ConfigSyntax::trimmingQuotes(TextRules::trimmed(QStringView(word)));
-        const bool negated = pattern.startsWith(u'!');
-        if (negated)
-            pattern = pattern.sliced(1);
-        if (!pattern.isEmpty() && wildcardMatch(host, pattern)) {
-            if (negated)
-                return false;
-            matched = true;
-        }
-    }
-    return matched;
 }
 
 void ResolvedView::refresh()

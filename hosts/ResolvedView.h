@@ -40,9 +40,6 @@ public:
     // A read-only table of rows in the look both host tables share.
     static QTableView *makeTable(ResolvedOptionsModel *rows, const QString &name, QWidget *parent);
 
-    // Whether a name matches a Host pattern list as ssh matches it (negation vetoes).
-    static bool hostMatches(const QString &name, const QString &patterns);
-
 protected:
     void showEvent(QShowEvent *event) override;
 
