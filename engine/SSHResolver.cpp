@@ -181,7 +181,7 @@ namespace {
                 bool r = true;
                 switch (c.type) {
                 case Data::Criterion::All:
-                    return ok == !c.negated ? (conditional ? Conditional : Active) : Inactive;
+                    return ok && !c.negated ? (conditional ? Conditional : Active) : Inactive;
                 case Data::Criterion::Canonical:
                 case Data::Criterion::Final:
                     r = final;

@@ -30,11 +30,8 @@ void TestResolveCli::run_data()
            "identityfile ~/.ssh/b  # %D/config:6\n# Not run, may change the result: Match exec test -e /x\n"
            "# Keywords it could set: compression\n"_s;
     QTest::newRow("help lists the command") << QStringList{u"--help"_s} << 0 << u"--resolve <destination>"_s;
-    QTest::newRow("no destination") << QStringList{u"--resolve"_s} << 2 << u"Missing value after '--resolve'.\n"_s;
     QTest::newRow("an option as destination") << QStringList{u"--resolve"_s, u"-oProxyCommand=x"_s, u"-F"_s, config}
         << 2 << u"--resolve needs a destination such as host or user@host\n"_s;
-    QTest::newRow("unknown option") << QStringList{u"--resolve"_s, u"web"_s, u"--bogus"_s} << 2
-        << u"Unknown option 'bogus'.\n"_s;
     QTest::newRow("-F without --resolve") << QStringList{u"-F"_s, config} << 2
         << u"--resolve needs a destination such as host or user@host\n"_s;
     QTest::newRow("missing file") << QStringList{u"--resolve"_s, u"web"_s, u"-F"_s, u"%D/none"_s} << 2

@@ -78,8 +78,9 @@ void TestSSHResolver::resolves_data()
         << u"hostname a.lan @config:2 | port 3 @config:4"_s;
     QTest::newRow("Match localuser, negated list, = in criteria, comment")
         << u"Match localuser=bob,alice !host x # no\n Port 4\n"_s << u"a"_s << u"port 4 @config:2"_s;
-    QTest::newRow("Match all alone; all combined is refused")
-        << u"Match host a user alice all\n Port 1\nMatch all\n Port 2\n"_s << u"a"_s << u"port 2 @config:4"_s;
+    QTest::newRow("Match all alone; combined is refused; !all never matches")
+        << u"Match canonical !all\n Port 0\nMatch host a user alice all\n Port 1\nMatch all\n Port 2\n"_s << u"a"_s
+        << u"port 2 @config:6"_s;
     QTest::newRow("Match final: a second pass with the final host name, lower case")
         << u"Host web\n Port 1\nMatch final\n User f\n IdentityFile x\nHost *\n IdentityFile x\n"_s << u"WEB"_s
         << u"identityfile x @config:7 | port 1 @config:2 | user f @config:4"_s;
