@@ -381,8 +381,14 @@ void ContentView::enterListFromSearch()
     // A listed host stays selected, and so does a tool when nothing was searched for; otherwise
     // the first match is what the user was looking for.
     const bool listed = m_selected && m_sidebarModel->indexOf(*m_selected).isValid();
-    if ((listed && (m_selected->isHost() || m_search->text().isEmpty())) || m_sidebarModel->filteredBlocks().isEmpty())
+    if (listed && (m_selected->isHost() || m_selected->isIncluded() || m_search->text().isEmpty()))
         return;
-    const QUuid id = m_model->blocks().at(m_sidebarModel->filteredBlocks().constFirst()).id;
-    setSelectedItem(SidebarItem::host(id));
+    // The first host row: of the config, else of an included file.
+    for (int row = 0; row < m_sidebarModel->rowCount(); ++row) {
+        const QModelIndex index = m_sidebarModel->index(row);
+        if (index.data(SidebarModel::RowKindRole).toInt() == int(SidebarModel::RowKind::host)) {
+            setSelectedItem(m_sidebarModel->itemAt(index));
+            return;
+        }
+    }
 }

@@ -316,7 +316,7 @@ QWidget *ContentView::buildSidebar()
     connect(m_list, &QWidget::customContextMenuRequested, this, &ContentView::showContextMenu);
     connect(m_list, &QAbstractItemView::doubleClicked, this, [this](const QModelIndex &index) {
         const auto item = m_sidebarModel->itemAt(index);
-        if (!item || !item->isHost())
+        if (!item || !(item->isHost() || item->isIncluded()))
             return;
         setSelectedItem(item);
         connectSelectedHost();

@@ -57,6 +57,8 @@ void TestResolvedView::includedHostsAreListedShownAndResolved()
     f.content->setSearchText(u"ci.int"_s);
     QCOMPARE(f.listedHosts(), QStringList{u"ci"_s});
     QCOMPARE(f.content->sidebarModel()->index(1).data().toString(), u"config.d/work"_s);
+    QTest::keyClick(f.find<QLineEdit>(u"searchEdit"_s), Qt::Key_Down); // the keyboard gets there too
+    QCOMPARE(f.content->selectedItem(), ci);
     f.content->setSearchText(u"web.internal"_s);
     QCOMPARE(f.content->sidebarModel()->rowCount(), 1 + 1 + 5);
     f.content->setSearchText({});
