@@ -98,6 +98,8 @@ namespace {
         void apply(const Data::Option &option)
         {
             const Data::Keyword &keyword = data.keywords[size_t(option.keyword)];
+            if (!keyword.known)
+                return;
             char &taken = seen[size_t(keyword.slot)];
             switch (keyword.takes) {
             case Data::Takes::First:
@@ -150,8 +152,9 @@ namespace {
 
         void noteConditional(const Data::Option &option)
         {
-            const QString &name = data.keywords[size_t(option.keyword)].name;
-            if (!result.execKeywords.contains(name))
+            const Data::Keyword &keyword = data.keywords[size_t(option.keyword)];
+            const QString &name = keyword.name;
+            if (keyword.known && !result.execKeywords.contains(name))
                 result.execKeywords.append(name);
         }
 

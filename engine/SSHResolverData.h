@@ -21,6 +21,7 @@ struct SSHResolver::Data {
         QString name; // as `ssh -G` prints it
         Takes takes = Takes::First;
         int slot = 0; // keywords sharing a slot share "first wins" (ProxyCommand, ProxyJump)
+        bool known = true; // false for a keyword this ssh does not know
     };
     struct Pattern {
         QString text;

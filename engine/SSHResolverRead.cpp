@@ -30,14 +30,40 @@ namespace {
         {"hostbasedkeytypes", "hostbasedacceptedalgorithms"},
         {"pubkeyacceptedkeytypes", "pubkeyacceptedalgorithms"},
         {"smartcarddevice", "pkcs11provider"},
+        {"protocolkeepalives", "serveraliveinterval"},
     };
     // Keywords ssh reads and then ignores.
     const char *const ignored[] = {
         "protocol", "cipher", "fallbacktorsh", "globalknownhostsfile2", "rhostsauthentication",
         "userknownhostsfile2", "useroaming", "usersh", "useprivilegedport", "afstokenpassing",
         "kerberosauthentication", "kerberostgtpassing", "rsaauthentication", "rhostsrsaauthentication",
-        "compressionlevel",
+        "compressionlevel", "useblacklistedkeys", "setuptimeout",
     };
+    // Every keyword this ssh takes (OpenSSH 9.2 as Debian builds it), by the name `ssh -G` prints.
+    const char *const knownKeywords[] = {
+        "addkeystoagent", "addressfamily", "batchmode", "bindaddress", "bindinterface", "canonicaldomains",
+        "canonicalizefallbacklocal", "canonicalizehostname", "canonicalizemaxdots", "canonicalizepermittedcnames",
+        "casignaturealgorithms", "certificatefile", "checkhostip", "ciphers", "clearallforwardings",
+        "compression", "connectionattempts", "connecttimeout", "controlmaster", "controlpath", "controlpersist",
+        "dynamicforward", "enableescapecommandline", "enablesshkeysign", "escapechar", "exitonforwardfailure",
+        "fingerprinthash", "forkafterauthentication", "forwardagent", "forwardx11", "forwardx11timeout",
+        "forwardx11trusted", "gatewayports", "globalknownhostsfile", "gssapiauthentication",
+        "gssapiclientidentity", "gssapidelegatecredentials", "gssapikexalgorithms", "gssapikeyexchange",
+        "gssapirenewalforcesrekey", "gssapiserveridentity", "gssapitrustdns", "hashknownhosts",
+        "hostbasedacceptedalgorithms", "hostbasedauthentication", "hostkeyalgorithms", "hostkeyalias", "hostname",
+        "identitiesonly", "identityagent", "identityfile", "ignoreunknown", "ipqos",
+        "kbdinteractiveauthentication", "kbdinteractivedevices", "kexalgorithms", "knownhostscommand",
+        "localcommand", "localforward", "loglevel", "logverbose", "macs", "nohostauthenticationforlocalhost",
+        "numberofpasswordprompts", "passwordauthentication", "permitlocalcommand", "permitremoteopen",
+        "pkcs11provider", "port", "preferredauthentications", "proxycommand", "proxyjump", "proxyusefdpass",
+        "pubkeyacceptedalgorithms", "pubkeyauthentication", "rekeylimit", "remotecommand", "remoteforward",
+        "requesttty", "requiredrsasize", "revokedhostkeys", "securitykeyprovider", "sendenv",
+        "serveralivecountmax", "serveraliveinterval", "sessiontype", "setenv", "stdinnull", "streamlocalbindmask",
+        "streamlocalbindunlink", "stricthostkeychecking", "syslogfacility", "tcpkeepalive", "tunnel",
+        "tunneldevice", "updatehostkeys", "user", "userknownhostsfile", "verifyhostkeydns", "visualhostkey",
+        "xauthlocation",
+    };
+
     // clang-format on
 
     bool isIgnored(QStringView lowerName)
@@ -216,6 +242,11 @@ int SSHResolver::Data::keywordId(const QString &lowerName)
         const bool proxy = name == u"proxycommand"_s || name == u"proxyjump"_s;
         const int other =
             proxy ? keywordIds.value(name == u"proxyjump"_s ? u"proxycommand"_s : u"proxyjump"_s, -1) : -1;
+        // ssh refuses a file with a keyword it does not know, unless IgnoreUnknown names it:
+        // either way, ssh takes nothing from that line.
+        keyword.known = std::any_of(std::begin(knownKeywords), std::end(knownKeywords), [&](const char *known) {
+            return name == QLatin1StringView(known);
+        });
         keyword.slot = other >= 0 ? keywords[size_t(other)].slot : slotCount++;
         id = int(keywords.size());
         keywords.push_back(keyword);

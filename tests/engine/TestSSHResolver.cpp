@@ -52,6 +52,9 @@ void TestSSHResolver::resolves_data()
     QTest::newRow("first value wins; any case, =, ignored and empty keywords")
         << u"Host a\n  port 1\n  Protocol 2\n  User\nHost *\n  Port=2\n  User x\n"_s << u"a"_s
         << u"port 1 @config:2 | user x @config:7"_s;
+    QTest::newRow("keywords ssh does not know give nothing")
+        << u"Host *\n IgnoreUnknown UseKeychain\n UseKeychain yes\n AddKeysToAgent yes\n"_s << u"a"_s
+        << u"ignoreunknown UseKeychain @config:2 | addkeystoagent yes @config:4"_s;
     QTest::newRow("aliases share the keyword's slot")
         << u"Host *\n ChallengeResponseAuthentication no\n KbdInteractiveAuthentication yes\n"_s << u"a"_s
         << u"kbdinteractiveauthentication no @config:2"_s;
