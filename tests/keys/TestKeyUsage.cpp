@@ -8,16 +8,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-    HostBlock block(const QString &pattern, const QList<HostOption> &options)
-    {
-        HostBlock b;
-        b.pattern = pattern;
-        b.options = options;
-        return b;
-    }
-} // namespace
-
 class TestKeyUsage final : public QObject
 {
     Q_OBJECT
@@ -64,13 +54,14 @@ void TestKeyUsage::findsTheHostsOfAKey()
     const QString real = dir.filePath(u"disk/.ssh/id_work"_s);
 
     const QList<HostBlock> blocks{
-        block(u"*"_s, {{u"IdentityFile"_s, u"~/.ssh/id_work"_s}}),
-        block(u"web"_s, {{u"identityfile"_s, u"~/.ssh/other"_s}, {u"IdentityFile"_s, u"%d/.ssh/id_work.pub"_s}}),
-        block(u"db"_s, {{u"CertificateFile"_s, u"~/.ssh/id_work-cert.pub"_s}}),
-        block(u"via-link"_s, {{u"IdentityFile"_s, real}}),
-        block(u"web"_s, {{u"IdentityFile"_s, u"~/.ssh/id_work"_s}}), // named once
-        block(u"near"_s, {{u"IdentityFile"_s, u"~/.ssh/id_work2"_s}, {u"HostName"_s, key}}),
-        block(u"per-host"_s, {{u"IdentityFile"_s, u"~/.ssh/id_%h"_s}}),
+        {.pattern = u"*"_s, .options = {{u"IdentityFile"_s, u"~/.ssh/id_work"_s}}},
+        {.pattern = u"web"_s,
+         .options = {{u"identityfile"_s, u"~/.ssh/other"_s}, {u"IdentityFile"_s, u"%d/.ssh/id_work.pub"_s}}},
+        {.pattern = u"db"_s, .options = {{u"CertificateFile"_s, u"~/.ssh/id_work-cert.pub"_s}}},
+        {.pattern = u"via-link"_s, .options = {{u"IdentityFile"_s, real}}},
+        {.pattern = u"web"_s, .options = {{u"IdentityFile"_s, u"~/.ssh/id_work"_s}}}, // named once
+        {.pattern = u"near"_s, .options = {{u"IdentityFile"_s, u"~/.ssh/id_work2"_s}, {u"HostName"_s, key}}},
+        {.pattern = u"per-host"_s, .options = {{u"IdentityFile"_s, u"~/.ssh/id_%h"_s}}},
     };
     QCOMPARE(KeyUsage::hostsUsing(blocks, key, home, u"sam"_s),
              (QStringList{u"* (Global Defaults)"_s, u"web"_s, u"db"_s, u"via-link"_s}));
@@ -79,10 +70,11 @@ void TestKeyUsage::findsTheHostsOfAKey()
 
 void TestKeyUsage::aliasesLeaveOutPatterns()
 {
-    const QList<HostBlock> blocks{block(u"web-1  web-2\tprod-*"_s, {}),
-                                  block(u"*"_s, {}),
-                                  block(u"db? !bastion bastion -oProxyCommand=x \"quoted\" # comment"_s, {}),
-                                  block(u"web-2"_s, {})};
+    const QList<HostBlock> blocks{
+        {.pattern = u"web-1  web-2\tprod-*"_s, .options = {}},
+        {.pattern = u"*"_s, .options = {}},
+        {.pattern = u"db? !bastion bastion -oProxyCommand=x \"quoted\" # comment"_s, .options = {}},
+        {.pattern = u"web-2"_s, .options = {}}};
     QCOMPARE(KeyUsage::aliases(blocks), (QStringList{u"web-1"_s, u"web-2"_s, u"bastion"_s, u"quoted"_s}));
 }
 
