@@ -22,7 +22,8 @@ namespace CorpusSupport {
     // ssh takes ~ and relative Include paths from the user record, not from $HOME; a HOME of our own
     // still keeps Match exec commands (gpg-connect-agent) away from the real home. Stderr counts
     // only on failure: those commands print run-specific text there while ssh succeeds.
-    inline QByteArray sshG(const QString &config, const QString &home, const QString &destination)
+    inline QByteArray
+    sshG(const QString &config, const QString &home, const QString &destination, const QStringList &options = {})
     {
         QProcess p;
         QProcessEnvironment env;
@@ -31,7 +32,7 @@ namespace CorpusSupport {
         env.insert(u"LC_ALL"_s, u"C"_s);
         p.setProcessEnvironment(env);
         p.setStandardInputFile(QProcess::nullDevice());
-        p.start(u"/usr/bin/ssh"_s, {u"-G"_s, u"-F"_s, config, u"--"_s, destination});
+        p.start(u"/usr/bin/ssh"_s, QStringList{u"-G"_s, u"-F"_s, config} + options + QStringList{u"--"_s, destination});
         if (!p.waitForFinished(5000)) {
             p.kill();
             p.waitForFinished();
