@@ -171,13 +171,14 @@ ContentView::ContentView(SSHConfigModel *model, const Locations &locations, QWid
         if (m_selected && m_selected->isHost() && m_selected->hostId == id)
             updateHostHeader();
     });
-    connect(m_sidebarModel, &SidebarModel::rowsUpdated, this, &ContentView::syncListSelection);
     connect(model, &SSHConfigModel::aboutToReloadFromDisk, this, [this] {
         const auto index = selectedHostIndex();
         m_reselectPattern = index ? std::optional(m_model->blocks().at(*index).pattern) : std::nullopt;
     });
     connect(model, &SSHConfigModel::reloadedFromDisk, this, &ContentView::reselectAfterReload);
-    connect(m_sources, &ConfigSources::includedChanged, this, [this] {
+    // After the sidebar has taken in the change, never from ConfigSources directly: that one
+    // speaks while the config's blocks change, before the sidebar's rows follow them.
+    connect(m_sidebarModel, &SidebarModel::rowsUpdated, this, [this] {
         syncListSelection();
         if (m_selected && m_selected->isIncluded())
             updateDetail();
