@@ -1,5 +1,6 @@
 #include "engine/SSHResolver.h"
 
+#include "core/Wildcard.h"
 #include "engine/SSHResolverData.h"
 
 #include <algorithm>
@@ -11,33 +12,9 @@ namespace {
     using Data = SSHResolver::Data;
     constexpr auto asciiLower = &Data::asciiLower;
 
-    // ssh's match_pattern(): "*" and "?" wildcards, every other character as it is.
-    bool matchPattern(QStringView s, QStringView p)
-    {
-        while (true) {
-            if (p.isEmpty())
-                return s.isEmpty();
-            if (p.front() == u'*') {
-                while (!p.isEmpty() && p.front() == u'*')
-                    p = p.sliced(1);
-                if (p.isEmpty())
-                    return true;
-                for (; !s.isEmpty(); s = s.sliced(1)) {
-                    if ((p.front() == u'?' || s.front() == p.front()) && matchPattern(s.sliced(1), p.sliced(1)))
-                        return true;
-                }
-                return false;
-            }
-            if (s.isEmpty() || (p.front() != u'?' && p.front() != s.front()))
-                return false;
-            s = s.sliced(1);
-            p = p.sliced(1);
-        }
-    }
-
     bool matches(QStringView s, const Data::Pattern &p)
     {
-        return p.literal ? s == p.text : matchPattern(s, p.text);
+        return p.literal ? s == p.text : Wildcard::matches(s, QStringView(p.text));
     }
 
     // ssh's match_pattern_list(): a negated pattern that matches vetoes the list.
@@ -131,7 +108,7 @@ namespace {
                     }
                     const QStringView pattern = QStringView(word).sliced(1);
                     result.options.removeIf([&](const ResolvedOption &o) {
-                        return o.keyword == keyword.name && matchPattern(o.value, pattern);
+                        return o.keyword == keyword.name && Wildcard::matches(QStringView(o.value), pattern);
                     });
                 }
                 return;

@@ -2,6 +2,7 @@
 
 #include "core/ProcessRunner.h"
 #include "core/TextRules.h"
+#include "core/Wildcard.h"
 #include "engine/ConfigSyntax.h"
 #include "engine/OptionCatalogue.h"
 #include "engine/SSHConfigModel.h"
@@ -35,21 +36,6 @@ namespace {
         return spellings.value(keyword, keyword);
     }
 
-    // ssh's match_pattern(): "*" and "?" wildcards, everything else as it is.
-    bool wildcardMatch(QStringView s, QStringView p)
-    {
-        if (p.isEmpty())
-            return s.isEmpty();
-        if (p.front() == u'*') {
-            for (qsizetype i = 0; i <= s.size(); ++i) {
-                if (wildcardMatch(s.sliced(i), p.sliced(1)))
-                    return true;
-            }
-            return false;
-        }
-        return !s.isEmpty() && (p.front() == u'?' || p.front() == s.front()) && wildcardMatch(s.sliced(1), p.sliced(1));
-    }
-
     // Whether a name matches a Host pattern list as ssh matches it (a negation that matches vetoes).
     bool hostMatches(const QString &name, const QString &patterns)
     {
@@ -61,7 +47,7 @@ namespace {
             const bool negated = pattern.startsWith(u'!');
             if (negated)
                 pattern = pattern.sliced(1);
-            if (!pattern.isEmpty() && wildcardMatch(host, pattern)) {
+            if (!pattern.isEmpty() && Wildcard::matches(QStringView(host), pattern)) {
                 if (negated)
                     return false;
                 matched = true;

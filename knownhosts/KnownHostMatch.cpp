@@ -1,5 +1,7 @@
 #include "knownhosts/KnownHostMatch.h"
 
+#include "core/Wildcard.h"
+
 #include <cstring>
 
 namespace {
@@ -11,33 +13,6 @@ namespace {
     bool isSshBlank(char c)
     {
         return c == ' ' || c == '\t';
-    }
-
-    // The pattern is lowered as it is read; text is lower case already.
-    bool matchLowered(QByteArrayView text, QByteArrayView pattern)
-    {
-        qsizetype t = 0;
-        qsizetype p = 0;
-        qsizetype starP = -1;
-        qsizetype starT = 0;
-        while (t < text.size()) {
-            const char c = p < pattern.size() ? asciiLower(pattern[p]) : '\0';
-            if (p < pattern.size() && c == '*') {
-                starP = p++;
-                starT = t;
-            } else if (p < pattern.size() && (c == '?' || c == text[t])) {
-                ++t;
-                ++p;
-            } else if (starP >= 0) {
-                p = starP + 1;
-                t = ++starT;
-            } else {
-                return false;
-            }
-        }
-        while (p < pattern.size() && pattern[p] == '*')
-            ++p;
-        return p == pattern.size();
     }
 } // namespace
 
@@ -134,7 +109,8 @@ namespace KnownHostMatch {
             // ssh gives up on the whole list at a pattern of 1023 bytes or more.
             if (end - i >= 1023)
                 return 0;
-            if (matchLowered(lowerName, patterns.sliced(i, end - i))) {
+            // The pattern is lowered as it is read; the name is lower case already.
+            if (Wildcard::matches(lowerName, patterns.sliced(i, end - i), asciiLower)) {
                 if (negated)
                     return -1;
                 positive = true;

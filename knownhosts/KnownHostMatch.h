@@ -18,8 +18,6 @@ namespace KnownHostMatch {
     // True for the key type names ssh knows, its short names ("ED25519", any case) included.
     bool isKeyType(QByteArrayView name);
 
-    // ssh's wildcard match: "*" any run of bytes, "?" any one byte, nothing else special.
-    bool matchPattern(QByteArrayView text, QByteArrayView pattern);
     // 1 when a pattern of the comma list matches, -1 when a negated one ("!pattern") does, else 0.
     // Both sides are compared in lower case, as ssh does.
     int matchPatternList(QByteArrayView lowerName, QByteArrayView patterns);
