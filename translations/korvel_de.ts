@@ -873,6 +873,10 @@
         <source>Cancel</source>
         <translation>Abbrechen</translation>
     </message>
+    <message>
+        <source>Known host keys: …</source>
+        <translation>Bekannte Host-Schlüssel: …</translation>
+    </message>
 </context>
 <context>
     <name>KnownHostsModel</name>
