@@ -19,6 +19,7 @@ KeyActionSheet::KeyActionSheet(const QString &objectName,
                                QWidget *parent)
     : QDialog(parent)
     , m_form(new QFormLayout)
+    , m_cancel(new QPushButton(tr("Cancel"), this))
     , m_confirm(new QPushButton(confirmText, this))
 {
     setObjectName(objectName);
@@ -43,15 +44,14 @@ KeyActionSheet::KeyActionSheet(const QString &objectName,
 
     auto *buttons = new QHBoxLayout;
     buttons->addStretch(1);
-    auto *cancel = new QPushButton(tr("Cancel"), this);
-    cancel->setObjectName(u"cancelButton"_s);
-    cancel->setAutoDefault(false);
+    m_cancel->setObjectName(u"cancelButton"_s);
+    m_cancel->setAutoDefault(false);
     m_confirm->setObjectName(u"confirmButton"_s);
     m_confirm->setDefault(true);
-    buttons->addWidget(cancel);
+    buttons->addWidget(m_cancel);
     buttons->addWidget(m_confirm);
     layout->addLayout(buttons);
-    connect(cancel, &QPushButton::clicked, this, &QDialog::reject);
+    connect(m_cancel, &QPushButton::clicked, this, &QDialog::reject);
     connect(m_confirm, &QPushButton::clicked, this, &QDialog::accept);
 }
 
@@ -59,7 +59,7 @@ QLineEdit *KeyActionSheet::addLine(const QString &objectName, const QString &lab
 {
     auto *field = new QLineEdit(value, this);
     field->setObjectName(objectName);
-    m_form->addRow(label, field);
+    addField(label, field);
     connect(field, &QLineEdit::textChanged, this, &KeyActionSheet::refresh);
     return field;
 }
@@ -76,9 +76,23 @@ QComboBox *KeyActionSheet::addChoice(const QString &objectName, const QString &l
     auto *box = new QComboBox(this);
     box->setObjectName(objectName);
     box->addItems(choices);
-    m_form->addRow(label, box);
+    addField(label, box);
     connect(box, &QComboBox::currentIndexChanged, this, &KeyActionSheet::refresh);
     return box;
+}
+
+// The buttons are made first, so without this they would come first in the tab order and the
+// sheet would open with no field to type in.
+void KeyActionSheet::addField(const QString &label, QWidget *field)
+{
+    m_form->addRow(label, field);
+    if (m_lastField)
+        setTabOrder(m_lastField, field);
+    else
+        field->setFocus();
+    setTabOrder(field, m_cancel);
+    setTabOrder(m_cancel, m_confirm);
+    m_lastField = field;
 }
 
 void KeyActionSheet::setCanConfirm(std::function<bool()> check)

@@ -36,9 +36,12 @@ public:
     }
 
 private:
+    void addField(const QString &label, QWidget *field);
     void refresh();
 
     QFormLayout *m_form;
+    QPushButton *m_cancel;
     QPushButton *m_confirm;
+    QWidget *m_lastField = nullptr;
     std::function<bool()> m_canConfirm;
 };

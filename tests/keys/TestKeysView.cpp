@@ -301,6 +301,7 @@ void TestKeysView::keyActionsAskThenRunTheirTools()
     // The comment starts as it is. Changed: the list is read again, and the pair stays selected.
     QDialog *comment = pane.sheet(u"changeCommentButton"_s, u"commentSheet"_s);
     QCOMPARE(field(comment, u"commentEdit"_s)->text(), u"me@laptop"_s);
+    QCOMPARE(comment->focusWidget(), field(comment, u"commentEdit"_s)); // ready to type in
     field(comment, u"commentEdit"_s)->setText(u"new one"_s);
     QTest::keyClick(comment, Qt::Key_Return);
     QTRY_COMPARE(pane.child<StatusLine>(u"statusLine"_s)->fullText(), u"Comment changed: id_ed25519"_s);
