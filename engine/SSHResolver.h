@@ -68,6 +68,9 @@ public:
     QStringList includeErrors() const;
     // Whether a Match line of the config or of a file it includes runs a command (exec).
     bool runsCommands() const;
+    // A keyword this ssh knows, spelled as its manual spells it ("ServerAliveInterval" for
+    // "serveraliveinterval"); empty for one it does not know.
+    static QString spelling(QStringView keyword);
 
     struct Data;
 

@@ -39,29 +39,27 @@ namespace {
         "kerberosauthentication", "kerberostgtpassing", "rsaauthentication", "rhostsrsaauthentication",
         "compressionlevel", "useblacklistedkeys", "setuptimeout",
     };
-    // Every keyword this ssh takes (OpenSSH 9.2 as Debian builds it), by the name `ssh -G` prints.
+    // Every keyword this ssh takes (OpenSSH 9.2 as Debian builds it), spelled as its manual spells them.
     const char *const knownKeywords[] = {
-        "addkeystoagent", "addressfamily", "batchmode", "bindaddress", "bindinterface", "canonicaldomains",
-        "canonicalizefallbacklocal", "canonicalizehostname", "canonicalizemaxdots", "canonicalizepermittedcnames",
-        "casignaturealgorithms", "certificatefile", "checkhostip", "ciphers", "clearallforwardings",
-        "compression", "connectionattempts", "connecttimeout", "controlmaster", "controlpath", "controlpersist",
-        "dynamicforward", "enableescapecommandline", "enablesshkeysign", "escapechar", "exitonforwardfailure",
-        "fingerprinthash", "forkafterauthentication", "forwardagent", "forwardx11", "forwardx11timeout",
-        "forwardx11trusted", "gatewayports", "globalknownhostsfile", "gssapiauthentication",
-        "gssapiclientidentity", "gssapidelegatecredentials", "gssapikexalgorithms", "gssapikeyexchange",
-        "gssapirenewalforcesrekey", "gssapiserveridentity", "gssapitrustdns", "hashknownhosts",
-        "hostbasedacceptedalgorithms", "hostbasedauthentication", "hostkeyalgorithms", "hostkeyalias", "hostname",
-        "identitiesonly", "identityagent", "identityfile", "ignoreunknown", "ipqos",
-        "kbdinteractiveauthentication", "kbdinteractivedevices", "kexalgorithms", "knownhostscommand",
-        "localcommand", "localforward", "loglevel", "logverbose", "macs", "nohostauthenticationforlocalhost",
-        "numberofpasswordprompts", "passwordauthentication", "permitlocalcommand", "permitremoteopen",
-        "pkcs11provider", "port", "preferredauthentications", "proxycommand", "proxyjump", "proxyusefdpass",
-        "pubkeyacceptedalgorithms", "pubkeyauthentication", "rekeylimit", "remotecommand", "remoteforward",
-        "requesttty", "requiredrsasize", "revokedhostkeys", "securitykeyprovider", "sendenv",
-        "serveralivecountmax", "serveraliveinterval", "sessiontype", "setenv", "stdinnull", "streamlocalbindmask",
-        "streamlocalbindunlink", "stricthostkeychecking", "syslogfacility", "tcpkeepalive", "tunnel",
-        "tunneldevice", "updatehostkeys", "user", "userknownhostsfile", "verifyhostkeydns", "visualhostkey",
-        "xauthlocation",
+        "AddKeysToAgent", "AddressFamily", "BatchMode", "BindAddress", "BindInterface", "CanonicalDomains",
+        "CanonicalizeFallbackLocal", "CanonicalizeHostname", "CanonicalizeMaxDots", "CanonicalizePermittedCNAMEs",
+        "CASignatureAlgorithms", "CertificateFile", "CheckHostIP", "Ciphers", "ClearAllForwardings", "Compression",
+        "ConnectionAttempts", "ConnectTimeout", "ControlMaster", "ControlPath", "ControlPersist", "DynamicForward",
+        "EnableEscapeCommandline", "EnableSSHKeysign", "EscapeChar", "ExitOnForwardFailure", "FingerprintHash",
+        "ForkAfterAuthentication", "ForwardAgent", "ForwardX11", "ForwardX11Timeout", "ForwardX11Trusted",
+        "GatewayPorts", "GlobalKnownHostsFile", "GSSAPIAuthentication", "GSSAPIClientIdentity",
+        "GSSAPIDelegateCredentials", "GSSAPIKexAlgorithms", "GSSAPIKeyExchange", "GSSAPIRenewalForcesRekey",
+        "GSSAPIServerIdentity", "GSSAPITrustDns", "HashKnownHosts", "HostbasedAcceptedAlgorithms",
+        "HostbasedAuthentication", "HostKeyAlgorithms", "HostKeyAlias", "HostName", "IdentitiesOnly", "IdentityAgent",
+        "IdentityFile", "IgnoreUnknown", "IPQoS", "KbdInteractiveAuthentication", "KbdInteractiveDevices",
+        "KexAlgorithms", "KnownHostsCommand", "LocalCommand", "LocalForward", "LogLevel", "LogVerbose", "MACs",
+        "NoHostAuthenticationForLocalhost", "NumberOfPasswordPrompts", "PasswordAuthentication", "PermitLocalCommand",
+        "PermitRemoteOpen", "PKCS11Provider", "Port", "PreferredAuthentications", "ProxyCommand", "ProxyJump",
+        "ProxyUseFdpass", "PubkeyAcceptedAlgorithms", "PubkeyAuthentication", "RekeyLimit", "RemoteCommand",
+        "RemoteForward", "RequestTTY", "RequiredRSASize", "RevokedHostKeys", "SecurityKeyProvider", "SendEnv",
+        "ServerAliveCountMax", "ServerAliveInterval", "SessionType", "SetEnv", "StdinNull", "StreamLocalBindMask",
+        "StreamLocalBindUnlink", "StrictHostKeyChecking", "SyslogFacility", "TCPKeepAlive", "Tunnel", "TunnelDevice",
+        "UpdateHostKeys", "User", "UserKnownHostsFile", "VerifyHostKeyDNS", "VisualHostKey", "XAuthLocation",
     };
 
     // clang-format on
@@ -244,9 +242,7 @@ int SSHResolver::Data::keywordId(const QString &lowerName)
             proxy ? keywordIds.value(name == u"proxyjump"_s ? u"proxycommand"_s : u"proxyjump"_s, -1) : -1;
         // ssh refuses a file with a keyword it does not know, unless IgnoreUnknown names it:
         // either way, ssh takes nothing from that line.
-        keyword.known = std::any_of(std::begin(knownKeywords), std::end(knownKeywords), [&](const char *known) {
-            return name == QLatin1StringView(known);
-        });
+        keyword.known = !SSHResolver::spelling(name).isEmpty();
         keyword.slot = other >= 0 ? keywords[size_t(other)].slot : slotCount++;
         id = int(keywords.size());
         keywords.push_back(keyword);
@@ -474,4 +470,13 @@ QStringList SSHResolver::includeErrors() const
 bool SSHResolver::runsCommands() const
 {
     return d->runsCommands;
+}
+
+QString SSHResolver::spelling(QStringView keyword)
+{
+    for (const char *known : knownKeywords) {
+        if (QLatin1StringView(known).compare(keyword, Qt::CaseInsensitive) == 0)
+            return QString::fromLatin1(known);
+    }
+    return {};
 }

@@ -4,8 +4,8 @@
 #include "core/TextRules.h"
 #include "core/Wildcard.h"
 #include "engine/ConfigSyntax.h"
-#include "engine/OptionCatalogue.h"
 #include "engine/SSHConfigModel.h"
+#include "engine/SSHResolver.h"
 #include "hosts/ConfigSources.h"
 #include "hosts/ContentView.h"
 #include "ui/Style.h"
@@ -24,16 +24,11 @@ using namespace Qt::StringLiterals;
 namespace {
     using Row = ResolvedOptionsModel::Row;
 
-    // ssh prints keywords in lower case; the form's spelling reads better where it knows one.
+    // ssh prints keywords in lower case; they read better as its manual spells them.
     QString spelled(const QString &keyword)
     {
-        static const QHash<QString, QString> spellings = [] {
-            QHash<QString, QString> map;
-            for (const QString &key : OptionCatalogue::allKnownKeys())
-                map.insert(key.toLower(), key);
-            return map;
-        }();
-        return spellings.value(keyword, keyword);
+        const QString spelling = SSHResolver::spelling(keyword);
+        return spelling.isEmpty() ? keyword : spelling;
     }
 
     // Whether a name matches a Host pattern list as ssh matches it (a negation that matches vetoes).
