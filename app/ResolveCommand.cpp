@@ -9,8 +9,6 @@
 #include <QTextStream>
 
 #include <cstring>
-#include <pwd.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -18,13 +16,6 @@ namespace {
     QString tr(const char *text)
     {
         return QCoreApplication::translate("ResolveCommand", text);
-    }
-
-    QString localUser()
-    {
-        if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_name)
-            return QString::fromLocal8Bit(pw->pw_name);
-        return qEnvironmentVariable("USER");
     }
 } // namespace
 
@@ -102,7 +93,7 @@ namespace ResolveCommand {
             }
             resolver.appendSystemConfig(*system.text, systemConfig, QFileInfo(systemConfig).path());
         }
-        const Resolution resolution = resolver.resolve(destination, localUser());
+        const Resolution resolution = resolver.resolve(destination, locations.userName);
         for (const ResolvedOption &option : resolution.options)
             out << option.keyword << u' ' << option.value << u"  # "_s << option.file << u':' << option.line << u'\n';
         for (const QString &problem : resolver.includeErrors())

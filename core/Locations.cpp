@@ -1,6 +1,7 @@
 #include "core/Locations.h"
 
 #include <QDir>
+#include <QFileInfo>
 
 #include <pwd.h>
 #include <unistd.h>
@@ -14,9 +15,17 @@ QString Locations::userHomeDirectory()
     return QDir::rootPath();
 }
 
+QString Locations::userRecordName()
+{
+    if (const passwd *pw = getpwuid(getuid()); pw && pw->pw_name && *pw->pw_name)
+        return QString::fromLocal8Bit(pw->pw_name);
+    return qEnvironmentVariable("USER");
+}
+
 Locations Locations::system()
 {
     Locations locations = forHome(userHomeDirectory(), u"/usr/local/bin"_s);
+    locations.userName = userRecordName();
     locations.sshPath = u"/usr/bin/ssh"_s;
     locations.agentSocket = qEnvironmentVariable("SSH_AUTH_SOCK");
     return locations;
@@ -26,6 +35,7 @@ Locations Locations::forHome(const QString &homeDir, const QString &scriptsDir, 
 {
     Locations l;
     l.homeDir = QDir::cleanPath(homeDir);
+    l.userName = QFileInfo(l.homeDir).fileName();
     l.sshDir = l.homeDir + u"/.ssh"_s;
     l.configFile = l.sshDir + u"/config"_s;
     l.knownHostsFile = l.sshDir + u"/known_hosts"_s;

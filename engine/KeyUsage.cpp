@@ -109,9 +109,3 @@ QStringList KeyUsage::aliases(const QList<HostBlock> &blocks)
     }
     return names;
 }
-
-QString KeyUsage::localUserName()
-{
-    const passwd *pw = ::getpwuid(::getuid());
-    return pw && pw->pw_name ? QString::fromLocal8Bit(pw->pw_name) : QString();
-}

@@ -22,7 +22,4 @@ namespace KeyUsage {
     // The names Host lines give that a key can be copied to: no wildcards, no negations, none
     // that would pass for an option.
     QStringList aliases(const QList<HostBlock> &blocks);
-
-    // The current user's login name from the user record, what %u stands for.
-    QString localUserName();
 } // namespace KeyUsage

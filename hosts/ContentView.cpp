@@ -118,8 +118,8 @@ void ContentView::updateDetail()
                 auto *keys = new SSHKeysView(m_locations, m_panePage);
                 // Asked afresh each time, so the pane follows edits and reloads of the config.
                 keys->setHostLookup(
-                    [this, user = KeyUsage::localUserName()](const QString &key) {
-                        return KeyUsage::hostsUsing(allHostBlocks(), key, m_locations.homeDir, user);
+                    [this](const QString &key) {
+                        return KeyUsage::hostsUsing(allHostBlocks(), key, m_locations.homeDir, m_locations.userName);
                     },
                     [this] {
                         return KeyUsage::aliases(allHostBlocks());

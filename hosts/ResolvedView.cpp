@@ -11,7 +11,6 @@
 #include "ui/Style.h"
 
 #include <QAbstractButton>
-#include <QFileInfo>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -49,12 +48,6 @@ namespace {
             }
         }
         return matched;
-    }
-
-    QString localUser(const Locations &locations)
-    {
-        const QString user = qEnvironmentVariable("USER");
-        return user.isEmpty() ? QFileInfo(locations.homeDir).fileName() : user;
     }
 } // namespace
 
@@ -198,7 +191,7 @@ void ResolvedView::refresh()
     } else {
         own = m_sources->blockSpan(int(block - m_model->blocks().constData()));
     }
-    const Resolution resolution = m_sources->resolver().resolve(name, localUser(m_locations));
+    const Resolution resolution = m_sources->resolver().resolve(name, m_locations.userName);
     QList<Row> rows;
     for (const ResolvedOption &option : resolution.options)
         rows.append({spelled(option.keyword), option.value, m_sources->sourceText(option, own)});
