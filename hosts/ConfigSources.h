@@ -24,6 +24,10 @@ public:
     ~ConfigSources() override;
 
     const SSHResolver &resolver();
+    const Locations &locations() const
+    {
+        return m_locations;
+    }
     // The host blocks of included files, each once, in reading order. Follows loads, not keystrokes.
     const QList<IncludedHostBlock> &includedBlocks();
     const IncludedHostBlock *includedBlock(const QString &file, int line);

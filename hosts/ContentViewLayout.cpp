@@ -430,7 +430,7 @@ QWidget *ContentView::buildHostPage()
 
     m_hostBody = new QStackedWidget(page);
     m_detail = new HostDetailView(m_model, m_locations, m_hostBody);
-    m_detail->setKnownHosts(m_knownHosts);
+    m_detail->setKnownHosts(m_knownHosts, m_sources);
     m_hostBody->addWidget(m_detail);
 
     // An included host is shown, never edited: its file is the user's to change.

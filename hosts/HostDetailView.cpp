@@ -216,9 +216,9 @@ const HostBlock *HostDetailView::block() const
     return found == blocks.cend() ? nullptr : &*found;
 }
 
-void HostDetailView::setKnownHosts(KnownHostsModel *knownHosts)
+void HostDetailView::setKnownHosts(KnownHostsModel *knownHosts, ConfigSources *sources)
 {
-    m_knownHostKeys = new KnownHostKeysRow(m_model, knownHosts, m_content);
+    m_knownHostKeys = new KnownHostKeysRow(m_model, knownHosts, sources, m_content);
     static_cast<QVBoxLayout *>(m_content->layout())->insertWidget(1, m_knownHostKeys);
     m_knownHostKeys->setBlockId(m_blockId);
     updateTabOrder();

@@ -10,6 +10,7 @@
 #include <QStringList>
 #include <QUuid>
 
+class ConfigSources;
 class InfoButton;
 class KnownHostKeysRow;
 class KnownHostsModel;
@@ -47,7 +48,7 @@ public:
     void setShowAdvanced(bool show);
 
     // Shows under the alias how many known_hosts entries the host has, with a way to forget them.
-    void setKnownHosts(KnownHostsModel *knownHosts);
+    void setKnownHosts(KnownHostsModel *knownHosts, ConfigSources *sources);
 
     // Opens the add-option sheet for the bound block.
     void addCustomOption();

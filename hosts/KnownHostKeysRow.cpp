@@ -1,8 +1,11 @@
 #include "hosts/KnownHostKeysRow.h"
 
 #include "core/TextRules.h"
+#include "engine/ConfigSyntax.h"
 #include "engine/HostBlock.h"
 #include "engine/SSHConfigModel.h"
+#include "engine/SSHResolver.h"
+#include "hosts/ConfigSources.h"
 #include "knownhosts/KnownHostsModel.h"
 #include "ui/Dialogs.h"
 #include "ui/Style.h"
@@ -15,10 +18,14 @@
 
 using namespace Qt::StringLiterals;
 
-KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *knownHosts, QWidget *parent)
+KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config,
+                                   KnownHostsModel *knownHosts,
+                                   ConfigSources *sources,
+                                   QWidget *parent)
     : QWidget(parent)
     , m_config(config)
     , m_knownHosts(knownHosts)
+    , m_sources(sources)
     , m_label(new QLabel(this))
     , m_forget(new QPushButton(tr("Forget…"), this))
     , m_recountTimer(new QTimer(this))
@@ -38,8 +45,7 @@ KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *know
     layout->addWidget(m_forget);
     layout->addStretch(1);
 
-    // A count checks every entry, so it waits until the selection is drawn or the typing in
-    // HostName or Port pauses.
+    // A count checks every entry, so it waits until the selection is drawn or the typing pauses.
     m_recountTimer->setSingleShot(true);
     m_recountTimer->setInterval(250);
     // Hidden, behind a pane, the row counts nothing; showing it again counts.
@@ -47,11 +53,8 @@ KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *know
         if (isVisible())
             refresh();
     });
-    connect(m_config, &SSHConfigModel::blockChanged, this, [this](const QUuid &id) {
-        if (id == m_blockId)
-            m_recountTimer->start();
-    });
-    connect(m_config, &SSHConfigModel::blocksChanged, m_recountTimer, qOverload<>(&QTimer::start));
+    // Any section may set this host's HostName or Port (Host *, Match, an Include).
+    connect(m_sources, &ConfigSources::changed, m_recountTimer, qOverload<>(&QTimer::start));
     connect(m_knownHosts, &KnownHostsModel::entriesChanged, this, [this] {
         if (isVisible())
             recount();
@@ -60,53 +63,30 @@ KnownHostKeysRow::KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *know
     updateNames();
 }
 
-QStringList KnownHostKeysRow::namesFor(const HostBlock &block)
+QStringList KnownHostKeysRow::namesFor(const HostBlock &block, const SSHResolver &resolver, const QString &localUser)
 {
-    QStringList aliases;
-    const QString &pattern = block.pattern;
-    for (qsizetype i = 0; i < pattern.size();) {
-        qsizetype end = i;
-        while (end < pattern.size() && !TextRules::isBlank(pattern.at(end)))
-            ++end;
-        const QString alias = pattern.sliced(i, end - i);
-        if (!alias.isEmpty() && !alias.startsWith(u'!') && !alias.contains(u'*') && !alias.contains(u'?'))
-            aliases << alias;
-        i = end + 1;
-    }
-    QStringList hosts = aliases;
-    if (const QString hostName = TextRules::trimmed(block.value(u"HostName").value_or(QString()));
-        !hostName.isEmpty()) {
-        // ssh fills in %h with the alias typed and %% with a percent sign; other tokens depend on
-        // the connection, so no name can be told then.
-        hosts.clear();
-        for (const QString &alias : aliases.isEmpty() && !hostName.contains(u'%') ? QStringList{QString()} : aliases) {
-            QString expanded;
-            bool known = true;
-            for (qsizetype i = 0; i < hostName.size(); ++i) {
-                if (hostName.at(i) != u'%') {
-                    expanded += hostName.at(i);
-                } else if (i + 1 < hostName.size() && hostName.at(i + 1) == u'%') {
-                    expanded += u'%';
-                    ++i;
-                } else if (i + 1 < hostName.size() && hostName.at(i + 1) == u'h') {
-                    expanded += alias;
-                    ++i;
-                } else {
-                    known = false;
-                }
-            }
-            if (known && !hosts.contains(expanded))
-                hosts << expanded;
-        }
-    }
-    const QString port = TextRules::trimmed(block.value(u"Port").value_or(QString()));
-    bool isNumber = false;
-    const int portNumber = port.toInt(&isNumber);
     QStringList names;
-    for (const QString &host : std::as_const(hosts)) {
-        names << host.toLower();
-        if (isNumber && portNumber != 22)
-            names << u"[%1]:%2"_s.arg(host.toLower()).arg(portNumber);
+    for (const QString &word : ConfigSyntax::arguments(block.pattern)) {
+        if (word.isEmpty() || word.startsWith(u'!') || word.contains(u'*') || word.contains(u'?'))
+            continue;
+        const Resolution resolution = resolver.resolve(word, localUser);
+        const auto value = [&resolution](QStringView keyword) {
+            const ResolvedOption *option = resolution.find(keyword);
+            return option ? TextRules::trimmed(option->value) : QString();
+        };
+        const QString alias = value(u"hostkeyalias");
+        const QString hostName = value(u"hostname");
+        const QString name = (!alias.isEmpty() ? alias : !hostName.isEmpty() ? hostName : word).toLower();
+        // A token left in HostName is one ssh refuses; no name can be told.
+        if (alias.isEmpty() && name.contains(u'%'))
+            continue;
+        if (!names.contains(name))
+            names << name;
+        bool isNumber = false;
+        const int port = value(u"port").toInt(&isNumber);
+        const QString withPort = u"[%1]:%2"_s.arg(name).arg(port);
+        if (alias.isEmpty() && isNumber && port != 22 && !names.contains(withPort))
+            names << withPort;
     }
     return names;
 }
@@ -143,7 +123,8 @@ void KnownHostKeysRow::updateNames()
     const auto found = std::find_if(blocks.cbegin(), blocks.cend(), [this](const HostBlock &b) {
         return b.id == m_blockId;
     });
-    m_names = found == blocks.cend() ? QStringList() : namesFor(*found);
+    m_names = found == blocks.cend() ? QStringList()
+                                     : namesFor(*found, m_sources->resolver(), m_sources->locations().userName);
     setVisible(!m_names.isEmpty());
     m_label->setToolTip(tr("Entries of known_hosts for %1").arg(m_names.join(u", "_s)));
     m_forget->setToolTip(tr("Remove the known_hosts entries for %1").arg(m_names.join(u", "_s)));

@@ -5,11 +5,13 @@
 #include <QUuid>
 #include <QWidget>
 
+class ConfigSources;
 class KnownHostsModel;
 class QLabel;
 class QPushButton;
 class QTimer;
 class SSHConfigModel;
+class SSHResolver;
 struct HostBlock;
 
 // A line of the host editor: how many known_hosts entries hold a key for the host, and "Forget…",
@@ -19,7 +21,10 @@ class KnownHostKeysRow final : public QWidget
     Q_OBJECT
     Q_DISABLE_COPY_MOVE(KnownHostKeysRow)
 public:
-    KnownHostKeysRow(SSHConfigModel *config, KnownHostsModel *knownHosts, QWidget *parent = nullptr);
+    KnownHostKeysRow(SSHConfigModel *config,
+                     KnownHostsModel *knownHosts,
+                     ConfigSources *sources,
+                     QWidget *parent = nullptr);
 
     void setBlockId(const QUuid &id);
     QPushButton *forgetButton() const
@@ -27,10 +32,10 @@ public:
         return m_forget;
     }
 
-    // The names ssh looks the host up by: its HostName (with %h filled in), else every plain name
-    // of its pattern, in lower case as ssh uses them; each also as "[name]:port" when a Port other
-    // than 22 is set.
-    static QStringList namesFor(const HostBlock &block);
+    // The names ssh looks the host up by, for each plain name of its pattern, from everything ssh
+    // reads (Host *, Match, included files): HostKeyAlias, else HostName, else the alias, in lower
+    // case; a HostName also as "[name]:port" when the port is not 22 (ssh takes HostKeyAlias alone).
+    static QStringList namesFor(const HostBlock &block, const SSHResolver &resolver, const QString &localUser);
 
 protected:
     void showEvent(QShowEvent *event) override;
@@ -43,6 +48,7 @@ private:
 
     SSHConfigModel *m_config;
     KnownHostsModel *m_knownHosts;
+    ConfigSources *m_sources;
     QUuid m_blockId;
     QStringList m_names;
     QSet<QUuid> m_ids;

@@ -1,6 +1,7 @@
 #include "KnownHostsSample.h"
 #include "engine/HostBlock.h"
 #include "engine/SSHConfigModel.h"
+#include "hosts/ConfigSources.h"
 #include "hosts/KnownHostKeysRow.h"
 #include "knownhosts/KnownHostsModel.h"
 #include "support/TestSupport.h"
@@ -25,36 +26,48 @@ private slots:
     void forgetRemovesWhatSshKeygenRemoves();
 };
 
+// The first Host section of `config` is the one asked about; ~/.ssh/inc holds `included`.
 void TestKnownHostKeysRow::namesAreThoseSshLooksUp_data()
 {
-    QTest::addColumn<QString>("pattern");
-    QTest::addColumn<QString>("hostName");
-    QTest::addColumn<QString>("port");
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<QByteArray>("included");
     QTest::addColumn<QStringList>("names");
-    QTest::newRow("alias") << u"Web3.Example"_s << QString() << QString() << QStringList{u"web3.example"_s};
-    QTest::newRow("host name and port") << u"vault"_s << u" Vault.Internal "_s << u"2222"_s
-                                        << QStringList{u"vault.internal"_s, u"[vault.internal]:2222"_s};
-    QTest::newRow("port 22 is the plain name") << u"a"_s << QString() << u"22"_s << QStringList{u"a"_s};
-    QTest::newRow("patterns and negations name no host")
-        << u"*.internal !b db? * c"_s << QString() << QString() << QStringList{u"c"_s};
-    QTest::newRow("%h for each alias") << u"h1 h2 *"_s << u"%h.example.com%%"_s << QString()
-                                       << QStringList{u"h1.example.com%"_s, u"h2.example.com%"_s};
-    QTest::newRow("token known only when connecting") << u"h1"_s << u"%r.example"_s << QString() << QStringList{};
+    QTest::newRow("alias") << QByteArray("Host Web3.Example\n") << QByteArray() << QStringList{u"web3.example"_s};
+    QTest::newRow("host name and port") << QByteArray("Host vault\n HostName \" Vault.Internal\"\n Port 2222\n")
+                                        << QByteArray() << QStringList{u"vault.internal"_s, u"[vault.internal]:2222"_s};
+    QTest::newRow("port 22 is the plain name")
+        << QByteArray("Host a\n Port 22\n") << QByteArray() << QStringList{u"a"_s};
+    QTest::newRow("patterns, negations, quotes")
+        << QByteArray("Host *.internal !b db? \"my host\" * c\n") << QByteArray() << QStringList{u"my host"_s, u"c"_s};
+    QTest::newRow("%h for each alias") << QByteArray("Host h1 h2 *\n HostName %h.example.com\n") << QByteArray()
+                                       << QStringList{u"h1.example.com"_s, u"h2.example.com"_s};
+    QTest::newRow("token known only when connecting")
+        << QByteArray("Host h1\n HostName %r.example\n") << QByteArray() << QStringList{};
+    QTest::newRow("port from Host *") << QByteArray("Host a\nHost *\n Port 2200\n") << QByteArray()
+                                      << QStringList{u"a"_s, u"[a]:2200"_s};
+    QTest::newRow("host name from an included file, first value wins")
+        << QByteArray("Include inc\nHost a\n HostName late.example\n")
+        << QByteArray("Host a\n HostName Early.Example\n") << QStringList{u"early.example"_s};
+    QTest::newRow("host name from Match host")
+        << QByteArray("Host a\nMatch host a\n HostName m.example\n") << QByteArray() << QStringList{u"m.example"_s};
+    QTest::newRow("HostKeyAlias alone, as ssh stores it")
+        << QByteArray("Host a\n HostName x.example\n HostKeyAlias Keep\n Port 2222\n") << QByteArray()
+        << QStringList{u"keep"_s};
 }
 
 void TestKnownHostKeysRow::namesAreThoseSshLooksUp()
 {
-    QFETCH(QString, pattern);
-    QFETCH(QString, hostName);
-    QFETCH(QString, port);
+    QFETCH(QByteArray, config);
+    QFETCH(QByteArray, included);
     QFETCH(QStringList, names);
-    HostBlock block;
-    block.pattern = pattern;
-    if (!hostName.isNull())
-        block.options.append({u"HostName"_s, hostName});
-    if (!port.isNull())
-        block.options.append({u"Port"_s, port});
-    QCOMPARE(KnownHostKeysRow::namesFor(block), names);
+    QTemporaryDir dir;
+    const Locations locations = Locations::forHome(dir.path(), dir.filePath(u"bin"_s));
+    QVERIFY(QDir().mkpath(locations.sshDir));
+    writeFile(locations.configFile, config);
+    writeFile(locations.sshDir + u"/inc"_s, included);
+    SSHConfigModel model(locations.configFile);
+    ConfigSources sources(&model, locations);
+    QCOMPARE(KnownHostKeysRow::namesFor(model.blocks().constFirst(), sources.resolver(), locations.userName), names);
 }
 
 // Forget leaves known_hosts as ssh-keygen -R leaves a copy, for each name of the host in turn,
@@ -71,10 +84,13 @@ void TestKnownHostKeysRow::forgetRemovesWhatSshKeygenRemoves()
     writeFile(target, sample);
     writeFile(copy, sample);
     QVERIFY(QFile::link(target, path));
-    writeFile(dir.filePath(u"config"_s), "Host vault\n  HostName Vault.Internal\n  Port 2222\nHost web3.example\n");
-    SSHConfigModel config(dir.filePath(u"config"_s));
+    const Locations locations = Locations::forHome(dir.path(), dir.filePath(u"bin"_s));
+    QVERIFY(QDir().mkpath(locations.sshDir));
+    writeFile(locations.configFile, "Host vault\n  HostName Vault.Internal\n  Port 2222\nHost web3.example\n");
+    SSHConfigModel config(locations.configFile);
+    ConfigSources sources(&config, locations);
     KnownHostsModel knownHosts(path);
-    KnownHostKeysRow row(&config, &knownHosts);
+    KnownHostKeysRow row(&config, &knownHosts, &sources);
     row.show();
     auto *label = row.findChild<QLabel *>(u"knownHostKeysLabel"_s);
     Dialogs::reset();
@@ -83,7 +99,7 @@ void TestKnownHostKeysRow::forgetRemovesWhatSshKeygenRemoves()
     for (const HostBlock &block : config.blocks()) {
         row.setBlockId(block.id);
         const qsizetype before = sample.count('\n');
-        for (const QString &name : KnownHostKeysRow::namesFor(block))
+        for (const QString &name : KnownHostKeysRow::namesFor(block, sources.resolver(), locations.userName))
             KnownHostsSample::run({u"-R"_s, name, u"-f"_s, copy});
         const QByteArray expected = readFile(copy);
         QVERIFY(expected.count('\n') < before);
