@@ -88,8 +88,8 @@ public:
     void connectSelectedHost();
     // The alias that ssh is given for the selected host, if it has one without wildcards.
     std::optional<QString> selectedConnectAlias() const;
-    // The first name of a Host pattern that is no wildcard and no negation: what `ssh <alias>`
-    // matches the block with.
+    // The first name of a Host pattern, split as ssh splits it, that is no wildcard, no negation
+    // and no option: what `ssh <alias>` matches the block with.
     static std::optional<QString> connectAlias(const QString &pattern);
     // Saves, first asking before it replaces what another program wrote to the file since it was
     // read. True when the edits are on disk; false when the user cancelled or the save failed.

@@ -19,16 +19,14 @@ using namespace Qt::StringLiterals;
 
 std::optional<QString> ContentView::connectAlias(const QString &pattern)
 {
-    const QStringView patterns = ConfigSyntax::hostPatterns(TextRules::trimmed(QStringView(pattern)));
-    qsizetype start = 0;
-    for (qsizetype i = 0; i <= patterns.size(); ++i) {
-        if (i < patterns.size() && !TextRules::isBlank(patterns[i]))
+    // Split as ssh splits the Host line: quotes group words with blanks in them.
+    for (const QString &word :
+         ConfigSyntax::arguments(ConfigSyntax::hostPatterns(TextRules::trimmed(QStringView(pattern))))) {
+        // ssh refuses a host name that starts with "-".
+        if (word.isEmpty() || word.startsWith(u'!') || word.startsWith(u'-') || word.contains(u'*')
+            || word.contains(u'?'))
             continue;
-        const QStringView word = ConfigSyntax::trimmingQuotes(patterns.sliced(start, i - start));
-        start = i + 1;
-        if (word.isEmpty() || word.startsWith(u'!') || word.contains(u'*') || word.contains(u'?'))
-            continue;
-        return word.toString();
+        return word;
     }
     return std::nullopt;
 }

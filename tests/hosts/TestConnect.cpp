@@ -59,6 +59,7 @@ void TestConnect::aliasOfAPattern_data()
     QTest::newRow("wildcards only") << u"*.example.com  db?"_s << QString();
     QTest::newRow("first plain name") << u"!bad *.lan\tgate gate.lan"_s << u"gate"_s;
     QTest::newRow("quoted") << u"\"jump\""_s << u"jump"_s;
+    QTest::newRow("quotes group, no option") << u"\"*.lan -x\" -opt \"my host\" b"_s << u"my host"_s;
 }
 
 void TestConnect::aliasOfAPattern()
