@@ -12,13 +12,6 @@
 
 using namespace Qt::StringLiterals;
 
-namespace {
-    QString tr(const char *text)
-    {
-        return QCoreApplication::translate("ResolveCommand", text);
-    }
-} // namespace
-
 namespace ResolveCommand {
     bool wanted(int argc, char *argv[])
     {
@@ -38,17 +31,22 @@ namespace ResolveCommand {
             const QString &systemConfig)
     {
         QCommandLineParser parser;
-        parser.setApplicationDescription(tr("Korvel edits your OpenSSH client configuration. Without options it "
-                                            "opens its window."));
+        parser.setApplicationDescription(
+            QCoreApplication::translate("ResolveCommand",
+                                        "Korvel edits your OpenSSH client configuration. Without options it "
+                                        "opens its window."));
         parser.addHelpOption();
         const QCommandLineOption resolveOption(
             u"resolve"_s,
-            tr("Prints what ssh takes from the configuration for <destination>, one line per keyword with the "
-               "file and line that sets it."),
-            tr("destination"));
-        const QCommandLineOption configOption(u"F"_s,
-                                              tr("Reads <config> instead of ~/.ssh/config (with --resolve)."),
-                                              tr("config"));
+            QCoreApplication::translate(
+                "ResolveCommand",
+                "Prints what ssh takes from the configuration for <destination>, one line per keyword with the "
+                "file and line that sets it."),
+            QCoreApplication::translate("ResolveCommand", "destination"));
+        const QCommandLineOption configOption(
+            u"F"_s,
+            QCoreApplication::translate("ResolveCommand", "Reads <config> instead of ~/.ssh/config (with --resolve)."),
+            QCoreApplication::translate("ResolveCommand", "config"));
         parser.addOption(resolveOption);
         parser.addOption(configOption);
         if (!parser.parse(arguments)) {
@@ -60,7 +58,9 @@ namespace ResolveCommand {
             return 0;
         }
         if (!parser.positionalArguments().isEmpty()) {
-            err << tr("Unexpected argument: %1").arg(parser.positionalArguments().constFirst()) << Qt::endl;
+            err << QCoreApplication::translate("ResolveCommand", "Unexpected argument: %1")
+                       .arg(parser.positionalArguments().constFirst())
+                << Qt::endl;
             return 2;
         }
         const QString destination = parser.value(resolveOption);
@@ -68,27 +68,33 @@ namespace ResolveCommand {
         const QStringView host = QStringView(destination).sliced(at + 1);
         if (!parser.isSet(resolveOption) || host.isEmpty() || at == 0 || destination.startsWith(u'-')
             || destination.contains(u' ')) {
-            err << tr("--resolve needs a destination such as host or user@host") << Qt::endl;
+            err << QCoreApplication::translate("ResolveCommand",
+                                               "--resolve needs a destination such as host or user@host")
+                << Qt::endl;
             return 2;
         }
         // Without -F, a missing ~/.ssh/config is an empty one, as for ssh.
         const QString configPath = parser.isSet(configOption) ? parser.value(configOption) : locations.configFile;
         if (parser.isSet(configOption) && !QFileInfo(configPath).isFile()) {
-            const QString why = QFileInfo(configPath).isDir() ? tr("Cannot read %1: it is a folder")
-                                                              : tr("Cannot read %1: no such file");
+            const QString why = QFileInfo(configPath).isDir()
+                                    ? QCoreApplication::translate("ResolveCommand", "Cannot read %1: it is a folder")
+                                    : QCoreApplication::translate("ResolveCommand", "Cannot read %1: no such file");
             err << why.arg(configPath) << Qt::endl;
             return 2;
         }
         const ConfigFile::ReadResult read = ConfigFile::read(configPath);
         if (!read.text) {
-            err << tr("Cannot read %1: %2").arg(configPath, read.error) << Qt::endl;
+            err << QCoreApplication::translate("ResolveCommand", "Cannot read %1: %2").arg(configPath, read.error)
+                << Qt::endl;
             return 2;
         }
         SSHResolver resolver(*read.text, configPath, locations.homeDir, locations.sshDir);
         if (!parser.isSet(configOption) && QFileInfo(systemConfig).isFile()) {
             const ConfigFile::ReadResult system = ConfigFile::read(systemConfig);
             if (!system.text) {
-                err << tr("Cannot read %1: %2").arg(systemConfig, system.error) << Qt::endl;
+                err << QCoreApplication::translate("ResolveCommand", "Cannot read %1: %2")
+                           .arg(systemConfig, system.error)
+                    << Qt::endl;
                 return 2;
             }
             resolver.appendSystemConfig(*system.text, systemConfig, QFileInfo(systemConfig).path());
@@ -97,13 +103,17 @@ namespace ResolveCommand {
         for (const ResolvedOption &option : resolution.options)
             out << option.keyword << u' ' << option.value << u"  # "_s << option.file << u':' << option.line << u'\n';
         for (const QString &problem : resolver.includeErrors())
-            out << u"# "_s << tr("Not read: %1").arg(problem) << u'\n';
+            out << u"# "_s << QCoreApplication::translate("ResolveCommand", "Not read: %1").arg(problem) << u'\n';
         if (!resolution.execCommands.isEmpty()) {
             out << u"# "_s
-                << tr("Not run, may change the result: Match exec %1").arg(resolution.execCommands.join(u", "_s))
+                << QCoreApplication::translate("ResolveCommand", "Not run, may change the result: Match exec %1")
+                       .arg(resolution.execCommands.join(u", "_s))
                 << u'\n';
             if (!resolution.execKeywords.isEmpty())
-                out << u"# "_s << tr("Keywords it could set: %1").arg(resolution.execKeywords.join(u", "_s)) << u'\n';
+                out << u"# "_s
+                    << QCoreApplication::translate("ResolveCommand", "Keywords it could set: %1")
+                           .arg(resolution.execKeywords.join(u", "_s))
+                    << u'\n';
         }
         out.flush();
         return 0;
