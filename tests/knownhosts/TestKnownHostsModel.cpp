@@ -147,8 +147,6 @@ void TestKnownHostsModel::removalKeepsEveryOtherByte_data()
     QTest::newRow("last line, final break") << QByteArray("a ssh-rsa A\ng ssh-rsa G\n") << QList<int>{1} << QByteArray()
                                             << QByteArray("a ssh-rsa A\n") << 1;
     QTest::newRow("only line") << QByteArray("g ssh-rsa G") << QList<int>{0} << QByteArray() << QByteArray("") << 1;
-    QTest::newRow("nothing selected") << QByteArray("a ssh-rsa A\r\n\x0b# c\n") << QList<int>{} << QByteArray()
-                                      << QByteArray("a ssh-rsa A\r\n\x0b# c\n") << 0;
     // Identical lines: each selected text goes as often as it was selected, first occurrence first.
     QTest::newRow("both twins") << twin + "x ssh-rsa X\n" + twin << QList<int>{0, 2} << QByteArray()
                                 << QByteArray("x ssh-rsa X\n") << 2;
