@@ -40,6 +40,7 @@ struct IncludedHostBlock {
     QString file;
     int line = 0;
     HostBlock block;
+    int lastLine = 0; // the last line before the file's next Host or Match line, or its end
 };
 
 // Works out, without running ssh, what ssh will use for a destination: the files in the order it

@@ -361,6 +361,9 @@ void SSHResolver::Data::read(int file, int depth)
         }
         if (!raw && (!balanced || words.isEmpty()))
             continue;
+        // A Host or Match line ends the included block before it.
+        if ((id == Host || id == Match) && block >= 0)
+            includedBlocks[block].lastLine = lineNumber - 1;
         if (id == Host) {
             HostLine host;
             for (const QString &word : words)
@@ -410,6 +413,8 @@ void SSHResolver::Data::read(int file, int depth)
                     {split.keyword.toString(), ConfigSyntax::trimmingQuotes(rest).toString()});
         }
     }
+    if (block >= 0)
+        includedBlocks[block].lastLine = lineNumber;
 }
 
 SSHResolver::SSHResolver(const QString &configText,

@@ -139,13 +139,7 @@ std::optional<ConfigSources::Span> ConfigSources::blockSpan(int blockIndex)
 
 ConfigSources::Span ConfigSources::includedSpan(const IncludedHostBlock &block)
 {
-    // Up to the next Host line of the same file; a Match between them is rare enough to ignore.
-    int last = INT_MAX;
-    for (const IncludedHostBlock &other : resolver().includedHostBlocks()) {
-        if (other.file == block.file && other.line > block.line)
-            last = std::min(last, other.line - 1);
-    }
-    return {block.file, block.line, last};
+    return {block.file, block.line, block.lastLine};
 }
 
 QString ConfigSources::sourceText(const ResolvedOption &option, const std::optional<Span> &own)

@@ -145,6 +145,7 @@ void TestSSHResolver::listsIncludedHosts()
     QCOMPARE(blocks[1].line, 2);
     QCOMPARE(blocks[1].block.pattern, u"a1 a2"_s);
     QCOMPARE(blocks[1].block.options, (QList<HostOption>{{u"User"_s, u"u"_s}}));
+    QCOMPARE(blocks[1].lastLine, 3); // the Match section after it is not the host's
     // The loop stops at ssh's depth limit, and says so.
     QCOMPARE(resolver.includeErrors().size(), 1);
 }
