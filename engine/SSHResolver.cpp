@@ -1,6 +1,7 @@
 #include "engine/SSHResolver.h"
 
 #include "core/Wildcard.h"
+#include "engine/ConfigSyntax.h"
 #include "engine/SSHResolverData.h"
 
 #include <algorithm>
@@ -299,4 +300,17 @@ Resolution SSHResolver::resolve(const QString &destination, const QString &local
         pass.run();
     }
     return result;
+}
+
+bool SSHResolver::hostMatches(QStringView host, QStringView patterns)
+{
+    QList<Data::Pattern> list;
+    for (const QString &word : ConfigSyntax::arguments(patterns)) {
+        Data::Pattern p;
+        p.negated = word.startsWith(u'!');
+        p.text = p.negated ? word.sliced(1) : word;
+        p.literal = !p.text.contains(u'*') && !p.text.contains(u'?');
+        list.append(p);
+    }
+    return matchList(host, list);
 }

@@ -72,6 +72,8 @@ public:
     // A keyword this ssh knows, spelled as its manual spells it ("ServerAliveInterval" for
     // "serveraliveinterval"); empty for one it does not know.
     static QString spelling(QStringView keyword);
+    // Whether a host name, as typed, matches the patterns of a Host line as ssh matches them.
+    static bool hostMatches(QStringView host, QStringView patterns);
 
     struct Data;
 

@@ -2,8 +2,6 @@
 
 #include "core/ProcessRunner.h"
 #include "core/TextRules.h"
-#include "core/Wildcard.h"
-#include "engine/ConfigSyntax.h"
 #include "engine/SSHConfigModel.h"
 #include "engine/SSHResolver.h"
 #include "hosts/ConfigSources.h"
@@ -28,26 +26,6 @@ namespace {
     {
         const QString spelling = SSHResolver::spelling(keyword);
         return spelling.isEmpty() ? keyword : spelling;
-    }
-
-    // Whether a name matches a Host pattern list as ssh matches it (a negation that matches vetoes).
-    bool hostMatches(const QString &name, const QString &patterns)
-    {
-        // As typed, as ssh compares it with Host lines before it reads HostName.
-        const QString host = name.sliced(name.lastIndexOf(u'@') + 1);
-        bool matched = false;
-        for (const QString &word : QString(patterns).replace(u'\t', u' ').split(u' ', Qt::SkipEmptyParts)) {
-            QStringView pattern = ConfigSyntax::trimmingQuotes(TextRules::trimmed(QStringView(word)));
-            const bool negated = pattern.startsWith(u'!');
-            if (negated)
-                pattern = pattern.sliced(1);
-            if (!pattern.isEmpty() && Wildcard::matches(QStringView(host), pattern)) {
-                if (negated)
-                    return false;
-                matched = true;
-            }
-        }
-        return matched;
     }
 } // namespace
 
@@ -196,7 +174,8 @@ void ResolvedView::refresh()
     for (const ResolvedOption &option : resolution.options)
         rows.append({spelled(option.keyword), option.value, m_sources->sourceText(option, own)});
 
-    const bool matched = hostMatches(name, block->pattern);
+    // As typed, as ssh compares it with Host lines before it reads HostName.
+    const bool matched = SSHResolver::hostMatches(QStringView(name).sliced(name.lastIndexOf(u'@') + 1), block->pattern);
     if (matched && own)
         addOwnOverrides(rows, resolution, *own, *block);
     else if (!matched)
