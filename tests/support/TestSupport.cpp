@@ -3,7 +3,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QtTest>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -29,9 +28,7 @@ namespace TestSupport {
     void writeScript(const QString &path, const QByteArray &body)
     {
         writeFile(path, "#!/bin/sh\n" + body);
-        QFile::setPermissions(path,
-                              QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner | QFile::ReadGroup
-                                  | QFile::ExeGroup | QFile::ReadOther | QFile::ExeOther);
+        QFile::setPermissions(path, QFile::permissions(path) | QFile::ExeOwner | QFile::ExeGroup | QFile::ExeOther);
     }
 
     bool isRoot()
