@@ -1,6 +1,5 @@
 #include "HostsFixture.h"
 
-#include <QFileInfo>
 #include <QLineEdit>
 
 using namespace Qt::StringLiterals;
@@ -33,8 +32,6 @@ private:
     // The arguments the fake terminal was started with, once it has written them.
     QStringList launched() const
     {
-        if (!QFileInfo::exists(argsFile()))
-            return {};
         return QString::fromUtf8(TestSupport::readFile(argsFile())).split(u'\n', Qt::SkipEmptyParts);
     }
 
@@ -55,11 +52,9 @@ void TestConnect::aliasOfAPattern_data()
     QTest::addColumn<QString>("pattern");
     QTest::addColumn<QString>("alias"); // null: no alias, Connect is disabled
     QTest::newRow("plain") << u"web"_s << u"web"_s;
-    QTest::newRow("global") << u"*"_s << QString();
-    QTest::newRow("wildcards only") << u"*.example.com  db?"_s << QString();
-    QTest::newRow("first plain name") << u"!bad *.lan\tgate gate.lan"_s << u"gate"_s;
-    QTest::newRow("quoted") << u"\"jump\""_s << u"jump"_s;
-    QTest::newRow("quotes group, no option") << u"\"*.lan -x\" -opt \"my host\" b"_s << u"my host"_s;
+    QTest::newRow("wildcards only") << u"*  *.example.com  db?"_s << QString();
+    QTest::newRow("first plain name") << u"!bad *.lan\t-opt gate gate.lan"_s << u"gate"_s;
+    QTest::newRow("quotes group") << u"\"*.lan -x\" \"my host\" b"_s << u"my host"_s;
 }
 
 void TestConnect::aliasOfAPattern()
@@ -73,20 +68,14 @@ void TestConnect::connectOpensTheTerminal()
 {
     HostsFixture f(config);
     auto *connectAction = f.find<QAction>(u"connectAction"_s);
-    QVERIFY(!connectAction->isEnabled());
-    f.clickRow(f.host(u"*"_s));
-    QVERIFY(!connectAction->isEnabled());
-
-    // Ctrl+Return on a plain host.
+    // Ctrl+Return on a plain host, ssh and the alias as arguments of their own.
     f.clickRow(f.host(u"web"_s));
-    QVERIFY(connectAction->isEnabled());
     QTest::keyClick(f.list, Qt::Key_Return, Qt::ControlModifier);
     QTRY_COMPARE(launched(), QStringList({u"-e"_s, u"ssh"_s, u"--"_s, u"web"_s}));
     QFile::remove(argsFile());
 
     // An alias edited into a wildcard disables it at once.
     auto *alias = f.find<QLineEdit>(u"hostAliasEdit"_s);
-    QVERIFY(alias);
     QTest::keyClicks(alias, u"*"_s);
     QVERIFY(!connectAction->isEnabled());
     QTest::keyClick(alias, Qt::Key_Backspace);
@@ -104,11 +93,10 @@ void TestConnect::connectOpensTheTerminal()
     QTRY_COMPARE(launched().value(3), u"web"_s);
     QFile::remove(argsFile());
 
-    // Double-click on a row selects it and connects.
-    const QModelIndex db = f.rowOf(f.host(u"db"_s));
-    // A real double-click starts with a press; QTest's double-click event alone has none.
-    QTest::mousePress(f.list->viewport(), Qt::LeftButton, {}, f.list->visualRect(db).center());
-    QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, f.list->visualRect(db).center());
+    // Double-click on a row selects it and connects; a real one starts with a press, QTest's has none.
+    const QPoint db = f.list->visualRect(f.rowOf(f.host(u"db"_s))).center();
+    QTest::mousePress(f.list->viewport(), Qt::LeftButton, {}, db);
+    QTest::mouseDClick(f.list->viewport(), Qt::LeftButton, {}, db);
     QCOMPARE(f.content->selectedItem(), f.host(u"db"_s));
     QTRY_COMPARE(launched().value(3), u"db"_s);
 

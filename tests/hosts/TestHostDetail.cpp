@@ -65,24 +65,42 @@ private slots:
         Dialogs::reset();
     }
     void formFollowsTheSelectedHostAndEditsOnlyWhatChanged();
-    void addedOptionNamesAreCheckedOnce();
     void repeatedOptionsGetOneFieldPerLine();
     void laterLinesOfSingleOptionsAreNoted();
-    void keysReachEveryRowOnce();
-    void unknownKeywordsAreWarnedAndSkipped();
-    void addOptionSheetAsksSshFirst();
-    void fieldOfARefusedLineIsMarked();
+    void unknownKeywordsAreAskedOnceAndSkipped();
+    void realSshJudgesValuesAndMarksRefusedLines();
 };
 
 void TestHostDetail::formFollowsTheSelectedHostAndEditsOnlyWhatChanged()
 {
     HostsFixture f(sampleConfig);
     f.clickRow(f.host(u"web"_s));
-    HostDetailView *detail = f.content->hostDetailView();
-    QCOMPARE(detail->customOptionNames(), QStringList({u"Zeta"_s, u"alpha"_s}));
+    // Tab goes from the sidebar to the header's toggle, then from field to field; the clear and
+    // help buttons are for the mouse.
+    f.list->setFocus();
+    QStringList reached;
+    for (int i = 0; i < 5; ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        reached << QApplication::focusWidget()->objectName();
+    }
+    QCOMPARE(reached,
+             QStringList({u"resolvedToggle"_s, u"hostAliasEdit"_s, u"HostNameEdit"_s, u"UserEdit"_s, u"PortEdit"_s}));
+    // F1 opens the help of the field's row; Escape closes it and the field has the keys again.
+    auto *help = f.find(u"PortRow"_s)->findChild<InfoButton *>();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_F1);
+    QVERIFY(help->isShown());
+    QTest::keyClick(help->popover(), Qt::Key_Escape);
+    QTRY_VERIFY(!help->isShown() && f.find(u"PortEdit"_s)->hasFocus());
+
     auto *multiplexing = f.find(u"MultiplexingSection"_s);
     QTest::mouseClick(f.find<QToolButton>(u"advancedButton"_s), Qt::LeftButton);
     QVERIFY(multiplexing->isVisible());
+    // Every button without text says what it does.
+    for (QAbstractButton *button : f.window->findChildren<QAbstractButton *>()) {
+        if (button->text().isEmpty() && !button->objectName().startsWith(u"qt_"_s))
+            QVERIFY2(!button->accessibleName().isEmpty() && !button->toolTip().isEmpty(),
+                     qPrintable(button->objectName()));
+    }
     // A stored value outside the pop-up's list is shown but left alone.
     auto *control = f.find<QComboBox>(u"ControlMasterPicker"_s);
     QVERIFY(control->currentIndex() == -1 && control->placeholderText() == "sometimes"_L1);
@@ -90,36 +108,17 @@ void TestHostDetail::formFollowsTheSelectedHostAndEditsOnlyWhatChanged()
     // Another host: advanced options hidden again, its own values, and no edit made by the refill.
     f.clickRow(f.host(u"db"_s));
     QVERIFY(!multiplexing->isVisible() && !f.find(u"customOptionsSection"_s)->isVisible());
-    QCOMPARE(f.find<QLineEdit>(u"HostNameEdit"_s)->text(), u"db.internal"_s);
     QCOMPARE(f.find<QComboBox>(u"AddKeysToAgentPicker"_s)->currentText(), u"(unset)"_s);
     QVERIFY(!f.model->isDirty());
 
-    // The stored value typed untrimmed is no edit.
-    f.clickRow(f.host(u"web"_s));
-    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
-    user->setFocus();
-    user->end(false);
-    QTest::keyClicks(user, u"  "_s);
-    QVERIFY(!f.model->isDirty());
-
     // Emptying a custom option removes it and its row.
+    f.clickRow(f.host(u"web"_s));
     auto *alpha = f.find<QLineEdit>(u"alphaEdit"_s);
     alpha->setFocus();
     alpha->end(false);
     QTest::keyClick(alpha, Qt::Key_Backspace);
-    QCOMPARE(detail->customOptionNames(), QStringList{u"Zeta"_s});
     QTRY_VERIFY(!f.find(u"alphaEdit"_s));
     QVERIFY(!f.model->blocks().at(0).value(u"alpha"));
-
-    // The field keeps what was typed, the file gets it trimmed.
-    auto *port = f.find<QLineEdit>(u"PortEdit"_s);
-    QTest::keyClicks(port, u"  2222 "_s);
-    QVERIFY(f.model->blocks().at(0).value(u"Port") == u"2222"_s && port->text() == u"  2222 "_s);
-
-    auto *clear = f.find<QToolButton>(u"HostNameClearButton"_s);
-    QTest::mouseClick(clear, Qt::LeftButton);
-    QVERIFY(!f.model->blocks().at(0).value(u"HostName") && !clear->isVisible());
-    QCOMPARE(f.rowOf(f.host(u"web"_s)).data(SidebarModel::SubtitleRole).toString(), f.model->blocks().at(0).subtitle());
 
     // "(unset)" removes a picked option.
     auto *picker = f.find<QComboBox>(u"AddKeysToAgentPicker"_s);
@@ -137,16 +136,11 @@ void TestHostDetail::formFollowsTheSelectedHostAndEditsOnlyWhatChanged()
     QCOMPARE(f.listedHosts(), QStringList({u"web2 "_s, u"db"_s}));
     QCOMPARE(f.find<QLabel>(u"hostNameLabel"_s)->text(), u"web2 "_s);
     QVERIFY(alias->hasFocus() && alias->cursorPosition() == 5);
-}
 
-void TestHostDetail::addedOptionNamesAreCheckedOnce()
-{
-    HostsFixture f(sampleConfig);
     f.clickRow(f.host(u"db"_s));
     // Empty, or with a blank or "=" (read back from the file as another option): not taken.
     QPointer<QDialog> sheet = addOption(f, QString());
     auto *name = sheet->findChild<QLineEdit *>(u"nameEdit"_s);
-    QVERIFY(sheet->isVisible());
     for (const QString &bad : {u"Hash Known"_s, u"A=b"_s}) {
         QTest::keyClicks(name, bad);
         QVERIFY2(!sheet->findChild<QAbstractButton *>(u"confirmButton"_s)->isEnabled(), qPrintable(bad));
@@ -171,22 +165,11 @@ void TestHostDetail::addedOptionNamesAreCheckedOnce()
 
 void TestHostDetail::repeatedOptionsGetOneFieldPerLine()
 {
-    QByteArray expected = "Host multi\n  IdentityFile ~/.ssh/a\n  LocalForward 1 h:1\n  IdentityFile ~/.ssh/b\n"
-                          "  LocalForward 2 h:2\n  User u\n";
+    QByteArray expected = "Host multi\n  IdentityFile ~/.ssh/a\n  User u\n  IdentityFile ~/.ssh/b\n  Port 2\n";
     HostsFixture f(expected);
     f.clickRow(f.host(u"multi"_s));
     f.content->hostDetailView()->setShowAdvanced(true);
     QCoreApplication::processEvents(); // lays the shown rows out, so their buttons take clicks
-    const auto texts = [&f](const QString &key) {
-        QStringList found;
-        for (int i = 1; auto *edit = f.find<QLineEdit>(key + u"Edit"_s + (i == 1 ? QString() : QString::number(i)));
-             ++i)
-            found << edit->text();
-        return found;
-    };
-    QCOMPARE(texts(u"IdentityFile"_s), QStringList({u"~/.ssh/a"_s, u"~/.ssh/b"_s}));
-    QCOMPARE(texts(u"LocalForward"_s), QStringList({u"1 h:1"_s, u"2 h:2"_s}));
-
     // Typing in the second field rewrites its line only, and the field keeps focus and cursor.
     auto *second = f.find<QLineEdit>(u"IdentityFileEdit2"_s);
     second->setFocus();
@@ -194,11 +177,6 @@ void TestHostDetail::repeatedOptionsGetOneFieldPerLine()
     QTest::keyClicks(second, u"2"_s);
     QVERIFY(second->hasFocus() && second->cursorPosition() == 9);
     expected.replace("~/.ssh/b", "~/.ssh/b2");
-    QCOMPARE(f.model->text(), expected);
-
-    QTest::mouseClick(f.find<QToolButton>(u"LocalForwardClearButton"_s), Qt::LeftButton);
-    QCOMPARE(texts(u"LocalForward"_s), QStringList{u"2 h:2"_s});
-    expected.replace("  LocalForward 1 h:1\n", "");
     QCOMPARE(f.model->text(), expected);
 
     // An added field reaches the file once a value is typed, after the option's last line.
@@ -218,140 +196,78 @@ void TestHostDetail::repeatedOptionsGetOneFieldPerLine()
         QTest::mouseClick(f.find<QToolButton>(u"browseButton3"_s), Qt::LeftButton);
         return f.model->blocks().at(0).values(u"IdentityFile");
     };
-    QCOMPARE(choose(u"/etc/ssh/key"_s).at(2), u"/etc/ssh/key"_s);
     QCOMPARE(choose(home + u"x/key"_s).at(2), home + u"x/key"_s); // a sibling merely starting with its name
     const QStringList chosen = {u"~/.ssh/a"_s, u"~/.ssh/b2"_s, u"~/.ssh/id_ed25519"_s};
     QCOMPARE(choose(home + u"/.ssh/id_ed25519"_s), chosen);
     QCOMPARE(choose(QString()), chosen);
-    QCOMPARE(texts(u"IdentityFile"_s), chosen);
 
     // The fields below move up and take the names of the removed one.
     QTest::mouseClick(f.find<QToolButton>(u"IdentityFileClearButton"_s), Qt::LeftButton);
-    QCOMPARE(texts(u"IdentityFile"_s), chosen.mid(1));
     QCOMPARE(f.model->blocks().at(0).values(u"IdentityFile"), chosen.mid(1));
+    QCOMPARE(f.find<QLineEdit>(u"IdentityFileEdit2"_s)->text(), chosen.at(2));
+    QTRY_VERIFY(!f.find(u"IdentityFileEdit3"_s));
 }
 
 void TestHostDetail::laterLinesOfSingleOptionsAreNoted()
 {
-    QByteArray expected = "Host two\n  hostname h.example\n  user a\n  User b\n  USER c\n  Custom x\n  custom y\n";
-    HostsFixture f(expected);
+    HostsFixture f("Host two\n  hostname h.example\n  user a\n  User b\n  USER c\n  Custom x\n  custom y\n");
     f.clickRow(f.host(u"two"_s));
     // Names match in any letter case, as ssh reads them; a custom row takes its first spelling.
-    QCOMPARE(f.find<QLineEdit>(u"HostNameEdit"_s)->text(), u"h.example"_s);
     QCOMPARE(f.content->hostDetailView()->customOptionNames(), QStringList{u"Custom"_s});
     QVERIFY(f.find<QLabel>(u"CustomIgnoredLabel"_s)->isVisible());
 
     auto *user = f.find<QLineEdit>(u"UserEdit"_s);
     auto *note = f.find<QLabel>(u"UserIgnoredLabel"_s);
     QCOMPARE(user->text(), u"a"_s);
-    QCOMPARE(note->text(), u"ssh uses the first User line; the 2 later lines are ignored."_s);
-    user->setFocus();
-    user->selectAll();
-    QTest::keyClicks(user, u"d"_s);
-    expected.replace("user a", "user d");
-    QCOMPARE(f.model->text(), expected);
+    QVERIFY(note->text().contains(u"2 later lines"_s));
 
     // Clearing drops the first line, and the next one shows as what ssh now uses.
     auto *clear = f.find<QToolButton>(u"UserClearButton"_s);
     QTest::mouseClick(clear, Qt::LeftButton);
     QCOMPARE(user->text(), u"b"_s);
-    QCOMPARE(note->text(), u"ssh uses the first User line; the 1 later line is ignored."_s);
+    QVERIFY(note->text().contains(u"1 later line "_s));
     QTest::mouseClick(clear, Qt::LeftButton);
     QVERIFY(user->text() == u"c"_s && !note->isVisible());
     QCOMPARE(f.model->text(), QByteArray("Host two\n  hostname h.example\n  USER c\n  Custom x\n  custom y\n"));
 }
 
-void TestHostDetail::keysReachEveryRowOnce()
+void TestHostDetail::unknownKeywordsAreAskedOnceAndSkipped()
 {
-    HostsFixture f(sampleConfig);
-    f.clickRow(f.host(u"web"_s));
-    // Tab goes from the sidebar to the header's toggle, then from field to field; the clear and
-    // help buttons are for the mouse.
-    f.list->setFocus();
-    QStringList reached;
-    for (int i = 0; i < 5; ++i) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        reached << QApplication::focusWidget()->objectName();
-    }
-    QCOMPARE(reached,
-             QStringList({u"resolvedToggle"_s, u"hostAliasEdit"_s, u"HostNameEdit"_s, u"UserEdit"_s, u"PortEdit"_s}));
-
-    // F1 opens the help of the field's row; Escape closes it and the field has the keys again.
-    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
-    auto *help = f.find(u"UserRow"_s)->findChild<InfoButton *>();
-    user->setFocus();
-    QTest::keyClick(user, Qt::Key_F1);
-    QVERIFY(help->isShown());
-    QTest::keyClick(help->popover(), Qt::Key_Escape);
-    QTRY_VERIFY(!help->isShown());
-    QTRY_VERIFY(user->hasFocus());
-
-    // Every button without text says what it does.
-    f.content->hostDetailView()->setShowAdvanced(true);
-    for (QAbstractButton *button : f.window->findChildren<QAbstractButton *>()) {
-        if (button->text().isEmpty() && !button->objectName().startsWith(u"qt_"_s)) {
-            QVERIFY2(!button->accessibleName().isEmpty() && !button->toolTip().isEmpty(),
-                     qPrintable(button->objectName()));
-        }
-    }
-}
-
-void TestHostDetail::unknownKeywordsAreWarnedAndSkipped()
-{
-    QByteArray expected = "Host mac\n  HostName m\n  UseKeychain yes\n\n"
-                          "Host later\n  UseKeychain yes\n  IgnoreUnknown Foo\n\nHost plain\n  UseKeychain yes\n";
-    const auto note = [](const HostsFixture &f) {
-        return f.find(u"UseKeychainUnknownNote"_s);
-    };
-    {
-        // Without an ssh to ask, nothing is asked and nothing is said.
-        HostsFixture f(expected);
-        f.clickRow(f.host(u"mac"_s));
-        QVERIFY(f.find(u"UseKeychainEdit"_s) && !note(f));
-    }
     QTemporaryDir tools;
+    QByteArray expected = "Host mac\n  HostName m\n\nHost later\n  UseKeychain yes\n  IgnoreUnknown Foo\n\nHost db\n";
     HostsFixture f(expected, fakeSsh(tools));
-    f.clickRow(f.host(u"mac"_s));
-    QTRY_VERIFY(note(f) && note(f)->isVisible());
-    QCOMPARE(f.find<QLineEdit>(u"UseKeychainEdit"_s)->accessibleDescription(),
-             u"ssh on this system does not know UseKeychain and stops reading the file here."_s);
-    QTest::mouseClick(f.find<QAbstractButton>(u"UseKeychainSkipUnknownButton"_s), Qt::LeftButton);
-    expected.replace("Host mac\n", "Host mac\n  IgnoreUnknown UseKeychain\n");
-    QCOMPARE(f.model->text(), expected);
-    QVERIFY(!note(f)->isVisible());
-
-    // Asked once for the session: the next host warns at once. A list standing below the option
-    // covers nothing, so it moves up as it takes the name.
-    f.clickRow(f.host(u"later"_s));
-    QVERIFY(note(f) && note(f)->isVisible());
-    QTest::mouseClick(f.find<QAbstractButton>(u"UseKeychainSkipUnknownButton"_s), Qt::LeftButton);
-    expected.replace("  UseKeychain yes\n  IgnoreUnknown Foo\n",
-                     "  IgnoreUnknown Foo,UseKeychain\n  UseKeychain yes\n");
-    QCOMPARE(f.model->text(), expected);
-    QCOMPARE(TestSupport::readFile(tools.filePath(u"ssh.log"_s)).count("UseKeychain="), 1);
-}
-
-void TestHostDetail::addOptionSheetAsksSshFirst()
-{
-    QTemporaryDir tools;
-    HostsFixture f("Host mac\n  HostName m\n\nHost db\n", fakeSsh(tools));
+    const auto warned = [&f] {
+        QWidget *note = f.find(u"UseKeychainUnknownNote"_s);
+        return note && note->isVisible();
+    };
     f.clickRow(f.host(u"mac"_s));
     QPointer<QDialog> sheet = addOption(f, u"UseKeychain"_s);
     QVERIFY(sheet);
     auto *note = sheet->findChild<QLabel *>(u"sshCheckLabel"_s);
     auto *confirm = sheet->findChild<QAbstractButton *>(u"confirmButton"_s);
     // The sheet waits for ssh without blocking, and says so.
-    QVERIFY(note->isVisible() && note->text() == u"Checking with ssh…"_s && !confirm->isEnabled());
+    QVERIFY(note->isVisible() && !confirm->isEnabled());
     QTRY_VERIFY(confirm->isEnabled());
-    QCOMPARE(f.shownText(confirm), u"Add Anyway"_s);
-    QVERIFY2(note->text().contains(u"“Bad configuration option: usekeychain”"_s), qPrintable(note->text()));
-    QVERIFY(sheet->isVisible() && !f.model->isDirty());
+    QVERIFY2(note->text().contains(u"Bad configuration option: usekeychain"_s), qPrintable(note->text()));
+    QVERIFY(sheet->isVisible() && f.shownText(confirm) == u"Add Anyway"_s && !f.model->isDirty());
     QTest::mouseClick(confirm, Qt::LeftButton);
     QTRY_VERIFY(!sheet);
-    QCOMPARE(f.model->text(), QByteArray("Host mac\n  IgnoreUnknown UseKeychain\n  HostName m\n\nHost db\n"));
-    QVERIFY(!f.find(u"UseKeychainUnknownNote"_s) || !f.find(u"UseKeychainUnknownNote"_s)->isVisible());
+    expected.replace("Host mac\n", "Host mac\n  IgnoreUnknown UseKeychain\n");
+    QCOMPARE(f.model->text(), expected);
+    QVERIFY(!warned());
 
-    // Answered already: the refusal shows at once. Another name drops it; Cancel adds nothing.
+    // Asked once for the session: a host using it warns at once. A list standing below the option
+    // covers nothing, so it moves up as it takes the name.
+    f.clickRow(f.host(u"later"_s));
+    QVERIFY(warned() && f.find(u"UseKeychainEdit"_s)->accessibleDescription().contains(u"UseKeychain"_s));
+    QTest::mouseClick(f.find<QAbstractButton>(u"UseKeychainSkipUnknownButton"_s), Qt::LeftButton);
+    expected.replace("  UseKeychain yes\n  IgnoreUnknown Foo\n",
+                     "  IgnoreUnknown Foo,UseKeychain\n  UseKeychain yes\n");
+    QCOMPARE(f.model->text(), expected);
+    QVERIFY(!warned());
+    QCOMPARE(TestSupport::readFile(tools.filePath(u"ssh.log"_s)).count("UseKeychain="), 1);
+
+    // The sheet knows the answer at once too. Another name drops it; Cancel adds nothing.
     f.clickRow(f.host(u"db"_s));
     sheet = addOption(f, u"UseKeychain"_s);
     note = sheet->findChild<QLabel *>(u"sshCheckLabel"_s);
@@ -361,40 +277,20 @@ void TestHostDetail::addOptionSheetAsksSshFirst()
     QVERIFY(!note->isVisible() && f.shownText(confirm) == u"Add"_s && confirm->isEnabled());
     QTest::mouseClick(sheet->findChild<QAbstractButton *>(u"cancelButton"_s), Qt::LeftButton);
     QTRY_VERIFY(!sheet);
-    QVERIFY(f.model->text().endsWith("Host db\n"));
-
-    if (!QFileInfo(realSsh).isExecutable())
-        QSKIP("no /usr/bin/ssh");
-    HostsFixture real("Host web\n", realSsh);
-    real.clickRow(real.host(u"web"_s));
-    // A keyword ssh knows is added as it is; a value it refuses is named when leaving the field.
-    QVERIFY((sheet = addOption(real, u"HashKnownHosts"_s)));
-    QTRY_VERIFY_WITH_TIMEOUT(!sheet, sshTimeout);
-    QCOMPARE(real.model->text(), QByteArray("Host web\n"));
-    auto *value = real.find<QLineEdit>(u"HashKnownHostsEdit"_s);
-    value->setFocus();
-    QTest::keyClicks(value, u"maybe"_s);
-    QTest::keyClick(value, Qt::Key_Return);
-    QWidget *refused = nullptr;
-    QTRY_VERIFY_WITH_TIMEOUT((refused = real.find(u"HashKnownHostsValueNote"_s)) && refused->isVisible(), sshTimeout);
-    QCOMPARE(value->accessibleDescription(), u"ssh does not accept this value: unsupported option \"maybe\""_s);
-    value->selectAll();
-    QTest::keyClicks(value, u"yes"_s);
-    QVERIFY(!refused->isVisible() && value->accessibleDescription().isEmpty());
+    QCOMPARE(f.model->text(), expected);
 }
 
-void TestHostDetail::fieldOfARefusedLineIsMarked()
+void TestHostDetail::realSshJudgesValuesAndMarksRefusedLines()
 {
     if (!QFileInfo(realSsh).isExecutable())
         QSKIP("no /usr/bin/ssh");
-    HostsFixture f("Host jump\n  HostName j\n\nHost db\n  HostName d\n");
+    HostsFixture f("Host jump\n  HostName j\n\nHost db\n  HostName d\n", realSsh);
     f.model->setSshPath(realSsh);
-    // Saves, waits for ssh's refusal in the alert and dismisses it; the alert's text.
-    const auto saveAndDismiss = [&f](QString &text) {
+    // Saves, waits for ssh's refusal in the alert and dismisses it.
+    const auto saveAndDismiss = [&f] {
         f.find<QAction>(u"saveAction"_s)->trigger();
         QMessageBox *alert = nullptr;
         QTRY_VERIFY_WITH_TIMEOUT((alert = shownChild<QMessageBox>(f, u"errorAlert"_s)), sshTimeout);
-        text = alert->text();
         alert->buttons().constFirst()->click();
         QTRY_VERIFY(!f.model->errorMessage());
     };
@@ -402,17 +298,28 @@ void TestHostDetail::fieldOfARefusedLineIsMarked()
         QWidget *w = f.find(name);
         return w && w->isVisible();
     };
+    f.clickRow(f.host(u"db"_s));
+    // A keyword ssh knows is added as it is; a value it refuses is named when leaving the field.
+    QPointer<QDialog> sheet = addOption(f, u"HashKnownHosts"_s);
+    QTRY_VERIFY_WITH_TIMEOUT(!sheet, sshTimeout);
+    QVERIFY(!f.model->isDirty());
+    auto *value = f.find<QLineEdit>(u"HashKnownHostsEdit"_s);
+    value->setFocus();
+    QTest::keyClicks(value, u"maybe"_s);
+    QTest::keyClick(value, Qt::Key_Return);
+    QWidget *refused = nullptr;
+    QTRY_VERIFY_WITH_TIMEOUT((refused = f.find(u"HashKnownHostsValueNote"_s)) && refused->isVisible(), sshTimeout);
+    QVERIFY(value->accessibleDescription().contains(u"unsupported option \"maybe\""_s));
+    value->selectAll();
+    QTest::keyClicks(value, u"yes"_s);
+    QVERIFY(!refused->isVisible() && value->accessibleDescription().isEmpty());
+
+    // After a save ssh refuses, the field of the line it names is marked.
     f.clickRow(f.host(u"jump"_s));
     auto *port = f.find<QLineEdit>(u"PortEdit"_s);
     QTest::keyClicks(port, u"abc"_s);
-    QString alert;
-    saveAndDismiss(alert);
-    QVERIFY2(alert.startsWith(u"ssh does not accept the saved file: Bad port 'abc' (line 3)."_s)
-                 && alert.contains(u"/.ssh/config.bak."_s),
-             qPrintable(alert));
-    const QString said = u"ssh stops reading the saved file here: Bad port 'abc'"_s;
-    QVERIFY(shown(u"PortRejectedNote"_s));
-    QVERIFY(port->toolTip() == said && port->accessibleDescription() == said);
+    saveAndDismiss();
+    QVERIFY(shown(u"PortRejectedNote"_s) && port->accessibleDescription().contains(u"Bad port 'abc'"_s));
     // Only on the host whose line it is.
     f.clickRow(f.host(u"db"_s));
     QVERIFY(!shown(u"PortRejectedNote"_s) && port->toolTip().isEmpty());
@@ -427,10 +334,8 @@ void TestHostDetail::fieldOfARefusedLineIsMarked()
     alias->setFocus();
     alias->end(false);
     QTest::keyClicks(alias, u" \"x"_s);
-    saveAndDismiss(alert);
-    QVERIFY2(alert.contains(u"(line 1)"_s), qPrintable(alert));
-    QVERIFY(shown(u"hostAliasRejectedNote"_s) && !shown(u"PortRejectedNote"_s));
-    QVERIFY(alias->toolTip().startsWith(u"ssh stops reading the saved file here: "_s));
+    saveAndDismiss();
+    QVERIFY(shown(u"hostAliasRejectedNote"_s) && !shown(u"PortRejectedNote"_s) && !alias->toolTip().isEmpty());
 
     // Mended and saved: the marks go with the refusal.
     for (int i = 0; i < 3; ++i)

@@ -36,28 +36,30 @@ private slots:
     {
         Dialogs::reset();
     }
-    void includedHostsAreListedShownAndResolved();
-    void sourcesAndOverriddenLines();
+    void includedHostsAndResolvedSources();
 
 private:
     QUrl m_opened;
 };
 
-void TestResolvedView::includedHostsAreListedShownAndResolved()
+void TestResolvedView::includedHostsAndResolvedSources()
 {
-    HostsFixture f(config);
+    QTemporaryDir bin;
+    // A stand-in for `ssh -G -F /dev/null`: its warning line is no setting.
+    TestSupport::writeScript(bin.filePath(u"ssh"_s),
+                             "echo \"$@\" > \"$0.args\"\necho 'Pseudo-terminal will not be allocated'\n"
+                             "printf 'host web\\nport 22\\nforwardx11 no\\n'\n");
+    HostsFixture f(config, bin.filePath(u"ssh"_s));
     TestSupport::writeFile(f.locations.sshDir + u"/config.d/work"_s, included);
     f.model->load();
     QCOMPARE(f.listedHosts(), QStringList({u"* (Global Defaults)"_s, u"web"_s, u"*.lab"_s, u"web"_s, u"ci"_s}));
-    const SidebarItem ci = SidebarItem::included(f.locations.sshDir + u"/config.d/work"_s, 5);
-    QCOMPARE(f.rowOf(ci).row(), 6); // after its file's header and web
-    QCOMPARE(f.content->sidebarModel()->index(4).data().toString(), u"config.d/work"_s);
+    QCOMPARE(f.content->sidebarModel()->index(4).data().toString(), u"config.d/work"_s); // its file's header
 
-    // Search finds it, header and all; a file with no match loses its header.
+    // Search finds it, header and all, and the keyboard gets there; a file with no match loses its header.
     f.content->setSearchText(u"ci.int"_s);
-    QCOMPARE(f.listedHosts(), QStringList{u"ci"_s});
     QCOMPARE(f.content->sidebarModel()->index(1).data().toString(), u"config.d/work"_s);
-    QTest::keyClick(f.find<QLineEdit>(u"searchEdit"_s), Qt::Key_Down); // the keyboard gets there too
+    QTest::keyClick(f.find<QLineEdit>(u"searchEdit"_s), Qt::Key_Down);
+    const SidebarItem ci = SidebarItem::included(f.locations.sshDir + u"/config.d/work"_s, 5);
     QCOMPARE(f.content->selectedItem(), ci);
     f.content->setSearchText(u"web.internal"_s);
     QCOMPARE(f.content->sidebarModel()->rowCount(), 1 + 1 + 5);
@@ -79,31 +81,14 @@ void TestResolvedView::includedHostsAreListedShownAndResolved()
     auto *view = f.find<ResolvedView>(u"resolvedView"_s);
     QVERIFY(view->isVisible());
     QCOMPARE(view->tableModel()->rows().constFirst(), (Row{u"HostName"_s, u"ci.internal"_s, u"this host"_s}));
-}
 
-void TestResolvedView::sourcesAndOverriddenLines()
-{
-    QTemporaryDir bin;
-    // A stand-in for `ssh -G -F /dev/null`: its warning line is no setting.
-    TestSupport::writeScript(bin.filePath(u"ssh"_s),
-                             "echo \"$@\" > \"$0.args\"\necho 'Pseudo-terminal will not be allocated'\n"
-                             "printf 'host web\\nport 22\\nforwardx11 no\\n'\n");
-    HostsFixture f(config, bin.filePath(u"ssh"_s));
-    TestSupport::writeFile(f.locations.sshDir + u"/config.d/work"_s, included);
-    f.model->load();
     f.clickRow(f.host(u"web"_s));
-    f.find<QToolButton>(u"resolvedToggle"_s)->click();
-    auto *view = f.find<ResolvedView>(u"resolvedView"_s);
-    const QList<Row> fromConfig = {
-        {u"Port"_s, u"2200"_s, u"config.d/work — line 2"_s},
-        {u"Port"_s, u"2222"_s, u"this host — overridden by config.d/work — line 2"_s, true},
-        {u"Compression"_s, u"yes"_s, u"config.d/work — line 3"_s},
-        {u"User"_s, u"everyone"_s, u"Host * — line 4"_s},
-        {u"User"_s, u"deploy"_s, u"this host — overridden by Host * — line 4"_s, true},
-        {u"HostName"_s, u"web.internal"_s, u"this host"_s},
-    };
-    const QList<Row> withDefaults = fromConfig + QList<Row>{{u"ForwardX11"_s, u"no"_s, u"OpenSSH default"_s}};
-    QTRY_COMPARE(view->tableModel()->rows(), withDefaults);
+    // What ssh reads first wins; the host's own lines it skips are shown, marked as overridden.
+    QTRY_COMPARE(view->tableModel()->rows().size(), 7);
+    const QList<Row> rows = view->tableModel()->rows();
+    QCOMPARE(rows.at(1), (Row{u"Port"_s, u"2222"_s, u"this host — overridden by config.d/work — line 2"_s, true}));
+    QCOMPARE(rows.at(4), (Row{u"User"_s, u"deploy"_s, u"this host — overridden by Host * — line 4"_s, true}));
+    QCOMPARE(rows.at(6), (Row{u"ForwardX11"_s, u"no"_s, u"OpenSSH default"_s}));
     QCOMPARE(TestSupport::readFile(bin.filePath(u"ssh.args"_s)), "-G -F /dev/null -- web\n");
 
     // A wildcard block resolves the name typed; a Match exec it may meet is said plainly.
