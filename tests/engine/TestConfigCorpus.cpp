@@ -1,4 +1,3 @@
-#include "CorpusSupport.h"
 #include "EngineTest.h"
 #include "engine/SSHConfigModel.h"
 
@@ -7,10 +6,6 @@
 #include <QtTest>
 
 namespace {
-    using CorpusSupport::Fixture;
-    using CorpusSupport::sshG;
-    using CorpusSupport::sshHostname;
-
     // One line as ssh reads it (ASCII blanks; the keyword ends at a blank or "="), kept apart from
     // the engine's reader so that the two can disagree.
     struct Line {
@@ -67,15 +62,10 @@ namespace {
                 --j;
             return j == 0 || lines[j - 1].kind == Line::Blank ? j : header;
         }
-        qsizetype nextHeader(qsizetype line) const
-        {
-            const auto it = std::upper_bound(headers.cbegin(), headers.cend(), line);
-            return it == headers.cend() ? raw.size() : *it;
-        }
         std::pair<qsizetype, qsizetype> blockRange(qsizetype block) const
         {
-            const qsizetype next = nextHeader(hosts[block]);
-            return {sectionStart(hosts[block]), next == raw.size() ? next : sectionStart(next)};
+            const auto next = std::upper_bound(headers.cbegin(), headers.cend(), hosts[block]);
+            return {sectionStart(hosts[block]), next == headers.cend() ? raw.size() : sectionStart(*next)};
         }
     };
 
@@ -112,16 +102,6 @@ namespace {
                           .match(host)
                           .hasMatch();
         });
-    }
-    QStringList literalAliases(const Layout &l, qsizetype skipBlock = -1)
-    {
-        static const QRegularExpression wild(u"[*?!@]|^-"_s);
-        QStringList aliases;
-        for (qsizetype i = 0; i < l.hosts.size(); ++i)
-            for (const QString &p : l.lines[l.hosts[i]].patterns)
-                if (i != skipBlock && !p.contains(wild) && !aliases.contains(p))
-                    aliases.append(p);
-        return aliases;
     }
 
     // clang-format off
@@ -176,15 +156,14 @@ private slots:
 private:
     void randomEdit(SSHConfigModel &model, const Fixture &f, QRandomGenerator &random, int step, const QString &where);
 
-    QString m_corpus = CorpusSupport::corpusDir();
+    QString m_corpus = corpusDir();
     QStringList m_files;
     QHash<QString, QStringList> m_corpusValues; // lower-case option name: values seen in the corpus
 };
 
 void TestConfigCorpus::initTestCase()
 {
-    if (!QFileInfo(m_corpus).isDir())
-        QFAIL(qPrintable(u"corpus folder missing: "_s + m_corpus));
+    QVERIFY2(QFileInfo(m_corpus).isDir(), qPrintable(u"corpus folder missing: "_s + m_corpus));
     QVERIFY2(QFileInfo(u"/usr/bin/ssh"_s).isExecutable(), "ssh -G needs /usr/bin/ssh");
     m_files = QDir(m_corpus).entryList({u"*.conf"_s}, QDir::Files, QDir::Name);
     QVERIFY(!m_files.isEmpty());
@@ -299,10 +278,12 @@ void TestConfigCorpus::randomEdit(SSHConfigModel &model,
         touched.append(e.value);
     if (e.op == Op::Duplicate) // the copy's last pattern, numbered or not
         touched.append(touched.value(touched.size() - 1) + u"-copy*"_s);
-    QStringList aliases = literalAliases(old, e.block);
-    aliases.removeIf([&](const QString &a) {
-        return mayMatch(touched, a);
-    });
+    static const QRegularExpression wild(u"[*?!@]|^-"_s);
+    QStringList aliases;
+    for (qsizetype i = 0; i < old.hosts.size(); ++i)
+        for (const QString &p : old.lines[old.hosts[i]].patterns)
+            if (i != e.block && !p.contains(wild) && !mayMatch(touched, p) && !aliases.contains(p))
+                aliases.append(p);
     while (aliases.size() > (step < 2 ? 3 : 0))
         aliases.removeAt(random.bounded(int(aliases.size())));
     QByteArrayList before;
@@ -332,34 +313,26 @@ void TestConfigCorpus::randomEdit(SSHConfigModel &model,
     const auto sameKey = [&](const HostOption &o) {
         return SSHKeyword::equal(o.name, e.key);
     };
-    if (e.op == Op::Values) {
-        QList<HostOption> got = model.blocks().at(e.block).options;
-        QVERIFY2(model.blocks().at(e.block).values(e.key) == e.values, qPrintable(shown));
-        got.removeIf(sameKey);
+    const auto it = options ? std::find_if(options->begin(), options->end(), sameKey) : QList<HostOption>::iterator();
+    if (e.op == Op::Values || (e.op == Op::Set && it == options->end())) {
+        // The key's lines as asked, the others as they were; where new lines sit is the engine's choice.
+        const HostBlock &got = model.blocks().at(e.block);
+        QList<HostOption> others = got.options;
+        others.removeIf(sameKey);
         options->removeIf(sameKey);
-        QVERIFY2(got == *options, qPrintable(shown));
-        *options = model.blocks().at(e.block).options;
+        const QStringList values = e.op == Op::Set ? QStringList{e.value} : e.values;
+        QVERIFY2(got.values(e.key) == values && others == *options, qPrintable(shown));
+        *options = got.options;
+    } else if (e.op == Op::Set && e.value.isEmpty()) {
+        options->erase(it);
     } else if (e.op == Op::Set) {
-        const auto it = std::find_if(options->begin(), options->end(), sameKey);
-        if (it == options->end()) {
-            // Where the new line sits in the list is the engine's choice.
-            QList<HostOption> got = model.blocks().at(e.block).options;
-            QVERIFY2(got.removeOne(HostOption{e.key, e.value}) && got == *options, qPrintable(shown));
-            *options = model.blocks().at(e.block).options;
-        } else if (e.value.isEmpty()) {
-            options->erase(it);
-        } else {
-            it->value = e.value;
-        }
+        it->value = e.value;
     } else if (e.op == Op::Rename) {
         expected[e.block].pattern = e.value;
     } else if (e.op == Op::AddBlock) {
-        const auto index = std::find_if(model.blocks().cbegin(),
-                                        model.blocks().cend(),
-                                        [&](const HostBlock &b) {
-                                            return b.id == *result;
-                                        })
-                           - model.blocks().cbegin();
+        qsizetype index = 0;
+        while (model.blocks().at(index).id != *result)
+            ++index;
         expected.insert(index, HostBlock{*result, e.value, {}});
     } else if (e.op == Op::Duplicate) {
         // Named "-copy", numbered when that name is taken.
@@ -384,7 +357,8 @@ void TestConfigCorpus::randomEdit(SSHConfigModel &model,
 
     for (qsizetype i = 0; i < aliases.size(); ++i) {
         // ssh matches Host lines again against the final host name (canonicalisation, Match final).
-        if (!mayMatch(touched, sshHostname(before[i])))
+        const qsizetype at = before[i].indexOf("\nhostname ") + 10;
+        if (!mayMatch(touched, QString::fromUtf8(before[i].mid(at, before[i].indexOf('\n', at) - at))))
             QVERIFY2(sshG(f.config, f.home, aliases[i]) == before[i], qPrintable(what + u": ssh -G "_s + aliases[i]));
     }
 }
@@ -402,7 +376,6 @@ void TestConfigCorpus::editShapes_data()
     };
     // clang-format off
     QTest::newRow("value after =") << "Host a\n\tuser=deploy\n"_ba << set(0, u"User"_s, u"ops"_s) << "Host a\n\tuser=ops\n"_ba;
-    QTest::newRow("first of two") << "Host a\n  user labuser\n  User admin\n"_ba << set(0, u"User"_s, u"root"_s) << "Host a\n  user root\n  User admin\n"_ba;
     QTest::newRow("CR LF kept") << "Host a\r\n  User x\r\n"_ba << set(0, u"Port"_s, u"22"_s) << "Host a\r\n  User x\r\n  Port 22\r\n"_ba;
     QTest::newRow("no final break, new") << "Host a\n  User x\n\nHost b\n  User y"_ba << set(1, u"Port"_s, u"2"_s) << "Host a\n  User x\n\nHost b\n  User y\n  Port 2"_ba;
     QTest::newRow("no final break, edit") << "Host b\n  User y"_ba << set(0, u"User"_s, u"z"_s) << "Host b\n  User z"_ba;

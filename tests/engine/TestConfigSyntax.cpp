@@ -13,7 +13,6 @@ private slots:
     void parse_data();
     void parse();
     void lookups();
-    void subtitle();
     void render();
     void quoting_data();
     void quoting();
@@ -26,30 +25,26 @@ void TestConfigSyntax::parse_data()
     QTest::addColumn<QString>("text");
     QTest::addColumn<QString>("expected");
 
-    QTest::newRow("empty") << QString() << QString();
     QTest::newRow("blanks and comments") << u" \t\n# Host a\n\u00A0\n\r\n  # User x\n"_s << QString();
     QTest::newRow("options before the first header") << u"User root\nHost a\nPort 2\n"_s << u"a{Port=2}"_s;
     QTest::newRow("header spellings") << u"HOST Web\nUser x\nHost\tweb\nHost=w1\nHost = w2\nHost= w3\nHost==x"_s
                                       << u"Web{User=x} web{} w1{} w2{} w3{} =x{}"_s;
     QTest::newRow("HostName is an option, bare Host opens nothing")
         << u"Host a\nHostName h\nHost\nPort 1"_s << u"a{HostName=h|Port=1}"_s;
-    QTest::newRow("several patterns, same twice") << u"Host a b  c  \nHost a\nHost a"_s << u"a b  c{} a{} a{}"_s;
-    QTest::newRow("a comment ends the patterns")
-        << u"Host a b\t# lab\nHost a#b\nHost # only"_s << u"a b{} a#b{} # only{}"_s;
+    QTest::newRow("several patterns, same twice; a comment ends them")
+        << u"Host a b  c  \nHost a\nHost a b\t# lab\nHost a#b\nHost # only"_s << u"a b  c{} a{} a b{} a#b{} # only{}"_s;
     QTest::newRow("every line kept, in file order")
         << u"Host a\nIdentityFile one\nIdentityFile two\nUser admin\nuser root"_s
         << u"a{IdentityFile=one|IdentityFile=two|User=admin|user=root}"_s;
-    QTest::newRow("whole rest is the value") << u"Host a\nProxyCommand ssh -W %h:%p -o StrictHostKeyChecking=no gw"_s
-                                             << u"a{ProxyCommand=ssh -W %h:%p -o StrictHostKeyChecking=no gw}"_s;
+    QTest::newRow("whole rest is the value") << u"Host a\nProxyCommand ssh -W %h:%p -o X=no gw\nPort 22 # ssh"_s
+                                             << u"a{ProxyCommand=ssh -W %h:%p -o X=no gw|Port=22 # ssh}"_s;
     QTest::newRow("separators") << u"Host a\nA=1\nB = 2\nC= 3\nD =4\nE==5\nSetEnv MY_VAR=hello"_s
                                 << u"a{A=1|B=2|C=3|D=4|E==5|SetEnv=MY_VAR=hello}"_s;
     QTest::newRow("quotes") << u"Host a\nA \"x y\"\nB 'x'\nC \"x'\nD \"\"\nE \"\nF \"in\"side\""_s
                             << u"a{A=x y|B=x|C=\"x'|E=\"|F=in\"side}"_s;
-    QTest::newRow("hash inside a value") << u"Host a\nPort 22 # ssh"_s << u"a{Port=22 # ssh}"_s;
     QTest::newRow("CR LF") << u"Host a\r\nUser x\r\n\r\nHost b\r\nPort 1\r\n"_s << u"a{User=x} b{Port=1}"_s;
-    QTest::newRow("unicode blanks") << u"\u3000Host \u00A0web\u2003\n\tUser \u00A0admin\u202F\n"_s
-                                    << u"web{User=admin}"_s;
-    QTest::newRow("no-break space is no keyword end") << u"Host a\nUser\u00A0admin"_s << u"a{}"_s;
+    QTest::newRow("unicode blanks, but none ends a keyword")
+        << u"\u3000Host \u00A0web\u2003\n\tUser \u00A0admin\u202F\nPort\u00A022"_s << u"web{User=admin}"_s;
     QTest::newRow("every line break") << u"Host a\u2028A 1\u0085B 2\u000BC 3\u000CD 4\rE 5\u2029F 6"_s
                                       << u"a{A=1|B=2|C=3|D=4|E=5|F=6}"_s;
     QTest::newRow("value without a name or value") << u"Host a\n=x\nUser\nPort ''"_s << u"a{}"_s;
@@ -82,18 +77,13 @@ void TestConfigSyntax::lookups()
     QCOMPARE(b.values(u"IdentityFile"), QStringList({u"~/one"_s, u"~/two"_s}));
     // Only ASCII letters fold, as strcasecmp does.
     QVERIFY(!SSHKeyword::equal(u"\u00C9", u"\u00E9"));
-}
 
-void TestConfigSyntax::subtitle()
-{
-    QCOMPARE(block({}, {{u"User"_s, u"deploy"_s}, {u"HostName"_s, u"db1"_s}, {u"Port"_s, u"2222"_s}}).subtitle(),
-             u"deploy@db1:2222"_s);
-    QCOMPARE(block({}, {{u"HostName"_s, u"h"_s}}).subtitle(), u"h"_s);
-    QCOMPARE(block({}, {{u"User"_s, u"u"_s}, {u"Port"_s, u"1"_s}}).subtitle(), QString());
-    QCOMPARE(block({}, {{u"HostName"_s, u"h"_s}, {u"Port"_s, QString()}}).subtitle(), u"h:"_s);
+    // The list's subtitle: the first line of each, in any letter case; nothing without a host name.
     QCOMPARE(
         block({}, {{u"user"_s, u"u"_s}, {u"hostname"_s, u"h"_s}, {u"Port"_s, u"2"_s}, {u"port"_s, u"3"_s}}).subtitle(),
         u"u@h:2"_s);
+    QCOMPARE(block({}, {{u"HostName"_s, u"h"_s}}).subtitle(), u"h"_s);
+    QCOMPARE(block({}, {{u"User"_s, u"u"_s}, {u"Port"_s, u"1"_s}}).subtitle(), QString());
     QCOMPARE(block(u"*"_s).displayName(), u"* (Global Defaults)"_s);
     QCOMPARE(block(u"* "_s).displayName(), u"* "_s);
 }
@@ -138,7 +128,6 @@ void TestConfigSyntax::quoting_data()
     QTest::newRow("command stays bare") << u"ProxyCommand"_s << u"ssh -W %h:%p gw"_s << u"ssh -W %h:%p gw"_s;
     QTest::newRow("leading =") << u"User"_s << u"=x"_s << u"\"=x\""_s;
     QTest::newRow("enclosed in double quotes") << u"User"_s << u"\"x\""_s << u"\"\"x\"\""_s;
-    QTest::newRow("mixed quotes stay bare") << u"User"_s << u"\"x'"_s << u"\"x'"_s;
     QTest::newRow("blank at an end") << u"User"_s << u"\u00A0x"_s << u"\"\u00A0x\""_s;
 }
 
@@ -192,19 +181,13 @@ void TestConfigSyntax::optionTablesAgree()
         for (const QString &key : sectionCommonKeys().value(section.title))
             QVERIFY2(section.keys.contains(key), qPrintable(key));
     }
-    QCOMPARE(sectionCommonKeys().size(), optionSections().size());
     // Not UseKeychain, which the OpenSSH of Linux refuses.
     QVERIFY(!allKnownKeys().contains(u"UseKeychain"_s));
     QCOMPARE(allKnownKeys(), QSet<QString>(all.cbegin(), all.cend()));
 
-    for (auto it = optionPickerValues().cbegin(); it != optionPickerValues().cend(); ++it) {
+    for (auto it = optionPickerValues().cbegin(); it != optionPickerValues().cend(); ++it)
         QVERIFY2(allKnownKeys().contains(it.key()), qPrintable(it.key()));
-        QVERIFY(!it->isEmpty() && QSet<QString>(it->cbegin(), it->cend()).size() == it->size());
-    }
-
     QCOMPARE(QSet<QString>(optionHelp().keyBegin(), optionHelp().keyEnd()), allKnownKeys());
-    for (const QString &text : optionHelp())
-        QVERIFY(!text.trimmed().isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestConfigSyntax)

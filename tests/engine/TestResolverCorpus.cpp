@@ -1,4 +1,4 @@
-#include "CorpusSupport.h"
+#include "EngineTest.h"
 #include "engine/ConfigSyntax.h"
 #include "engine/SSHResolver.h"
 
@@ -7,9 +7,6 @@
 
 #include <pwd.h>
 #include <unistd.h>
-
-using namespace Qt::StringLiterals;
-using namespace CorpusSupport;
 
 // Every corpus file, for every literal alias and listed destination: ssh given the resolver's
 // answer on its command line (-F /dev/null -o keyword=value ...) prints what it prints when it
@@ -32,20 +29,15 @@ namespace {
     // The resolver's values as ssh options, written so that ssh splits them as the file did.
     QStringList commandLine(const Resolution &resolution)
     {
-        static const QStringList commands{u"proxycommand"_s,
-                                          u"proxyjump"_s,
-                                          u"localcommand"_s,
-                                          u"remotecommand"_s,
-                                          u"knownhostscommand"_s};
         QStringList options, setEnv;
         for (const ResolvedOption &o : resolution.options) {
+            // Commands and jump hosts as written: ssh takes the rest of the line.
+            const bool asWritten = o.keyword.endsWith(u"command"_s) || o.keyword == u"proxyjump"_s;
             if (o.keyword == u"setenv"_s) // one line, or ssh keeps only the first
                 setEnv.append(o.value.contains(u' ') ? u'"' + o.value + u'"' : o.value);
             else
                 options << u"-o"_s
-                        << o.keyword + u'='
-                               + (commands.contains(o.keyword) ? o.value
-                                                               : ConfigSyntax::writtenValue(o.keyword, o.value));
+                        << o.keyword + u'=' + (asWritten ? o.value : ConfigSyntax::writtenValue(o.keyword, o.value));
         }
         if (!setEnv.isEmpty())
             options << u"-o"_s << u"setenv="_s + setEnv.join(u' ');

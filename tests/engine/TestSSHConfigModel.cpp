@@ -1,5 +1,4 @@
 #include "EngineTest.h"
-#include "core/Uuid.h"
 #include "engine/SSHConfigModel.h"
 
 #include <QtTest>
@@ -10,58 +9,39 @@ class TestSSHConfigModel : public QObject
 {
     Q_OBJECT
 private slots:
-    void loadAndSave();
-    void addRemoveDuplicate();
+    void addSaveDuplicate();
     void editorWrites();
     void unreadableFileIsNeverOverwritten();
     void outsideChanges();
 };
 
-void TestSSHConfigModel::loadAndSave()
+void TestSSHConfigModel::addSaveDuplicate()
 {
+    // First start: no folder, no file; the save makes both private, with nothing to back up.
     QTemporaryDir dir;
-    { // First start: no folder, no file; the save makes both private, with nothing to back up.
-        const QString path = dir.filePath(u"home/.ssh/config"_s);
-        SSHConfigModel model(path);
-        QVERIFY(model.blocks().isEmpty() && !model.isDirty() && !model.errorMessage());
-        QVERIFY(model.addBlock(u"web"_s) && model.isDirty());
-        model.save();
-        QVERIFY(!model.errorMessage() && !model.isDirty());
-        QCOMPARE(readFile(path), "Host web\n");
-        QVERIFY(modeOf(dir.filePath(u"home/.ssh"_s)) == 0700 && modeOf(path) == 0600);
-        QCOMPARE(QDir(dir.filePath(u"home/.ssh"_s)).entryList(QDir::Files), QStringList{u"config"_s});
-    }
-    // A load drops unsaved edits; Include lines and Match sections are no hosts.
-    const QString path = configIn(dir, "Include x\nHost a\nMatch all\nUser x\nHost b\n");
+    const QString path = dir.filePath(u"home/.ssh/config"_s);
     SSHConfigModel model(path);
-    model.addBlock(u"c"_s);
-    model.load();
-    QCOMPARE(describe(model.blocks()), u"a{} b{}"_s);
-    QCOMPARE(model.statusMessage(), u"Loaded 2 hosts"_s);
-    QVERIFY(!model.isDirty());
-}
-
-void TestSSHConfigModel::addRemoveDuplicate()
-{
-    QTemporaryDir dir;
-    SSHConfigModel model(dir.filePath(u"config"_s));
-    // Names are trimmed; a taken or blank one is refused, another letter case is not.
+    QVERIFY(model.blocks().isEmpty() && !model.isDirty() && !model.errorMessage());
     const auto web = model.addBlock(u"  web\u00A0 "_s);
-    QVERIFY(web);
+    QVERIFY(web && model.isDirty());
+    model.save();
+    QVERIFY(!model.errorMessage() && !model.isDirty());
+    QCOMPARE(readFile(path), "Host web\n");
+    QVERIFY(modeOf(dir.filePath(u"home/.ssh"_s)) == 0700 && modeOf(path) == 0600);
+    QCOMPARE(QDir(dir.filePath(u"home/.ssh"_s)).entryList(QDir::Files), QStringList{u"config"_s});
+
+    // Names are trimmed; a taken or blank one is refused, another letter case is not.
     for (const QString &refused : {u"web"_s, u" \t\u3000"_s, QString()})
         QCOMPARE(model.addBlock(refused), std::nullopt);
     QVERIFY(model.addBlock(u"Web"_s));
 
-    // A copy goes right after its source with its options, numbered once "-copy" is taken.
+    // A copy goes right after its source, numbered once "-copy" is taken.
     for (int i = 0; i < 3; ++i) {
         const auto copy = model.duplicateBlock(*web);
         QVERIFY(copy && model.blocks().at(1).id == *copy);
     }
     model.duplicateBlock(model.blocks().at(3).id);
     QCOMPARE(describe(model.blocks()), u"web{} web-copy3{} web-copy2{} web-copy{} web-copy-copy{} Web{}"_s);
-    model.setOption(*web, u"User"_s, u"deploy"_s);
-    QVERIFY(*model.duplicateBlock(*web) != *web);
-    QCOMPARE(model.blocks().at(1).options, model.blocks().at(0).options);
 
     // Unknown ids change nothing.
     const QList<HostBlock> before = model.blocks();
@@ -87,8 +67,7 @@ void TestSSHConfigModel::editorWrites()
     QVERIFY(!model.isDirty() && changed.isEmpty());
     model.setOption(id, u"User"_s, u" root "_s);
     QCOMPARE(model.blocks().at(0).value(u"User"), u"root"_s);
-    QCOMPARE(changed.size(), 1);
-    QCOMPARE(changed.at(0).at(0).value<QUuid>(), id);
+    QVERIFY(changed.size() == 1 && changed.at(0).at(0).value<QUuid>() == id);
     model.setOption(id, u"User"_s, QString());
     QCOMPARE(model.blocks().at(0).value(u"User"), std::nullopt);
     model.setPattern(id, u" b "_s);
@@ -97,10 +76,11 @@ void TestSSHConfigModel::editorWrites()
     // A line break typed into a value reaches the writer, which refuses it.
     model.setOption(id, u"ProxyCommand"_s, u"nc %h\nHost evil"_s);
     model.save();
-    QVERIFY(model.errorMessage() && model.errorMessage()->contains(u"ProxyCommand"_s));
-    QVERIFY(model.errorMessage()->startsWith(u"Failed to save "_s + path + u": "_s));
+    QVERIFY(model.errorMessage() && model.errorMessage()->contains(u"ProxyCommand"_s) && model.isDirty());
     QCOMPARE(readFile(path), "Host a\nUser x\n");
-    QVERIFY(model.isDirty());
+    // A load drops the unsaved edits.
+    model.load();
+    QVERIFY(describe(model.blocks()) == u"a{User=x}"_s && !model.isDirty());
 }
 
 void TestSSHConfigModel::unreadableFileIsNeverOverwritten()

@@ -1,14 +1,10 @@
 #include "FaultSupport.h"
 
 #include <QDir>
-#include <QFile>
 #include <QProcess>
 
 #include <csignal>
 #include <cstring>
-#include <sys/socket.h>
-#include <sys/un.h>
-#include <unistd.h>
 
 using namespace Qt::StringLiterals;
 
@@ -39,16 +35,6 @@ namespace FaultSupport {
         std::signal(SIGXFSZ, m_previousHandler);
     }
 
-    HangGuard::HangGuard(unsigned seconds)
-    {
-        ::alarm(seconds);
-    }
-
-    HangGuard::~HangGuard()
-    {
-        ::alarm(0);
-    }
-
     QString errnoText(int error)
     {
         return QString::fromLocal8Bit(std::strerror(error));
@@ -57,20 +43,5 @@ namespace FaultSupport {
     QStringList entries(const QString &dir)
     {
         return QDir(dir).entryList(QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
-    }
-
-    bool makeSocket(const QString &path)
-    {
-        const QByteArray native = QFile::encodeName(path);
-        sockaddr_un address{};
-        if (native.size() >= qsizetype(sizeof address.sun_path))
-            return false;
-        address.sun_family = AF_UNIX;
-        std::memcpy(address.sun_path, native.constData(), size_t(native.size()));
-        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-        const bool bound = fd >= 0 && ::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0;
-        if (fd >= 0)
-            ::close(fd);
-        return bound;
     }
 } // namespace FaultSupport

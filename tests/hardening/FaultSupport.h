@@ -32,18 +32,7 @@ namespace FaultSupport {
         void (*m_previousHandler)(int) = nullptr;
     };
 
-    // Kills the test with SIGALRM if it blocks longer than this, so a hang fails instead of stalling CI.
-    class HangGuard
-    {
-    public:
-        explicit HangGuard(unsigned seconds);
-        ~HangGuard();
-        Q_DISABLE_COPY_MOVE(HangGuard)
-    };
-
     QString errnoText(int error);
     // Every name in the folder, hidden ones included, sorted.
     QStringList entries(const QString &dir);
-    // Leaves a bound Unix socket at the path (no one listening), as a crashed server would.
-    bool makeSocket(const QString &path);
 } // namespace FaultSupport
