@@ -3,6 +3,11 @@
 #include <QByteArray>
 #include <QString>
 
+#include <cstddef>
+#include <cstdint>
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size);
+
 // Shared pieces of the fuzz targets.
 namespace FuzzSupport {
     // A directory private to this process, in memory when /dev/shm is there; removed at exit.

@@ -3,31 +3,24 @@
 // line's own terminator, so even the documented line-break normalisation does not happen); a
 // removal of some entries drops exactly the first occurrences of their texts and nothing else.
 #include "FuzzSupport.h"
+#include "core/TextRules.h"
 #include "knownhosts/KnownHostsModel.h"
 
 #include <QHash>
 #include <QSet>
+#include <QStringDecoder>
 #include <QStringList>
-
-#include <cstddef>
-#include <cstdint>
 
 using namespace Qt::StringLiterals;
 
 namespace {
-    bool isLineBreak(QChar c)
-    {
-        const char16_t u = c.unicode();
-        return (u >= 0x0A && u <= 0x0D) || u == 0x85 || u == 0x2028 || u == 0x2029;
-    }
-
     // Every break character ends a line, so CR LF gives an extra empty line.
     QStringList splitLines(const QString &text)
     {
         QStringList lines;
         qsizetype start = 0;
         for (qsizetype i = 0; i < text.size(); ++i) {
-            if (isLineBreak(text[i])) {
+            if (TextRules::isLineBreak(text[i])) {
                 lines << text.mid(start, i - start);
                 start = i + 1;
             }
@@ -57,7 +50,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
         return 0;
     }
     const QStringList lines = model.allLines();
-    FUZZ_CHECK(lines == splitLines(QString::fromUtf8(input)), lines.join(u'|'));
+    // A leading byte order mark is a character of the first line: the reader keeps it.
+    const QString text = QStringDecoder(QStringDecoder::Utf8, QStringDecoder::Flag::ConvertInitialBom).decode(input);
+    FUZZ_CHECK(lines == splitLines(text), lines.join(u'|'));
     int previous = -1;
     for (const KnownHostEntry &entry : model.entries()) {
         FUZZ_CHECK(entry.lineIndex > previous && entry.lineIndex < lines.size(), entry.rawLine());
@@ -69,7 +64,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     model.removeEntries({});
     FUZZ_CHECK(!model.errorMessage(), *model.errorMessage());
     FUZZ_CHECK(FuzzSupport::readFile(path) == input, QString::fromUtf8(FuzzSupport::readFile(path)));
-    FUZZ_CHECK(model.statusMessage() == u"Removed 0 entries"_s, model.statusMessage());
 
     // Select entries by the input's own bytes, so the fuzzer steers the choice too.
     QSet<QUuid> chosen;
@@ -91,9 +85,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     }
     model.removeEntries(chosen);
     FUZZ_CHECK(!model.errorMessage(), *model.errorMessage());
-    const qsizetype n = chosen.size();
-    FUZZ_CHECK(model.statusMessage() == (n == 1 ? u"Removed 1 entry"_s : u"Removed %1 entries"_s.arg(n)),
-               model.statusMessage());
     // A removed line takes its own terminator with it, and a CR LF pair is one terminator here, so
     // only empty lines may differ from a plain line-by-line removal.
     FUZZ_CHECK(nonEmpty(model.allLines()) == nonEmpty(expected),

@@ -2,25 +2,17 @@
 // file that is valid UTF-8 gives exactly one pair and one that is not gives none; the content
 // is trimmed of white space; the type is the content's first field and the comment its end.
 #include "FuzzSupport.h"
+#include "core/TextRules.h"
 #include "keys/SSHKeysModel.h"
 
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
-#include <QFile>
 #include <QTimer>
-
-#include <cstddef>
-#include <cstdint>
 
 using namespace Qt::StringLiterals;
 
-namespace {
-    bool isBlank(QChar c)
-    {
-        return c == u'\t' || c.category() == QChar::Separator_Space;
-    }
-} // namespace
+using TextRules::isBlank;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 {
@@ -36,8 +28,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     // No key tool: the fingerprint run fails and the pair is still listed. The scan finishes
     // later, so wait for its list (or for nothing to come, when the folder cannot be read).
     static int argc = 1;
-    static char name[] = "fuzz_pubkey";
-    static char *argv[] = {name, nullptr};
+    static char *argv[] = {const_cast<char *>("fuzz_pubkey"), nullptr};
     static QCoreApplication app(argc, argv);
     SSHKeysModel model(dir, dir + u"/no-such-keygen"_s);
     QEventLoop loop;
@@ -54,7 +45,6 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
     const SSHKeyPair &pair = model.keyPairs().constFirst();
     const QString &content = pair.publicKeyContent;
     FUZZ_CHECK(pair.name == u"id_fuzz"_s && pair.privateURL == dir + u"/id_fuzz"_s, pair.name);
-    FUZZ_CHECK(pair.fingerprint == u"Unable to read fingerprint"_s, pair.fingerprint);
     FUZZ_CHECK(content.isEmpty() || (!content.front().isSpace() && !content.back().isSpace()), content);
     FUZZ_CHECK(content.startsWith(pair.keyType), pair.keyType);
     FUZZ_CHECK(std::none_of(pair.keyType.begin(), pair.keyType.end(), isBlank), pair.keyType);
@@ -63,10 +53,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size)
 
     // The comment is the content after the second blank, with every blank written as a space.
     QString spaced = content;
-    for (QChar &c : spaced) {
-        if (isBlank(c))
-            c = u' ';
-    }
+    std::replace_if(spaced.begin(), spaced.end(), isBlank, u' ');
     const qsizetype second = spaced.indexOf(u' ', spaced.indexOf(u' ') + 1);
     const qsizetype first = spaced.indexOf(u' ');
     FUZZ_CHECK(pair.comment == (first >= 0 && second > first ? spaced.mid(second + 1) : QString()),

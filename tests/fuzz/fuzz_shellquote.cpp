@@ -6,9 +6,6 @@
 
 #include <QProcess>
 
-#include <cstddef>
-#include <cstdint>
-
 using namespace Qt::StringLiterals;
 
 namespace {
