@@ -64,7 +64,7 @@ sshG(const QString &config, const QString &home, const QString &destination, con
     p.setProcessEnvironment(env);
     p.setStandardInputFile(QProcess::nullDevice());
     p.start(u"/usr/bin/ssh"_s, QStringList{u"-G"_s, u"-F"_s, config} + options + QStringList{u"--"_s, destination});
-    if (!p.waitForFinished(5000)) {
+    if (!p.waitForFinished(30000)) { // a Match exec command may start an agent on a loaded machine
         p.kill();
         p.waitForFinished();
         return "timed out";
