@@ -50,9 +50,16 @@ QStringList TerminalLauncher::argumentsFor(const QString &program, const QString
 std::optional<TerminalLauncher::Launch> TerminalLauncher::launchFor(const QStringList &command,
                                                                     const QProcessEnvironment &environment)
 {
-    QStringList candidates = {environment.value(u"TERMINAL"_s).trimmed(), u"x-terminal-emulator"_s};
-    candidates += usualTerminals;
-    for (const QString &candidate : std::as_const(candidates)) {
+    // $TERMINAL may carry the user's own options ("kitty -1"); a path that exists as written wins.
+    const QString terminal = environment.value(u"TERMINAL"_s).trimmed();
+    if (const QString program = findOnPath(terminal, environment); !program.isEmpty())
+        return Launch{program, argumentsFor(terminal, command)};
+    if (QStringList options = QProcess::splitCommand(terminal); options.size() > 1) {
+        const QString name = options.takeFirst();
+        if (const QString program = findOnPath(name, environment); !program.isEmpty())
+            return Launch{program, options + argumentsFor(name, command)};
+    }
+    for (const QString &candidate : QStringList{u"x-terminal-emulator"_s} + usualTerminals) {
         const QString program = findOnPath(candidate, environment);
         if (!program.isEmpty())
             return Launch{program, argumentsFor(candidate, command)};

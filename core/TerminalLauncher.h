@@ -19,8 +19,8 @@ public:
         QStringList arguments;
     };
 
-    // The terminal to use: $TERMINAL when set and found, else x-terminal-emulator, else the first
-    // of the usual terminals found on the environment's PATH.
+    // The terminal to use: $TERMINAL when set and found (with the options it names), else
+    // x-terminal-emulator, else the first of the usual terminals found on the environment's PATH.
     static std::optional<Launch> launchFor(const QStringList &command, const QProcessEnvironment &environment);
 
     // Starts the terminal detached from Korvel. nullopt when it started, else a text for the user.

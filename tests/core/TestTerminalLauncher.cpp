@@ -40,6 +40,8 @@ void TestTerminalLauncher::picksTheTerminalAndItsArguments_data()
     const QStringList e = QStringList{u"-e"_s} + sshWeb;
     QTest::newRow("TERMINAL first") << all << u"kitty"_s << u"kitty"_s << sshWeb;
     QTest::newRow("TERMINAL as a path") << all << u"@/xterm"_s << u"xterm"_s << e;
+    QTest::newRow("TERMINAL with options")
+        << all << u"kitty -1 --title \"a b\""_s << u"kitty"_s << QStringList{u"-1"_s, u"--title"_s, u"a b"_s} + sshWeb;
     QTest::newRow("then the list in order")
         << QStringList{u"xterm"_s, u"alacritty"_s, u"konsole"_s} << QString() << u"konsole"_s << e;
     QTest::newRow("gnome-terminal") << QStringList{u"xterm"_s, u"gnome-terminal"_s} << QString() << u"gnome-terminal"_s
