@@ -4,6 +4,7 @@
 #include "engine/SSHConfigModel.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QSet>
 
 #include <algorithm>
@@ -26,6 +27,13 @@ ConfigSources::ConfigSources(SSHConfigModel *model, const Locations &locations, 
         if (!m_model->isDirty())
             invalidate(true);
     });
+    m_settle.setSingleShot(true);
+    m_settle.setInterval(150);
+    connect(&m_settle, &QTimer::timeout, this, [this] {
+        invalidate(true);
+    });
+    connect(&m_watcher, &QFileSystemWatcher::fileChanged, &m_settle, qOverload<>(&QTimer::start));
+    connect(&m_watcher, &QFileSystemWatcher::directoryChanged, &m_settle, qOverload<>(&QTimer::start));
 }
 
 ConfigSources::~ConfigSources() = default;
@@ -68,6 +76,30 @@ void ConfigSources::build()
         for (Section &section : m_sections)
             section.block = -1;
     }
+    watchIncluded();
+}
+
+void ConfigSources::watchIncluded()
+{
+    // The files read, and their folders for files that appear there (a glob) or replace one by
+    // rename. The config itself is the model's to watch.
+    QStringList paths;
+    for (const QString &file : m_resolver->includedFiles()) {
+        for (const QString &path : {file, QFileInfo(file).absolutePath()}) {
+            if (path != m_model->configURL() && !paths.contains(path) && QFileInfo::exists(path))
+                paths.append(path);
+        }
+    }
+    const QStringList watched = m_watcher.files() + m_watcher.directories();
+    QStringList gone;
+    for (const QString &path : watched) {
+        if (!paths.removeAll(path))
+            gone.append(path);
+    }
+    if (!gone.isEmpty())
+        m_watcher.removePaths(gone);
+    if (!paths.isEmpty())
+        m_watcher.addPaths(paths); // those not watched yet
 }
 
 const SSHResolver &ConfigSources::resolver()

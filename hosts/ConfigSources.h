@@ -3,9 +3,11 @@
 #include "core/Locations.h"
 #include "engine/SSHResolver.h"
 
+#include <QFileSystemWatcher>
 #include <QList>
 #include <QObject>
 #include <QString>
+#include <QTimer>
 
 #include <memory>
 #include <optional>
@@ -14,7 +16,8 @@ class SSHConfigModel;
 
 // What ssh reads besides the form's own blocks: the resolver over the config as edited, the host
 // blocks of included files, and where each line stands, in words for the user. Built when first
-// asked after a change; the included files are read again after each load of the config.
+// asked after a change; the included files are read again after each load of the config and when
+// one of them, or a folder they lie in, changes on disk.
 class ConfigSources final : public QObject
 {
     Q_OBJECT
@@ -68,6 +71,7 @@ private:
     };
     void invalidate(bool included);
     void build();
+    void watchIncluded();
     const Section *sectionAt(int line) const;
 
     SSHConfigModel *m_model;
@@ -76,4 +80,6 @@ private:
     QList<Section> m_sections;
     bool m_includedValid = false;
     QList<IncludedHostBlock> m_included;
+    QFileSystemWatcher m_watcher;
+    QTimer m_settle; // editors write in several steps: read once they are done
 };

@@ -101,6 +101,19 @@ void TestResolvedView::includedHostsAndResolvedSources()
     QVERIFY(note->text().contains(u"test -f /run/vpn"_s) && note->text().contains(u"ProxyJump"_s));
     example->setText(u"db.other"_s);
     QCOMPARE(note->text(), u"db.other does not match this host's pattern, so none of its lines apply."_s);
+
+    // Included files changed on disk (one added to the glob's folder, one rewritten) are read again,
+    // while the host being edited keeps its selection, focus and unsaved edit.
+    f.clickRow(f.host(u"web"_s));
+    auto *user = f.find<QLineEdit>(u"UserEdit"_s);
+    user->setFocus();
+    QTest::keyClicks(user, u"x"_s);
+    TestSupport::writeFile(f.locations.sshDir + u"/config.d/lab"_s, "Host db\n");
+    QTRY_VERIFY(f.listedHosts().contains(u"db"_s));
+    TestSupport::writeFile(f.locations.sshDir + u"/config.d/work"_s, included + "Host cd\n");
+    QTRY_VERIFY(f.listedHosts().contains(u"cd"_s));
+    QCOMPARE(f.content->selectedItem(), f.host(u"web"_s));
+    QVERIFY(user->hasFocus() && user->text() == u"deployx"_s && f.model->isDirty());
 }
 
 QTEST_MAIN(TestResolvedView)
