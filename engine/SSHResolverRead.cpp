@@ -186,6 +186,16 @@ namespace {
     }
 
     // The files a glob names, component by component, in the order glob(3) returns them.
+    // Several words as one value, a word that is empty or holds a blank quoted so it reads as one.
+    QString quotedWords(QStringList words)
+    {
+        for (QString &word : words) {
+            if (word.isEmpty() || std::any_of(word.cbegin(), word.cend(), TextRules::isBlank))
+                word = u'"' + word + u'"';
+        }
+        return words.join(u' ');
+    }
+
     QStringList expandGlob(const QString &pattern)
     {
         QStringList found{u"/"_s};
@@ -402,7 +412,7 @@ void SSHResolver::Data::read(int file, int depth)
             else if (words.size() == 1)
                 option.value = words.constFirst();
             else
-                option.value = words.join(u' ');
+                option.value = quotedWords(words);
             const Takes takes = keywords[option.keyword].takes;
             if (takes == Takes::SendEnv || takes == Takes::SetEnv)
                 option.words = words;

@@ -63,6 +63,9 @@ void TestSSHResolver::resolves_data()
            u" SetEnv A=1 B=2\n SetEnv C=3\n"_s << u"a"_s
         << u"identityfile a @config:2 | identityfile /b c @config:3 | sendenv LANG @config:5 | sendenv X @config:6 | "
            u"setenv A=1 @config:7 | setenv B=2 @config:7"_s;
+    QTest::newRow("several words: one with a blank stays quoted")
+        << u"Host *\n UserKnownHostsFile a \"b c\" \"\"\n"_s << u"a"_s
+        << u"userknownhostsfile a \"b c\" \"\" @config:2"_s;
     QTest::newRow("ProxyJump and ProxyCommand: the first of either, taken as written")
         << u"Host *\n ProxyCommand ssh -W \"%h:%p\" j # c\n ProxyJump k\n"_s << u"a"_s
         << u"proxycommand ssh -W \"%h:%p\" j # c @config:2"_s;
