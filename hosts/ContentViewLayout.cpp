@@ -418,6 +418,10 @@ QWidget *ContentView::buildHostPage()
     m_resolvedToggle->setAutoRaise(true);
     m_resolvedToggle->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
     m_resolvedToggle->setIcon(SymbolIcon::icon(u"eye"_s));
+    // A checked tool button's frame alone is faint in a dark palette; the accent eye says "on".
+    connect(m_resolvedToggle, &QToolButton::toggled, this, [this](bool on) {
+        m_resolvedToggle->setIcon(on ? SymbolIcon::icon(u"eye"_s, Style::Tone::Accent) : SymbolIcon::icon(u"eye"_s));
+    });
     m_resolvedToggle->setText(tr("What ssh uses"));
     m_resolvedToggle->setToolTip(tr("Show every value ssh takes for this host, and where it comes from"));
     headerLayout->addWidget(m_hostIcon);
