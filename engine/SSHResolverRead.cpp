@@ -185,7 +185,6 @@ namespace {
         return line;
     }
 
-    // The files a glob names, component by component, in the order glob(3) returns them.
     // Several words as one value, a word that is empty or holds a blank quoted so it reads as one.
     QString quotedWords(QStringList words)
     {
@@ -196,6 +195,7 @@ namespace {
         return words.join(u' ');
     }
 
+    // The files a glob names, component by component, in the order glob(3) returns them.
     QStringList expandGlob(const QString &pattern)
     {
         QStringList found{u"/"_s};
